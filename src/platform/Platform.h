@@ -1,0 +1,54 @@
+// What the program needs of the operating system, one narrow facility each. The core sees
+// only this; a Linux backend lives in linux/, fakes for tests live in the test tree.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/DatagramSocket.h"
+#include "platform/EchoSocket.h"
+
+namespace velmaro::platform {
+
+// One network adapter with a link-layer address.
+struct Adapter {
+  QString name;
+  QByteArray hardwareAddress;   // raw bytes, 6 for Ethernet
+  std::vector<quint32> ipv4;    // its IPv4 addresses, host byte order
+};
+
+// A program and its arguments; never a shell command line.
+struct CommandLine {
+  QString program;
+  QStringList arguments;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // An ICMP echo socket: unprivileged where the system allows it, raw otherwise.
+  virtual EchoOpenResult openEchoSocket() = 0;
+  virtual std::unique_ptr<DatagramSocket> createDatagramSocket() = 0;
+
+  // Every IPv4 address of the host, loopback included, host byte order; nothing when the
+  // table cannot be read.
+  virtual std::optional<std::vector<quint32>> ipv4Addresses() = 0;
+  // The adapters that have a link-layer address, loopback excluded, in the system's
+  // order; nothing when the list cannot be read.
+  virtual std::optional<std::vector<Adapter>> adapters() = 0;
+
+  // The command that lists the neighbour (ARP) table on standard output, and the
+  // conversion of its listing into lines of "address  physical-address  type".
+  virtual CommandLine arpCommand() const = 0;
+  virtual QByteArray convertArpListing(const QByteArray& listing) const = 0;
+};
+
+// The backend of the machine the program runs on.
+std::unique_ptr<Platform> createSystemPlatform();
+
+}  // namespace velmaro::platform

@@ -1,0 +1,40 @@
+// Where the program's files live: the application folder (the executable's), with the
+// per-user data folder standing in when the application folder cannot be written, and
+// the install's data folder as a last place to find the shipped vendor file.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace velmaro {
+
+class AppPaths {
+ public:
+  AppPaths(QString appFolder, QString userFolder, QString shareFolder);
+
+  // The folders of this executable: its own folder, the per-user data folder and
+  // share/velmaro beside the install's bin folder.
+  static AppPaths forExecutable();
+
+  const QString& appFolder() const { return m_appFolder; }
+  const QString& userFolder() const { return m_userFolder; }
+  const QString& shareFolder() const { return m_shareFolder; }
+
+  // The folder the program writes to: the application folder when a file can be created
+  // there, otherwise the per-user folder (created on demand).
+  QString writableFolder() const;
+
+  QString errorLogPath() const;  // ErrorLog.txt
+  QString arpPath() const;       // arp.txt
+  // oui.txt: the first that exists of the application, per-user and install folders;
+  // the application folder's path when none does.
+  QString ouiPath() const;
+
+ private:
+  QString m_appFolder;
+  QString m_userFolder;
+  QString m_shareFolder;
+  mutable std::optional<QString> m_writable;  // probed once: a probe creates a file
+};
+
+}  // namespace velmaro

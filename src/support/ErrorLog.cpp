@@ -1,0 +1,142 @@
+#include "support/ErrorLog.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "support/Clock.h"
+#include "support/Numbers.h"
+#include "support/UserNotice.h"
+#include "support/Version.h"
+
+namespace velmaro {
+namespace {
+
+constexpr char kLineEnd[] = "\r\n";
+// A last line longer than this is not one of our records; do not read a runaway file.
+constexpr qint64 kLastLineScanLimit = 1 << 20;
+
+// The text of the file's last line: the bytes after the last CR or LF that precedes the
+// final two bytes (the final CR LF), up to the next line end.
+QByteArray lastLineOf(QFile& file) {
+  const qint64 length = file.size();
+  if (length <= 2) return {};
+  const qint64 end = length - 2;  // bytes before the final two
+  const qint64 start = std::max<qint64>(0, end - kLastLineScanLimit);
+  if (!file.seek(start)) return {};
+  const QByteArray tail = file.read(end - start);
+  if (tail.size() != end - start) return {};
+  qsizetype found = -1;
+  for (qsizetype i = tail.size() - 1; i >= 0; --i) {
+    if (tail[i] == '\r' || tail[i] == '\n') {
+      found = i;
+      break;
+    }
+  }
+  if (found < 0) return {};
+  // The line runs from after the break up to the next line end, which may be inside
+  // the final two bytes.
+  if (!file.seek(start + found + 1)) return {};
+  QByteArray line = file.read(kLastLineScanLimit);
+  const qsizetype stop = line.indexOf('\r') >= 0 ? line.indexOf('\r') : line.indexOf('\n');
+  const qsizetype lf = line.indexOf('\n');
+  qsizetype cut = stop;
+  if (lf >= 0 && (cut < 0 || lf < cut)) cut = lf;
+  if (cut >= 0) line.truncate(cut);
+  return line;
+}
+
+}  // namespace
+
+ErrorLog::ErrorLog(QString path, const Clock& clock, UserNotice* notice)
+    : m_path(std::move(path)), m_clock(clock), m_notice(notice) {}
+
+QString ErrorLog::tooLargeText() {
+  return QStringLiteral(
+             "'ErrorLog.txt' is too large, indicating there's something wrong with the "
+             "software and/or its components.") +
+         QLatin1String(kLineEnd) + QLatin1String(kLineEnd) +
+         QStringLiteral("Please email the contents of 'ErrorLog.txt' shown in the Notepad window to ") +
+         QLatin1String(kCompanyName) + QStringLiteral("'s support team.");
+}
+
+void ErrorLog::LogError(const QString& message) {
+  const QStringList fields = message.split(u' ');
+  if (fields.size() >= 3) {
+    const double number = LeadingNumber(fields[1]);
+    if (number == 400 || number == 401) return;
+  }
+  if (m_boxOpen) {
+    // The user has not answered the too-large box yet: keep the report for the new log.
+    m_held.push_back(message);
+    return;
+  }
+  writeReport(message);
+}
+
+void ErrorLog::writeReport(const QString& message) {
+  // Nothing here may throw or report: a log that cannot be written is simply not written.
+  QFile file(m_path);
+  if (FileExists(m_path) && file.open(QIODevice::ReadOnly)) {
+    const QString last = QString::fromLatin1(lastLineOf(file));
+    file.close();
+    if (last.size() > 2 && last.contains(message)) return;
+  }
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+  QByteArray out;
+  const qint64 size = file.size();
+  if (size == 0) {
+    out += kAppTitle;
+    out += " Error Log";
+    out += kLineEnd;
+    out += QByteArray(20, '=');
+    out += kLineEnd;
+  } else if (size >= kSizeLimit) {
+    file.close();
+    handleTooLarge();
+    return;
+  }
+  out += versionText().toLatin1();
+  out += ' ';
+  out += m_clock.localNow().toString(QStringLiteral("MMddyy HHmm")).toLatin1();
+  out += ' ';
+  out += message.toLatin1();
+  out += kLineEnd;
+  file.write(out);
+  file.close();
+}
+
+bool ErrorLog::handleTooLarge() {
+  m_boxOpen = true;
+  if (m_notice) {
+    m_notice->openDocument(m_path);
+    m_notice->showInformation(tooLargeText());
+  }
+  m_boxOpen = false;
+  QFile::remove(m_path);
+  // Reports that arrived while the box was open start the fresh log, in their order.
+  while (!m_held.empty()) {
+    const QString held = m_held.front();
+    m_held.pop_front();
+    writeReport(held);
+  }
+  return true;
+}
+
+bool FileExists(const QString& path) {
+  const QFileInfo info(path);
+  return info.exists() && info.isFile();
+}
+
+bool IsArrayInitialized(const QStringList& list) { return !list.isEmpty(); }
+
+QString ErrorReportText(int number, const QString& description, const QString& procedure,
+                        Container container, int line) {
+  const QString where = container == Container::Form ? QStringLiteral("Form frmMain")
+                                                     : QStringLiteral("Module modDataProcess");
+  return QStringLiteral("Error %1 (%2) in procedure %3 of %4 on line %5")
+      .arg(number)
+      .arg(description, procedure, where)
+      .arg(line);
+}
+
+}  // namespace velmaro

@@ -1,0 +1,68 @@
+// The error-report convention of a trapping procedure: steps numbered 10, 20, 30...; a
+// failing step becomes one report and the procedure goes on with the next step; a failing
+// condition counts as satisfied.
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <new>
+
+#include "support/ErrorLog.h"
+#include "support/VbError.h"
+
+namespace velmaro {
+
+class StepTrap {
+ public:
+  StepTrap(ErrorReporter& log, QString procedure, Container container)
+      : m_log(log), m_procedure(std::move(procedure)), m_container(container) {}
+
+  // Runs one step; a failure is reported under `line`.
+  template <class F>
+  void step(int line, F&& body) {
+    try {
+      body();
+    } catch (const VbError& e) {
+      report(line, e);
+    } catch (const std::bad_alloc&) {
+      report(line, err::outOfMemory());
+    }
+  }
+
+  // Evaluates a condition; a failure is reported and the condition counts as true.
+  template <class F>
+  bool test(int line, F&& condition) {
+    try {
+      return condition();
+    } catch (const VbError& e) {
+      report(line, e);
+    } catch (const std::bad_alloc&) {
+      report(line, err::outOfMemory());
+    }
+    return true;
+  }
+
+  // Computes a value; a failure is reported and `fallback` is used.
+  template <class T, class F>
+  T value(int line, T fallback, F&& body) {
+    try {
+      return body();
+    } catch (const VbError& e) {
+      report(line, e);
+    } catch (const std::bad_alloc&) {
+      report(line, err::outOfMemory());
+    }
+    return fallback;
+  }
+
+  void report(int line, const VbError& e) {
+    m_log.LogError(ErrorReportText(e.number, e.description, m_procedure, m_container, line));
+  }
+
+ private:
+  ErrorReporter& m_log;
+  QString m_procedure;
+  Container m_container;
+};
+
+}  // namespace velmaro

@@ -1,0 +1,31 @@
+// A platform whose answers the test chooses. Facilities a test does not set behave like
+// a host where they are missing.
+#pragma once
+
+#include <functional>
+
+#include "platform/Platform.h"
+
+namespace velmaro::test {
+
+class FakePlatform final : public platform::Platform {
+ public:
+  platform::EchoOpenResult openEchoSocket() override;
+  std::unique_ptr<platform::DatagramSocket> createDatagramSocket() override;
+  std::optional<std::vector<quint32>> ipv4Addresses() override { return addresses; }
+  std::optional<std::vector<platform::Adapter>> adapters() override { return adapterList; }
+  platform::CommandLine arpCommand() const override { return arp; }
+  QByteArray convertArpListing(const QByteArray& listing) const override;
+
+  std::function<platform::EchoOpenResult()> echoFactory;
+  std::function<std::unique_ptr<platform::DatagramSocket>()> datagramFactory;
+  std::optional<std::vector<quint32>> addresses;
+  std::optional<std::vector<platform::Adapter>> adapterList;
+  platform::CommandLine arp;
+  std::function<QByteArray(const QByteArray&)> arpConverter;  // unset: listing unchanged
+};
+
+// Host-order address from dotted text, for readable tests.
+quint32 ipv4(const char* dotted);
+
+}  // namespace velmaro::test
