@@ -32,3 +32,23 @@ inline constexpr int kArpReadPauseMs = 200;  // let the listing reach the disk
 inline constexpr int kTwipsPerPixel96 = 15;  // layout lengths are twips; 15 per pixel at 96 dpi
 
 }  // namespace velmaro::tunables
+
+namespace velmaro::tunables {
+// Vendor-prefix file: a registry entry is well under 200 characters; a longer line is
+// damage, not an entry, and is skipped without being held in memory.
+inline constexpr int kMaxOuiLine = 1024;
+// Broadcast replies handled in one go when the socket signals data; more wait for the
+// next signal, so a flood cannot hold the window.
+inline constexpr int kMaxRepliesPerEvent = 1024;
+}  // namespace velmaro::tunables
+
+namespace velmaro::tunables {
+// Waiting for a started program: how often the deadline is looked at (a tenth of the half
+// second the deadline may be off anyway), and how long starting it may take at most.
+inline constexpr int kShellPollMs = 25;
+inline constexpr int kShellStartLimitMs = 10000;
+// Neighbour listings: the most of a captured listing that is read (tens of thousands of
+// entries), and the longest line taken as an entry; anything beyond is damage.
+inline constexpr std::int64_t kMaxArpListingBytes = 8 * 1024 * 1024;
+inline constexpr int kMaxArpLine = 1024;
+}  // namespace velmaro::tunables
