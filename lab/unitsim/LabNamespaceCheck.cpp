@@ -1,0 +1,103 @@
+#include "LabNamespaceCheck.h"
+
+#include <QFile>
+#include <QList>
+#include <QStringList>
+
+#include <filesystem>
+#include <system_error>
+
+namespace velmaro::lab {
+namespace {
+
+constexpr qint64 kMaxProcText = 64 * 1024;
+constexpr int kMaxInterfaces = 256;
+
+QByteArray ReadBounded(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.read(kMaxProcText);
+}
+
+// /proc/net/route writes addresses as 8 hex digits in host (little-endian) byte order.
+std::optional<quint32> RouteHex(const QByteArray& field) {
+  bool ok = false;
+  const quint32 raw = field.toUInt(&ok, 16);
+  if (!ok || field.size() != 8) return std::nullopt;
+  return ((raw & 0xFFu) << 24) | ((raw & 0xFF00u) << 8) | ((raw >> 8) & 0xFF00u) | (raw >> 24);
+}
+
+// The lab's only subnet, 198.18.7.0/24, and the limited-broadcast host route.
+constexpr quint32 kLabNet = (198u << 24) | (18u << 16) | (7u << 8);
+constexpr quint32 kLabMask = 0xFFFFFF00u;
+constexpr quint32 kAllOnes = 0xFFFFFFFFu;
+
+}  // namespace
+
+QStringList InterfaceNames(const QByteArray& netDev) {
+  QStringList names;
+  const QList<QByteArray> lines = netDev.split('\n');
+  for (const QByteArray& line : lines) {
+    const qsizetype colon = line.indexOf(':');
+    // The two header lines carry '|' and no "name:" at the start.
+    if (colon <= 0 || line.contains('|')) continue;
+    const QByteArray name = line.left(colon).trimmed();
+    if (name.isEmpty()) continue;
+    names.append(QString::fromLatin1(name));
+    if (names.size() >= kMaxInterfaces) break;
+  }
+  return names;
+}
+
+std::optional<QString> LabRefusal(const NamespaceFacts& facts) {
+  if (facts.sameAsInitial.value_or(false))
+    return QStringLiteral("this is the host's own network namespace, not a lab namespace");
+  const QStringList names = InterfaceNames(facts.netDev);
+  if (names.isEmpty()) return QStringLiteral("cannot read the interface list (/proc/net/dev)");
+  bool hasLink = false;
+  for (const QString& name : names) {
+    if (name == QLatin1String(kLabLinkName)) {
+      hasLink = true;
+    } else if (name != u"lo") {
+      return QStringLiteral("interface %1 exists here; a lab namespace has only lo and %2")
+          .arg(name, QLatin1String(kLabLinkName));
+    }
+  }
+  if (!hasLink)
+    return QStringLiteral("no %1 interface here; this is not a lab host").arg(QLatin1String(kLabLinkName));
+
+  const QList<QByteArray> lines = facts.netRoute.split('\n');
+  if (lines.isEmpty() || !lines.first().startsWith("Iface"))
+    return QStringLiteral("cannot read the routing table (/proc/net/route)");
+  for (qsizetype i = 1; i < lines.size(); ++i) {
+    const QList<QByteArray> fields = lines[i].simplified().split(' ');
+    if (fields.size() < 8) continue;  // blank trailing line
+    const QString iface = QString::fromLatin1(fields[0]);
+    const auto dest = RouteHex(fields[1]);
+    const auto mask = RouteHex(fields[7]);
+    if (!dest || !mask) return QStringLiteral("unreadable route line: %1").arg(QString::fromLatin1(lines[i]));
+    if (*mask == 0) return QStringLiteral("a default route exists (via %1); a lab has no way out").arg(iface);
+    if (iface != QLatin1String(kLabLinkName))
+      return QStringLiteral("a route on %1 exists; a lab routes only on %2").arg(iface, QLatin1String(kLabLinkName));
+    const bool inLab = (*mask & kLabMask) == kLabMask && (*dest & kLabMask) == kLabNet;
+    const bool limitedBroadcast = *dest == kAllOnes && *mask == kAllOnes;
+    if (!inLab && !limitedBroadcast)
+      return QStringLiteral("a route outside 198.18.7.0/24 exists on %1").arg(iface);
+  }
+  return std::nullopt;
+}
+
+NamespaceFacts ReadNamespaceFacts() {
+  NamespaceFacts facts;
+  facts.netDev = ReadBounded(QStringLiteral("/proc/self/net/dev"));
+  facts.netRoute = ReadBounded(QStringLiteral("/proc/self/net/route"));
+  // The links read "net:[inode]"; the same text means the same namespace.
+  std::error_code mineError;
+  std::error_code initialError;
+  const auto mine = std::filesystem::read_symlink("/proc/thread-self/ns/net", mineError);
+  const auto initial = std::filesystem::read_symlink("/proc/1/ns/net", initialError);
+  if (!mineError && !initialError) facts.sameAsInitial = (mine == initial);
+  return facts;
+}
+
+}  // namespace velmaro::lab

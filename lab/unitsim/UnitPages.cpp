@@ -1,0 +1,91 @@
+#include "UnitPages.h"
+
+#include <QList>
+
+namespace velmaro::lab {
+namespace {
+
+QByteArray Html(QStringView text) { return text.toString().toHtmlEscaped().toLatin1(); }
+
+QByteArray IdPage(const PageSet& pages) {
+  QByteArray page = "<html><head><title>Norvikta Product ID</title>\r\n";
+  if (pages.idPage == IdPageStyle::WithMeta) {
+    page += "<meta name=\"" + Html(pages.productName) + "\">\r\n";
+    page += "<meta mac=\"" + Html(pages.macText) + "\">\r\n";
+  }
+  page += "</head>\r\n<body>" + Html(pages.productName) + "</body></html>\r\n";
+  return page;
+}
+
+QByteArray HomePage(const PageSet& pages) {
+  return "<html><head><title>" + Html(pages.homeTitle) + "</title></head>\r\n<body><h1>" +
+         Html(pages.homeTitle) + "</h1></body></html>\r\n";
+}
+
+// The error page embedded servers of this kind send; its title is what readers test for.
+QByteArray ErrorPage(QByteArrayView status) {
+  return "<html><head><title>File Not Found</title></head><body>" + status.toByteArray() +
+         "</body></html>\r\n";
+}
+
+QByteArray Response(QByteArrayView status, const QByteArray& body, bool withBody) {
+  QByteArray out = "HTTP/1.0 " + status.toByteArray() + "\r\n";
+  out += "Content-Type: text/html\r\n";
+  out += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+  out += "Connection: close\r\n\r\n";
+  if (withBody) out += body;
+  return out;
+}
+
+}  // namespace
+
+HeadParse ParseRequestHead(QByteArrayView received) {
+  HeadParse result;
+  qsizetype end = received.indexOf(QByteArrayView("\r\n\r\n"));
+  if (end < 0) end = received.indexOf(QByteArrayView("\n\n"));
+  if (end < 0) {
+    if (received.size() > kMaxRequestHead) result.status = HeadStatus::Malformed;
+    return result;
+  }
+  if (end > kMaxRequestHead) {
+    result.status = HeadStatus::Malformed;
+    return result;
+  }
+  qsizetype lineEnd = received.indexOf('\n');
+  const QByteArray requestLine = received.first(lineEnd).toByteArray().trimmed();
+  const QList<QByteArray> parts = requestLine.split(' ');
+  if (parts.size() != 3 || !parts[2].startsWith("HTTP/") || !parts[1].startsWith('/')) {
+    result.status = HeadStatus::Malformed;
+    return result;
+  }
+  QByteArray target = parts[1].mid(1);
+  const qsizetype query = target.indexOf('?');
+  if (query >= 0) target.truncate(query);
+  result.status = HeadStatus::Complete;
+  result.head.method = parts[0];
+  result.head.page = QString::fromLatin1(target);
+  return result;
+}
+
+std::optional<QByteArray> PageBody(const PageSet& pages, QStringView page) {
+  if (page == u"id.htm" && pages.idPage != IdPageStyle::None) return IdPage(pages);
+  // "/" is the home page when the unit has one.
+  if (page.isEmpty() && !pages.homePages.isEmpty()) return HomePage(pages);
+  for (const QString& home : pages.homePages) {
+    if (page == home) return HomePage(pages);
+  }
+  return std::nullopt;
+}
+
+QByteArray BuildResponse(const PageSet& pages, const HeadParse& request) {
+  if (request.status != HeadStatus::Complete)
+    return Response("400 Bad Request", ErrorPage("400 Bad Request"), true);
+  const QByteArray& method = request.head.method;
+  const bool head = method == "HEAD";
+  if (method != "GET" && !head)
+    return Response("501 Not Implemented", ErrorPage("501 Not Implemented"), true);
+  if (const auto body = PageBody(pages, request.head.page)) return Response("200 OK", *body, !head);
+  return Response("404 Not Found", ErrorPage("404 Not Found"), !head);
+}
+
+}  // namespace velmaro::lab
