@@ -1,5 +1,169 @@
+// The UDP socket of the broadcast query: a plain non-blocking datagram socket watched by a
+// QSocketNotifier, so every failure comes with its own system error number.
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QPointer>
+#include <QSocketNotifier>
+#include <deque>
+#include <vector>
+
 #include "platform/linux/LinuxBackends.h"
-// Placeholder until the UDP backend is written.
+#include "support/Tunables.h"
+
 namespace velmaro::platform::linux_backend {
-std::unique_ptr<DatagramSocket> createDatagramSocket() { return nullptr; }
+namespace {
+
+// Datagrams read in one notification; the rest wait for the next one.
+constexpr int kReadsPerNotification = 256;
+// Datagrams held for the program to take; a flood beyond this is dropped, not buffered.
+constexpr std::size_t kMaxQueued = 4096;
+
+// The numbers support staff know from the Windows socket layer, where one applies.
+SocketFailure failureFor(int error) {
+  switch (error) {
+    case EADDRINUSE: return {10048, QStringLiteral("Address in use")};
+    case EACCES:
+    case EPERM: return {10013, QStringLiteral("Permission denied")};
+    case ENETUNREACH: return {10051, QStringLiteral("Network is unreachable")};
+    case EHOSTUNREACH: return {10065, QStringLiteral("No route to host")};
+    case ENETDOWN: return {10050, QStringLiteral("Network is down")};
+    case EADDRNOTAVAIL: return {10049, QStringLiteral("Address not available")};
+    case EMSGSIZE: return {10040, QStringLiteral("Message too long")};
+    case ENOBUFS:
+    case ENOMEM: return {10055, QStringLiteral("No buffer space available")};
+    case EMFILE:
+    case ENFILE: return {10024, QStringLiteral("Too many open files")};
+    case EINVAL: return {10022, QStringLiteral("Invalid argument")};
+    case EAGAIN: return {10035, QStringLiteral("Operation would block")};
+    default: return {error, QString::fromLocal8Bit(std::strerror(error))};
+  }
+}
+
+sockaddr_in ipv4Endpoint(quint32 address, quint16 port) {
+  sockaddr_in endpoint{};
+  endpoint.sin_family = AF_INET;
+  endpoint.sin_port = htons(port);
+  endpoint.sin_addr.s_addr = htonl(address);
+  return endpoint;
+}
+
+class UdpSocket final : public DatagramSocket {
+ public:
+  UdpSocket() = default;
+  ~UdpSocket() override { close(); }
+
+  void close() override {
+    if (m_notifier) {
+      // We may be inside the notifier's own signal: let the event loop delete it.
+      m_notifier->setEnabled(false);
+      m_notifier->deleteLater();
+      m_notifier.clear();
+    }
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    m_queue.clear();
+    ++m_generation;
+  }
+
+  std::optional<SocketFailure> bind(quint16 port) override {
+    if (auto failure = open()) return failure;
+    // No SO_REUSEADDR: a port another program holds must make this bind fail.
+    const sockaddr_in local = ipv4Endpoint(INADDR_ANY, port);
+    if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+      return failureFor(errno);
+    }
+    return std::nullopt;
+  }
+
+  std::optional<SocketFailure> sendTo(const QByteArray& data, quint32 address,
+                                      quint16 port) override {
+    if (data.size() > tunables::kMaxDatagram) return failureFor(EMSGSIZE);
+    if (auto failure = open()) return failure;
+    const sockaddr_in remote = ipv4Endpoint(address, port);
+    ssize_t sent;
+    do {
+      sent = ::sendto(m_fd, data.constData(), std::size_t(data.size()), MSG_NOSIGNAL,
+                      reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
+    } while (sent < 0 && errno == EINTR);
+    if (sent < 0) return failureFor(errno);
+    return std::nullopt;
+  }
+
+  std::optional<Datagram> receive() override {
+    if (m_queue.empty()) readPending();
+    if (m_queue.empty()) return std::nullopt;
+    Datagram next = std::move(m_queue.front());
+    m_queue.pop_front();
+    return next;
+  }
+
+ private:
+  // Creates the socket on first need, broadcast allowed.
+  std::optional<SocketFailure> open() {
+    if (m_fd >= 0) return std::nullopt;
+    m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_fd < 0) return failureFor(errno);
+    const int on = 1;
+    if (::setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
+      const SocketFailure failure = failureFor(errno);
+      close();
+      return failure;
+    }
+    m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    QObject::connect(m_notifier.data(), &QSocketNotifier::activated, this,
+                     [this] { onReadable(); });
+    return std::nullopt;
+  }
+
+  // Moves waiting datagrams into the queue; returns how many were added.
+  int readPending() {
+    if (m_fd < 0) return 0;
+    int added = 0;
+    for (int i = 0; i < kReadsPerNotification; ++i) {
+      sockaddr_in from{};
+      socklen_t fromLength = sizeof from;
+      // MSG_TRUNC makes the call report the datagram's real length, so one that did not
+      // fit the buffer is recognised and dropped rather than taken in part.
+      const ssize_t got = ::recvfrom(m_fd, m_buffer.data(), m_buffer.size(), MSG_TRUNC,
+                                     reinterpret_cast<sockaddr*>(&from), &fromLength);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        break;  // nothing more waiting, or a pending error that concerns no datagram
+      }
+      if (std::size_t(got) > std::size_t(tunables::kMaxDatagram)) continue;
+      if (m_queue.size() >= kMaxQueued) continue;
+      Datagram datagram;
+      datagram.data = QByteArray(m_buffer.data(), qsizetype(got));
+      datagram.source = ntohl(from.sin_addr.s_addr);
+      datagram.sourcePort = ntohs(from.sin_port);
+      m_queue.push_back(std::move(datagram));
+      ++added;
+    }
+    return added;
+  }
+
+  void onReadable() {
+    const int added = readPending();
+    const quint64 generation = m_generation;
+    // One signal per datagram; a close from a handler ends the run.
+    for (int i = 0; i < added && generation == m_generation; ++i) emit readyRead();
+  }
+
+  int m_fd = -1;
+  QPointer<QSocketNotifier> m_notifier;
+  std::deque<Datagram> m_queue;
+  quint64 m_generation = 0;
+  // One byte more than a datagram may hold, to tell an oversized one apart.
+  std::vector<char> m_buffer = std::vector<char>(std::size_t(tunables::kMaxDatagram) + 1);
+};
+
+}  // namespace
+
+std::unique_ptr<DatagramSocket> createDatagramSocket() { return std::make_unique<UdpSocket>(); }
+
 }  // namespace velmaro::platform::linux_backend

@@ -1,0 +1,52 @@
+#include "discovery/BroadcastReply.h"
+
+#include <QStringList>
+
+#include "identify/LeadingHex.h"
+#include "support/Tunables.h"
+
+namespace velmaro {
+
+QString CleanUnitName(QStringView line) {
+  QString name = line.toString();
+  name.remove(QChar(u'\0'));
+  // Only spaces are trimmed: a TAB in a name is the unit's own business.
+  qsizetype begin = 0;
+  qsizetype end = name.size();
+  while (begin < end && name[begin] == u' ') ++begin;
+  while (end > begin && name[end - 1] == u' ') --end;
+  return name.sliced(begin, end - begin);
+}
+
+QString PortCellFromHex(QStringView line) {
+  const std::uint64_t value = LeadingHexValue(line);
+  // No browser can use a larger number as a port: it is not one.
+  if (value > 0xFFFF) return QStringLiteral("N/A");
+  return QString::number(value);
+}
+
+QString DottedAddress(quint32 address) {
+  return QStringLiteral("%1.%2.%3.%4")
+      .arg((address >> 24) & 0xFF)
+      .arg((address >> 16) & 0xFF)
+      .arg((address >> 8) & 0xFF)
+      .arg(address & 0xFF);
+}
+
+std::optional<BroadcastReply> ParseBroadcastReply(QByteArrayView datagram, quint32 sender) {
+  if (datagram.size() > tunables::kMaxDatagram) return std::nullopt;
+  if (datagram.size() < kMinReplyLength) return std::nullopt;
+  const QString text = QString::fromLatin1(datagram);
+  const QList<QStringView> lines = QStringView(text).split(u"\r\n", Qt::KeepEmptyParts);
+  if (lines.size() < 3) return std::nullopt;
+
+  BroadcastReply reply;
+  reply.address = DottedAddress(sender);
+  reply.mac = lines[1].toString();
+  reply.name = CleanUnitName(lines[0]) + u' ' + lines[2].toString();
+  reply.hasPortLine = lines.size() >= 4;
+  reply.httpPort = reply.hasPortLine ? PortCellFromHex(lines[3]) : QStringLiteral("N/A");
+  return reply;
+}
+
+}  // namespace velmaro
