@@ -18,6 +18,9 @@ inline constexpr std::int32_t kSweepParallel = 1000;    // the sweep's block: a 
 inline constexpr char kListEchoData[] = "PINGDATAMESSAGE";
 inline constexpr char kSingleEchoData[] = "TESTMESSAGE";
 inline constexpr int kSingleTimeoutMs = 1000;           // single ping: request and wait limit
+inline constexpr int kMaxRepliesPerWake = 256;          // then window events get a turn
+inline constexpr int kEchoReceiveBuffer = 2048;         // past our echo; longer packets are not ours
+inline constexpr int kMaxSkippedPerReceive = 64;        // foreign packets read per receive() call
 
 // Ping sweep.
 inline constexpr double kMinPingTimeoutMs = 100;        // the time-out box never goes lower

@@ -1,0 +1,207 @@
+#include "scan/EchoRun.h"
+
+#include <QAbstractEventDispatcher>
+#include <QThread>
+#include <algorithm>
+
+#include "support/Events.h"
+#include "support/Tunables.h"
+
+namespace velmaro {
+
+EchoRun::EchoRun(std::unique_ptr<platform::EchoSocket> socket, const Clock& clock,
+                 std::vector<std::optional<quint32>> destinations, Settings settings,
+                 Report report)
+    : m_socket(std::move(socket)),
+      m_clock(clock),
+      m_settings(std::move(settings)),
+      m_report(std::move(report)) {
+  m_entries.reserve(destinations.size());
+  for (auto& destination : destinations) m_entries.push_back(Entry{destination});
+  m_settings.blockSize = std::max<qint32>(m_settings.blockSize, 1);
+  m_timer.setSingleShot(true);
+  m_timer.setTimerType(Qt::PreciseTimer);
+}
+
+EchoRun::~EchoRun() = default;
+
+void EchoRun::run(std::exception_ptr failure) {
+  m_failure = failure;
+  try {
+    if (failure || !m_socket || WaitsAborted() || m_entries.empty()) {
+      m_stopped = true;
+    } else {
+      connect(m_socket.get(), &platform::EchoSocket::readyRead, this, &EchoRun::service);
+      connect(&m_timer, &QTimer::timeout, this, [this] {
+        m_timerDue = std::max(m_timerDue, m_armedFor);
+        service();
+      });
+      // The window may close while this run sleeps; nothing would wake it before its next
+      // deadline, so look at the closing flag each time the thread is about to sleep.
+      if (auto* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread()))
+        m_sleepWatch = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+          if (WaitsAborted()) stop();
+        });
+      m_allDeadline = m_clock.monotonicMs() + m_settings.allTimeoutMs;
+      openBlock(0);
+      service();
+      while (!m_stopped) m_loop.exec();
+    }
+  } catch (...) {
+    if (!m_failure) m_failure = std::current_exception();
+  }
+  finish();
+  if (m_failure) std::rethrow_exception(m_failure);
+}
+
+void EchoRun::stop() {
+  m_stopped = true;
+  m_loop.quit();
+}
+
+// Every wake-up comes here. A handler that lets window events run may wake the run again
+// while it is still inside; that wake-up is folded into the one in progress, so the
+// bookkeeping never runs twice at once.
+void EchoRun::service() {
+  if (m_stopped) {
+    m_loop.quit();
+    return;
+  }
+  if (m_inService) {
+    m_again = true;
+    return;
+  }
+  m_inService = true;
+  do {
+    m_again = false;
+    step();
+  } while (m_again && !m_stopped);
+  m_inService = false;
+  if (m_stopped)
+    m_loop.quit();
+  else
+    arm();
+}
+
+void EchoRun::step() {
+  if (WaitsAborted()) return stop();
+  drainReplies();
+  if (m_stopped) return;
+  const qint64 now = effectiveNow();
+  expireDue(now);
+  if (m_stopped) return;
+  if (now >= m_allDeadline) return stop();
+  while (!m_stopped && m_blockRemaining == 0 && m_blockEnd < qsizetype(m_entries.size()))
+    openBlock(m_blockEnd);
+  if (m_reported == qsizetype(m_entries.size())) stop();
+}
+
+qint64 EchoRun::effectiveNow() const { return std::max(m_clock.monotonicMs(), m_timerDue); }
+
+// Puts the block starting at `first` in flight at once. Entries that cannot be sent end
+// right away as missed, like a request the system rejects.
+void EchoRun::openBlock(qsizetype first) {
+  const qsizetype n = qsizetype(m_entries.size());
+  m_blockFirst = first;
+  m_blockEnd = first + std::min<qsizetype>(m_settings.blockSize, n - first);
+  m_blockRemaining = m_blockEnd - m_blockFirst;
+  for (qsizetype i = m_blockFirst; i < m_blockEnd && !m_stopped; ++i) {
+    Entry& entry = m_entries[size_t(i)];
+    if (entry.state != State::Waiting) continue;
+    entry.sentAt = m_clock.monotonicMs();
+    entry.deadline = entry.sentAt + m_settings.hostTimeoutMs;
+    const bool sent = entry.destination &&
+                      m_socket->send(*entry.destination, quint16(i & 0xFFFF), m_settings.data);
+    if (sent)
+      entry.state = State::InFlight;
+    else
+      end(i, -1);
+  }
+}
+
+void EchoRun::drainReplies() {
+  for (int taken = 0; !m_stopped; ++taken) {
+    if (taken == tunables::kMaxRepliesPerWake) {
+      // A flood of packets must not starve the window: come back after its events.
+      QMetaObject::invokeMethod(this, &EchoRun::service, Qt::QueuedConnection);
+      return;
+    }
+    const auto reply = m_socket->receive();
+    if (!reply) return;
+    accept(*reply);
+  }
+}
+
+// A reply counts only for a request still in flight with the same sequence number, sent
+// to the address it comes from, carrying our data, and within that request's time-out.
+void EchoRun::accept(const platform::EchoReply& reply) {
+  if (reply.data != m_settings.data) return;
+  const qint64 now = m_clock.monotonicMs();
+  for (qsizetype i = reply.sequence; i < m_blockEnd; i += 0x10000) {
+    Entry& entry = m_entries[size_t(i)];
+    if (entry.state != State::InFlight || entry.destination != reply.source) continue;
+    if (now > entry.deadline || now >= m_allDeadline) return;
+    const qint64 rtt = std::max<qint64>(now - entry.sentAt, 0);
+    end(i, qint32(std::min<qint64>(rtt, std::numeric_limits<qint32>::max())));
+    return;
+  }
+}
+
+void EchoRun::expireDue(qint64 now) {
+  for (qsizetype i = m_blockFirst; i < m_blockEnd && !m_stopped; ++i) {
+    const Entry& entry = m_entries[size_t(i)];
+    if (entry.state == State::InFlight && entry.deadline <= now) end(i, -1);
+  }
+}
+
+// One timer for the nearest deadline: the earliest request still in flight, or the
+// whole run's limit.
+void EchoRun::arm() {
+  qint64 next = m_allDeadline;
+  for (qsizetype i = m_blockFirst; i < m_blockEnd; ++i) {
+    const Entry& entry = m_entries[size_t(i)];
+    if (entry.state == State::InFlight) next = std::min(next, entry.deadline);
+  }
+  m_armedFor = next;
+  const qint64 wait = std::clamp<qint64>(next - m_clock.monotonicMs(), 0,
+                                         std::numeric_limits<int>::max());
+  m_timer.start(int(wait));
+}
+
+void EchoRun::end(qsizetype index, qint32 status) {
+  Entry& entry = m_entries[size_t(index)];
+  entry.state = State::Ended;
+  ++m_reported;
+  if (index >= m_blockFirst && index < m_blockEnd) --m_blockRemaining;
+  try {
+    m_report(index, status);
+  } catch (...) {
+    if (!m_failure) m_failure = std::current_exception();
+    stop();
+  }
+  // A handler may have let the window close.
+  if (WaitsAborted()) stop();
+}
+
+// Releases the socket and the timer first, then reports every entry not yet reported,
+// in index order. Nothing here may be skipped, so a failing handler only ends its own
+// report.
+void EchoRun::finish() {
+  m_stopped = true;
+  m_timer.stop();
+  QObject::disconnect(m_sleepWatch);
+  m_socket.reset();
+  for (qsizetype i = 0; i < qsizetype(m_entries.size()); ++i) {
+    Entry& entry = m_entries[size_t(i)];
+    if (entry.state == State::Ended) continue;
+    entry.state = State::Ended;
+    ++m_reported;
+    try {
+      m_report(i, -1);
+    } catch (...) {
+      if (!m_failure) m_failure = std::current_exception();
+    }
+  }
+}
+
+}  // namespace velmaro

@@ -1,0 +1,89 @@
+// One call of the echo engine: its socket, its deadlines and the bookkeeping that ends
+// every entry exactly once, whatever happens while it waits.
+#pragma once
+
+#include <QByteArray>
+#include <QEventLoop>
+#include <QObject>
+#include <QTimer>
+#include <exception>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/EchoSocket.h"
+#include "support/Clock.h"
+
+namespace velmaro {
+
+class EchoRun final : public QObject {
+ public:
+  struct Settings {
+    QByteArray data;          // the echo data, sent and expected back unchanged
+    qint32 hostTimeoutMs = 0; // each request's own limit, from its sending
+    qint32 allTimeoutMs = 0;  // the whole run's limit, from the first request
+    qint32 blockSize = 1;     // requests in flight together; below 1 acts as 1
+  };
+  // An entry has ended: its round-trip time in ms, or -1 when it was missed. May throw:
+  // the run then stops, still reports every other entry and passes the failure on.
+  using Report = std::function<void(qsizetype index, qint32 status)>;
+
+  // socket null: nothing can be sent, every entry is missed. A destination of nothing is
+  // never sent and its entry is missed.
+  EchoRun(std::unique_ptr<platform::EchoSocket> socket, const Clock& clock,
+          std::vector<std::optional<quint32>> destinations, Settings settings, Report report);
+  ~EchoRun() override;
+
+  // Runs to the end, letting window events flow while it waits, and returns when every
+  // entry has been reported. `failure`: one that happened before the run; it is passed
+  // on after the entries have all been reported missed.
+  void run(std::exception_ptr failure = nullptr);
+
+ private:
+  enum class State : quint8 { Waiting, InFlight, Ended };
+  struct Entry {
+    std::optional<quint32> destination;
+    State state = State::Waiting;
+    qint64 sentAt = 0;
+    qint64 deadline = 0;
+  };
+
+  void service();
+  void step();
+  void openBlock(qsizetype first);
+  void drainReplies();
+  void accept(const platform::EchoReply& reply);
+  void expireDue(qint64 now);
+  void arm();
+  void end(qsizetype index, qint32 status);
+  void stop();
+  void finish();
+  qint64 effectiveNow() const;
+
+  std::unique_ptr<platform::EchoSocket> m_socket;
+  const Clock& m_clock;
+  std::vector<Entry> m_entries;
+  Settings m_settings;
+  Report m_report;
+
+  QEventLoop m_loop;
+  QMetaObject::Connection m_sleepWatch;
+  QTimer m_timer;
+  qint64 m_allDeadline = 0;
+  qint64 m_armedFor = 0;
+  // The latest deadline whose timer has fired: it has passed even when the injected
+  // clock has not moved as far.
+  qint64 m_timerDue = std::numeric_limits<qint64>::min();
+  qsizetype m_blockFirst = 0;
+  qsizetype m_blockEnd = 0;
+  qsizetype m_blockRemaining = 0;
+  qsizetype m_reported = 0;
+  bool m_stopped = false;
+  bool m_inService = false;
+  bool m_again = false;
+  std::exception_ptr m_failure;
+};
+
+}  // namespace velmaro

@@ -1,0 +1,85 @@
+// A scripted ICMP network for engine and sweep tests: chosen hosts answer after a delay
+// (real timers, a few ms), every other host stays silent. Install it on a FakePlatform:
+//   FakeEchoNetwork net;  platform.echoFactory = [&] { return net.open(); };
+// The network must outlive the sockets it hands out (declare it before the engine).
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QPointer>
+#include <vector>
+
+#include "platform/EchoSocket.h"
+
+namespace velmaro::test {
+
+class FakeClock;
+class FakeEchoSocket;
+
+// One echo request as the network saw it.
+struct SentEcho {
+  quint32 destination = 0;
+  quint16 sequence = 0;
+  QByteArray data;
+};
+
+class FakeEchoNetwork {
+ public:
+  // clock: when given, it is moved forward to each reply's arrival time (send time +
+  // delay) as the reply is delivered, so round-trip times are exact in tests.
+  explicit FakeEchoNetwork(FakeClock* clock = nullptr) : m_clock(clock) {}
+  ~FakeEchoNetwork();
+  FakeEchoNetwork(const FakeEchoNetwork&) = delete;
+  FakeEchoNetwork& operator=(const FakeEchoNetwork&) = delete;
+
+  // The host answers every echo request after delayMs, echoing its data.
+  void answer(quint32 host, int delayMs = 1);
+  // The host answers nothing (the default for every host).
+  void silence(quint32 host);
+  // The host's requests are refused at once by the system (send() returns false).
+  void refuseSend(quint32 host);
+  // Delivers, after delayMs, a reply that was not asked for to every socket open then.
+  void injectStray(quint32 source, quint16 sequence, QByteArray data, int delayMs = 0);
+  // open() fails as it does without CAP_NET_RAW and outside ping_group_range.
+  void denyPermission(bool deny) { m_deny = deny; }
+
+  // Install as FakePlatform::echoFactory.
+  platform::EchoOpenResult open();
+
+  std::vector<quint32> sent;        // destinations in send order
+  std::vector<SentEcho> requests;   // the same requests with sequence and data
+  int opened = 0;                   // sockets handed out
+  int delivered = 0;                // replies (stray ones included) put into an open socket
+  int openNow() const;              // sockets handed out and not yet destroyed
+
+ private:
+  friend class FakeEchoSocket;
+  struct Behaviour {
+    enum Kind { Answer, Silent, Refuse } kind = Silent;
+    int delayMs = 0;
+  };
+  bool onSend(FakeEchoSocket& socket, quint32 destination, quint16 sequence,
+              const QByteArray& data);
+  void deliver(FakeEchoSocket* socket, const platform::EchoReply& reply, qint64 arrivalMs);
+
+  FakeClock* m_clock;
+  bool m_deny = false;
+  QHash<quint32, Behaviour> m_hosts;
+  std::vector<QPointer<FakeEchoSocket>> m_sockets;
+};
+
+class FakeEchoSocket final : public platform::EchoSocket {
+  Q_OBJECT
+
+ public:
+  explicit FakeEchoSocket(FakeEchoNetwork& network) : m_network(network) {}
+  bool send(quint32 destination, quint16 sequence, const QByteArray& data) override;
+  std::optional<platform::EchoReply> receive() override;
+
+ private:
+  friend class FakeEchoNetwork;
+  FakeEchoNetwork& m_network;
+  std::vector<platform::EchoReply> m_queue;
+};
+
+}  // namespace velmaro::test
