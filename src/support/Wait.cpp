@@ -1,0 +1,135 @@
+#include "support/Wait.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <QProcess>
+#include <QTime>
+#include <QTimer>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "support/Events.h"
+#include "support/Numbers.h"
+#include "support/Tunables.h"
+
+namespace velmaro {
+namespace {
+
+// The one timer every wait of this process shares, and whether it has fired since it was
+// last armed. Sharing it is what lets a wait nested in another end the outer one too; it
+// belongs to this process alone, so other running copies of the program never end or
+// stretch each other's waits.
+struct SharedWaitTimer {
+  QPointer<QTimer> timer;
+  bool fired = true;
+};
+
+SharedWaitTimer& sharedWait() {
+  static SharedWaitTimer state;
+  return state;
+}
+
+// Arms the shared timer with a new due time, creating it on first use. The application
+// owns it, so it goes away with the event loop it needs.
+void armSharedTimer(std::chrono::milliseconds due) {
+  SharedWaitTimer& state = sharedWait();
+  if (!state.timer) {
+    state.timer = new QTimer(QCoreApplication::instance());
+    state.timer->setSingleShot(true);
+    state.timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(state.timer, &QTimer::timeout, state.timer, [] { sharedWait().fired = true; });
+  }
+  state.fired = false;
+  state.timer->start(due);
+}
+
+std::chrono::milliseconds dueTime(double milliseconds) {
+  constexpr double kLongest = std::numeric_limits<int>::max();
+  return std::chrono::milliseconds(static_cast<int>(std::min(std::ceil(milliseconds), kLongest)));
+}
+
+// Monotonic time at which a wait of `timeoutSeconds` ends: the start is taken as the wall
+// clock's nearest whole second, so the wait is the time-out give or take half a second.
+qint64 deadlineMs(const Clock& clock, int timeoutSeconds) {
+  const qint64 now = clock.monotonicMs();
+  const double wall = clock.localNow().time().msecsSinceStartOfDay() / 1000.0;
+  const double roundedStart = RoundHalfEven(wall);
+  return now + std::llround((roundedStart - wall) * 1000.0) +
+         static_cast<qint64>(timeoutSeconds) * 1000;
+}
+
+}  // namespace
+
+void TimedWait(double milliseconds) {
+  if (WaitsAborted()) return;
+  if (!(milliseconds > 0)) {
+    DoEvents();
+    return;
+  }
+  if (!QCoreApplication::instance()) {
+    // No event loop to keep alive: a plain sleep is all a wait can be.
+    std::this_thread::sleep_for(dueTime(milliseconds));
+    return;
+  }
+  armSharedTimer(dueTime(milliseconds));
+  // Sleeps until the timer or any event arrives, handles what is pending, and stops once
+  // the shared timer has fired, whichever wait armed it last.
+  while (!sharedWait().fired && !WaitsAborted()) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+}
+
+bool ShellAndWait(const platform::CommandLine& command, const QString& outputFile,
+                  int timeoutSeconds, const Clock& clock) {
+  if (!QCoreApplication::instance() || command.program.isEmpty()) return false;
+
+  std::optional<qint64> deadline;
+  if (timeoutSeconds > 0) deadline = deadlineMs(clock, timeoutSeconds);
+
+  auto process = std::make_unique<QProcess>();
+  process->setProgram(command.program);
+  process->setArguments(command.arguments);
+  process->setStandardInputFile(QProcess::nullDevice());
+  process->setStandardOutputFile(outputFile.isEmpty() ? QProcess::nullDevice() : outputFile,
+                                 QIODevice::Truncate);
+  // The command's complaints would only clutter the console the window was started from.
+  process->setStandardErrorFile(QProcess::nullDevice());
+  process->start();
+  if (!process->waitForStarted(tunables::kShellStartLimitMs)) {
+    if (process->state() != QProcess::NotRunning) {
+      // Started after all, only too slowly: leave it running like one past its deadline.
+      QProcess* slow = process.release();
+      slow->setParent(QCoreApplication::instance());
+      QObject::connect(slow, &QProcess::finished, slow, &QObject::deleteLater);
+    }
+    return false;
+  }
+
+  // The end of the program wakes the event wait by itself; the poll timer wakes it to look
+  // at the clock, without keeping the processor busy in between.
+  QTimer poll;
+  poll.setInterval(tunables::kShellPollMs);
+  poll.start();
+  while (process->state() != QProcess::NotRunning) {
+    if (WaitsAborted()) break;
+    if (deadline && clock.monotonicMs() > *deadline) break;
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  poll.stop();
+
+  if (process->state() != QProcess::NotRunning) {
+    // The wait never stops the program. Its QProcess would kill it when destroyed, so the
+    // application keeps it until the program ends by itself.
+    QProcess* running = process.release();
+    running->setParent(QCoreApplication::instance());
+    QObject::connect(running, &QProcess::finished, running, &QObject::deleteLater);
+  }
+  return true;
+}
+
+}  // namespace velmaro
