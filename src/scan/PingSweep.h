@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QObject>
+#include <QRandomGenerator>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -34,14 +36,31 @@ class PingSweep final : public QObject {
 
   ClassPingBase* engine() const { return m_clsPingBase.get(); }
 
+  // Re-seeded from the clock by every sweep before its enrichment; the page fetches draw
+  // their request numbers from it.
+  QRandomGenerator& randomGenerator() { return m_random; }
+
   quint8 m_byScanFirst = 0;
   quint8 m_byScanLast = 0;
   quint8 m_byScanNext = 0;
 
  private:
   FormContext& m_form;
+  // The engine could not open an echo socket: tell the user once, and do not take the
+  // misses that follow for silent hosts.
+  void m_clsPingBase_EchoUnavailable(const QString& reason, bool permissionDenied);
+  // Runs a handler's work under the sweep's trap (line 540, where the engine raises the
+  // events), so a row that vanished is reported and the engine goes on.
+  void handlerStep(const std::function<void()>& body);
+  void newEngine();
+  QStringList buildAddressList(StepTrap& trap);
+
   std::unique_ptr<ClassPingBase> m_clsPingBase;
   Enrichment m_enrichment;
+  QRandomGenerator m_random;
+  StepTrap* m_trap = nullptr;        // the running sweep's trap
+  bool m_sweeping = false;           // a sweep is on the stack
+  bool m_echoUnavailable = false;    // this sweep could not send a single echo
 };
 
 }  // namespace velmaro
