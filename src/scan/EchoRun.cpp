@@ -108,7 +108,7 @@ void EchoRun::openBlock(qsizetype first) {
   for (qsizetype i = m_blockFirst; i < m_blockEnd && !m_stopped; ++i) {
     Entry& entry = m_entries[size_t(i)];
     if (entry.state != State::Waiting) continue;
-    entry.sentAt = m_clock.monotonicMs();
+    entry.sentAt = effectiveNow();
     entry.deadline = entry.sentAt + m_settings.hostTimeoutMs;
     const bool sent = entry.destination &&
                       m_socket->send(*entry.destination, quint16(i & 0xFFFF), m_settings.data);

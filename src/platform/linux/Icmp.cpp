@@ -1,5 +1,118 @@
+// ICMP echo over Linux sockets: an unprivileged ICMP datagram socket where the system
+// allows it (net.ipv4.ping_group_range), a raw ICMP socket otherwise (root or
+// CAP_NET_RAW). One socket serves one call of the engine, so replies to an earlier call
+// never reach it on a datagram socket; on a raw socket its own identifier keeps them out.
+#include <QRandomGenerator>
+#include <QSocketNotifier>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/icmp.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "platform/linux/IcmpPacket.h"
 #include "platform/linux/LinuxBackends.h"
-// Placeholder until the ICMP backend is written.
+#include "support/Tunables.h"
+
 namespace velmaro::platform::linux_backend {
-EchoOpenResult openEchoSocket() { return {}; }
+namespace {
+
+QString systemError(int number) { return QString::fromLocal8Bit(std::strerror(number)); }
+
+bool isPermissionError(int number) { return number == EACCES || number == EPERM; }
+
+class LinuxEchoSocket final : public EchoSocket {
+ public:
+  LinuxEchoSocket(int fd, bool raw)
+      : m_fd(fd), m_raw(raw), m_identifier(quint16(QRandomGenerator::system()->bounded(0x10000))),
+        m_notifier(fd, QSocketNotifier::Read) {
+    connect(&m_notifier, &QSocketNotifier::activated, this, &EchoSocket::readyRead);
+  }
+  ~LinuxEchoSocket() override {
+    m_notifier.setEnabled(false);
+    ::close(m_fd);
+  }
+  LinuxEchoSocket(const LinuxEchoSocket&) = delete;
+  LinuxEchoSocket& operator=(const LinuxEchoSocket&) = delete;
+
+  bool send(quint32 destination, quint16 sequence, const QByteArray& data) override {
+    // On a datagram socket the kernel puts in the socket's own identifier and the
+    // checksum; what we write there is replaced.
+    const QByteArray packet = icmp::echoRequest(m_identifier, sequence, data);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(destination);
+    ssize_t written;
+    do {
+      written = ::sendto(m_fd, packet.constData(), size_t(packet.size()), MSG_DONTWAIT,
+                         reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    } while (written < 0 && errno == EINTR);
+    return written == packet.size();
+  }
+
+  std::optional<EchoReply> receive() override {
+    char buffer[tunables::kEchoReceiveBuffer];
+    // Bounded: with many foreign packets queued the notifier calls again.
+    for (int read = 0; read < tunables::kMaxSkippedPerReceive; ++read) {
+      sockaddr_in from{};
+      socklen_t fromSize = sizeof from;
+      const ssize_t got = ::recvfrom(m_fd, buffer, sizeof buffer, MSG_DONTWAIT | MSG_TRUNC,
+                                     reinterpret_cast<sockaddr*>(&from), &fromSize);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        return std::nullopt;  // nothing pending (or a queued error report: not a reply)
+      }
+      if (size_t(got) > sizeof buffer) continue;  // cut short: not one of our echoes
+      if (fromSize < sizeof from || from.sin_family != AF_INET) continue;
+      const auto echo = icmp::parseEchoReply(QByteArrayView(buffer, got), m_raw);
+      if (!echo) continue;
+      // A raw socket sees every echo reply of the host: only ours carry our identifier.
+      // A datagram socket gets only its own, under an identifier the kernel chose.
+      if (m_raw && echo->identifier != m_identifier) continue;
+      return EchoReply{ntohl(from.sin_addr.s_addr), echo->sequence, echo->data};
+    }
+    return std::nullopt;
+  }
+
+ private:
+  int m_fd;
+  bool m_raw;
+  quint16 m_identifier;
+  QSocketNotifier m_notifier;
+};
+
+// Lets only echo replies through to a raw socket, so other ICMP traffic of the host does
+// not wake the engine.
+void keepOnlyEchoReplies(int fd) {
+  icmp_filter filter{};
+  filter.data = ~(1u << ICMP_ECHOREPLY);
+  ::setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
+}
+
+}  // namespace
+
+EchoOpenResult openEchoSocket() {
+  EchoOpenResult result;
+  const int flags = SOCK_NONBLOCK | SOCK_CLOEXEC;
+  int fd = ::socket(AF_INET, SOCK_DGRAM | flags, IPPROTO_ICMP);
+  if (fd >= 0) {
+    result.socket = std::make_unique<LinuxEchoSocket>(fd, false);
+    return result;
+  }
+  const int datagramError = errno;
+  fd = ::socket(AF_INET, SOCK_RAW | flags, IPPROTO_ICMP);
+  if (fd >= 0) {
+    keepOnlyEchoReplies(fd);
+    result.socket = std::make_unique<LinuxEchoSocket>(fd, true);
+    return result;
+  }
+  const int rawError = errno;
+  result.permissionDenied = isPermissionError(datagramError) && isPermissionError(rawError);
+  result.error = systemError(rawError);
+  return result;
+}
+
 }  // namespace velmaro::platform::linux_backend
