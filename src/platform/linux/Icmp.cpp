@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "platform/linux/IcmpPacket.h"
+#include "platform/linux/IcmpSocket.h"
 #include "platform/linux/LinuxBackends.h"
 #include "support/Tunables.h"
 
@@ -94,25 +95,29 @@ void keepOnlyEchoReplies(int fd) {
 
 }  // namespace
 
-EchoOpenResult openEchoSocket() {
+EchoOpenResult openIcmpSocket(IcmpSocketKind kind) {
   EchoOpenResult result;
-  const int flags = SOCK_NONBLOCK | SOCK_CLOEXEC;
-  int fd = ::socket(AF_INET, SOCK_DGRAM | flags, IPPROTO_ICMP);
-  if (fd >= 0) {
-    result.socket = std::make_unique<LinuxEchoSocket>(fd, false);
+  const bool raw = kind == IcmpSocketKind::Raw;
+  const int fd = ::socket(AF_INET, (raw ? SOCK_RAW : SOCK_DGRAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                          IPPROTO_ICMP);
+  if (fd < 0) {
+    const int error = errno;
+    result.permissionDenied = isPermissionError(error);
+    result.error = systemError(error);
     return result;
   }
-  const int datagramError = errno;
-  fd = ::socket(AF_INET, SOCK_RAW | flags, IPPROTO_ICMP);
-  if (fd >= 0) {
-    keepOnlyEchoReplies(fd);
-    result.socket = std::make_unique<LinuxEchoSocket>(fd, true);
-    return result;
-  }
-  const int rawError = errno;
-  result.permissionDenied = isPermissionError(datagramError) && isPermissionError(rawError);
-  result.error = systemError(rawError);
+  if (raw) keepOnlyEchoReplies(fd);
+  result.socket = std::make_unique<LinuxEchoSocket>(fd, raw);
   return result;
+}
+
+EchoOpenResult openEchoSocket() {
+  EchoOpenResult datagram = openIcmpSocket(IcmpSocketKind::Datagram);
+  if (datagram.socket) return datagram;
+  EchoOpenResult raw = openIcmpSocket(IcmpSocketKind::Raw);
+  if (raw.socket) return raw;
+  raw.permissionDenied = datagram.permissionDenied && raw.permissionDenied;
+  return raw;
 }
 
 }  // namespace velmaro::platform::linux_backend
