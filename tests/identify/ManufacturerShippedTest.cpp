@@ -1,0 +1,120 @@
+// The shipped vendor-prefix file: the build-time converter's output layout, and look-ups
+// against the file the build made from the IEEE registry.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "identify/Manufacturer.h"
+#include "support/RecordingReporter.h"
+
+#ifndef VELMARO_MAKE_OUI
+#error "VELMARO_MAKE_OUI must name the converter"
+#endif
+#ifndef VELMARO_SHIPPED_OUI
+#error "VELMARO_SHIPPED_OUI must name the shipped oui.txt"
+#endif
+
+namespace velmaro {
+namespace {
+
+// A piece of the registry as the IEEE publishes it (UTF-8, CR LF).
+const QByteArray kRegistry =
+    "OUI/MA-L                                                    Organization\r\n"
+    "company_id                                                  Organization\r\n"
+    "                                                            Address\r\n"
+    "\r\n"
+    "00-22-72   (hex)\t\tAmerican Micro-Fuel Device Corp.\r\n"
+    "002272     (base 16)\t\tAmerican Micro-Fuel Device Corp.\r\n"
+    "\t\t\t\t2181 Buchanan Loop\r\n"
+    "\t\t\t\tUS\r\n"
+    "\r\n"
+    "58-b5-68   (hex)\t\tSECURITAS DIRECT ESPA\xC3\x91" "A, SAU\r\n"
+    "20-32-33   (hex)\t\tSHENZHEN BILIAN ELECTRONIC CO.\xEF\xBC\x8CLTD\r\n"
+    "00-1D-40   (hex)\t\t Intel \xE2\x80\x93 GE Care Innovations LLC\r\n"
+    "84-68-C8   (hex)\t\tTOTOLINK TECHNOLOGY INT\xE2\x80\x98L LIMITED\r\n"
+    "3C-2C-94   (hex)\t\t\xE6\x9D\xAD\xE5\xB7\x9E(HangZhou)\r\n"
+    "48-BC-A6   (hex)\t\t\xE2\x80\x8B" "ASUNG\tTECHNO CO.,Ltd\r\n"
+    "A0-B0-C0   (hex)\t\t\r\n"
+    "A0-B0-C   (hex)\t\tToo short a prefix\r\n";
+
+const QByteArray kExpected =
+    "00-22-72\tAmerican Micro-Fuel Device Corp.\r\n"
+    "58-B5-68\tSECURITAS DIRECT ESPA\xD1" "A, SAU\r\n"
+    "20-32-33\tSHENZHEN BILIAN ELECTRONIC CO.,LTD\r\n"
+    "00-1D-40\tIntel - GE Care Innovations LLC\r\n"
+    "84-68-C8\tTOTOLINK TECHNOLOGY INT'L LIMITED\r\n"
+    "3C-2C-94\t?\?(HangZhou)\r\n"
+    "48-BC-A6\tASUNG TECHNO CO.,Ltd\r\n";
+
+TEST(OuiConverter, WritesOneTabSeparatedLatin1EntryPerVendor) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString in = folder.path() + QStringLiteral("/registry.txt");
+  const QString out = folder.path() + QStringLiteral("/oui.txt");
+  {
+    QFile file(in);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(kRegistry);
+  }
+  QProcess tool;
+  tool.start(QStringLiteral(VELMARO_MAKE_OUI), {in, out});
+  ASSERT_TRUE(tool.waitForFinished(30000));
+  ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+
+  QFile result(out);
+  ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+  EXPECT_EQ(result.readAll(), kExpected);
+
+  // Every line the converter writes is an entry the program reads.
+  test::RecordingReporter log;
+  EXPECT_EQ(OUI_GetMFGByMACInFile(QStringLiteral("58-b5-68-00-00-01"), out, log),
+            QString::fromUtf8("SECURITAS DIRECT ESPA\xC3\x91" "A, SAU"));
+  EXPECT_EQ(OUI_GetMFGByMACInFile(QStringLiteral("48-BC-A6-00-00-01"), out, log),
+            u"ASUNG TECHNO CO.,Ltd");
+  EXPECT_TRUE(log.reports.isEmpty());
+}
+
+TEST(OuiConverter, RefusesARegistryWithoutEntries) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString in = folder.path() + QStringLiteral("/registry.txt");
+  const QString out = folder.path() + QStringLiteral("/oui.txt");
+  {
+    QFile file(in);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<html>Not the registry</html>\r\n");
+  }
+  QProcess tool;
+  tool.start(QStringLiteral(VELMARO_MAKE_OUI), {in, out});
+  ASSERT_TRUE(tool.waitForFinished(30000));
+  EXPECT_NE(tool.exitCode(), 0);
+  EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+TEST(ShippedOui, NamesWellKnownVendors) {
+  const QString shipped = QStringLiteral(VELMARO_SHIPPED_OUI);
+  if (!QFileInfo::exists(shipped)) GTEST_SKIP() << "this build made no oui.txt (no ieee-data)";
+  const struct {
+    const char* mac;
+    const char* vendor;
+  } cases[] = {
+      {"00-1B-21-00-00-31", "Intel Corporate"},
+      {"00-00-0C-00-00-32", "Cisco Systems, Inc"},
+      {"00-16-3e-00-00-33", "Xensource, Inc."},
+      {"00-22-72-01-02-03", "American Micro-Fuel Device Corp."},
+      {"FF-FF-FF-00-00-00", ""},  // reserved for broadcast: no vendor
+  };
+  test::RecordingReporter log;
+  for (const auto& c : cases) {
+    EXPECT_EQ(OUI_GetMFGByMACInFile(QString::fromLatin1(c.mac), shipped, log),
+              QString::fromLatin1(c.vendor))
+        << c.mac;
+  }
+  EXPECT_TRUE(log.reports.isEmpty());
+}
+
+}  // namespace
+}  // namespace velmaro
