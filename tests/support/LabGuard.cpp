@@ -1,0 +1,154 @@
+#include "LabGuard.h"
+
+#include "LabNamespaceCheck.h"
+
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/ip_icmp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace velmaro::lab {
+namespace {
+
+constexpr int kScriptTimeoutMs = 15000;
+constexpr int kMaxPingTimeoutMs = 5000;
+
+// Closes the descriptor whatever way the ping ends.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : m_fd(fd) {}
+  ~FileDescriptor() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return m_fd; }
+
+ private:
+  int m_fd;
+};
+
+void SetWhy(QString* why, const QString& text) {
+  if (why) *why = text;
+}
+
+}  // namespace
+
+bool InLabNamespace(QString* why) {
+  const auto refusal = LabRefusal(ReadNamespaceFacts());
+  if (refusal) SetWhy(why, *refusal);
+  return !refusal;
+}
+
+void RequireLab() {
+  QString why;
+  if (!InLabNamespace(&why)) {
+    FAIL() << "not inside a lab network namespace (" << why.toStdString()
+           << "); lab suites run only through 'velmaro-lab exec' (ctest -L lab as root)";
+  }
+}
+
+void LabEnvironment::SetUp() { RequireLab(); }
+
+QString LabStatePath() { return qEnvironmentVariable("VELMARO_LAB_STATE"); }
+QString LabScriptPath() { return qEnvironmentVariable("VELMARO_LAB_SCRIPT"); }
+
+bool SetHostPlugged(std::string_view hostKey, bool plugged, QString* why) {
+  const QString script = LabScriptPath();
+  if (script.isEmpty()) {
+    SetWhy(why, QStringLiteral("VELMARO_LAB_SCRIPT is not set"));
+    return false;
+  }
+  QStringList arguments{plugged ? QStringLiteral("plug") : QStringLiteral("unplug"),
+                        QString::fromLatin1(hostKey.data(), static_cast<qsizetype>(hostKey.size()))};
+  if (!LabStatePath().isEmpty()) arguments << QStringLiteral("--state") << LabStatePath();
+  QProcess process;
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.start(script, arguments);
+  if (!process.waitForFinished(kScriptTimeoutMs)) {
+    process.kill();
+    process.waitForFinished(1000);
+    SetWhy(why, QStringLiteral("the lab script did not finish: %1").arg(process.errorString()));
+    return false;
+  }
+  if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    SetWhy(why, QString::fromLocal8Bit(process.readAll()).trimmed());
+    return false;
+  }
+  return true;
+}
+
+UnpluggedHost::UnpluggedHost(std::string_view hostKey) : m_key(hostKey) {
+  m_ok = SetHostPlugged(m_key, false, &m_error);
+}
+
+UnpluggedHost::~UnpluggedHost() {
+  if (m_ok) SetHostPlugged(m_key, true);
+}
+
+std::optional<int> LabPing(std::string_view ip, int timeoutMs, QString* why) {
+  QString refusal;
+  if (!InLabNamespace(&refusal)) {
+    SetWhy(why, QStringLiteral("refused: ") + refusal);
+    return std::nullopt;
+  }
+  const QHostAddress target(QString::fromLatin1(ip.data(), static_cast<qsizetype>(ip.size())));
+  bool ok = false;
+  const quint32 address = target.toIPv4Address(&ok);
+  if (!ok || !target.isInSubnet(QHostAddress(QStringLiteral("198.18.7.0")), 24)) {
+    SetWhy(why, QStringLiteral("refused: not a lab address"));
+    return std::nullopt;
+  }
+  timeoutMs = qBound(0, timeoutMs, kMaxPingTimeoutMs);
+
+  // The unprivileged ICMP socket: the kernel fills in the identifier and checksum.
+  FileDescriptor socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP));
+  if (socket.get() < 0) {
+    SetWhy(why, QStringLiteral("no ICMP socket: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return std::nullopt;
+  }
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = htonl(address);
+  constexpr std::uint16_t kSequence = 0x5a5a;
+  std::array<unsigned char, 8 + 12> request{};
+  request[0] = ICMP_ECHO;
+  request[6] = kSequence >> 8;
+  request[7] = kSequence & 0xff;
+  std::memcpy(request.data() + 8, "LABSELFTEST!", 12);
+  QElapsedTimer clock;
+  clock.start();
+  if (::sendto(socket.get(), request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+               sizeof to) < 0) {
+    SetWhy(why, QStringLiteral("send failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return std::nullopt;
+  }
+  while (clock.elapsed() < timeoutMs) {
+    pollfd waiting{socket.get(), POLLIN, 0};
+    const int ready = ::poll(&waiting, 1, static_cast<int>(timeoutMs - clock.elapsed()));
+    if (ready <= 0) continue;
+    std::array<unsigned char, 256> reply{};
+    sockaddr_in from{};
+    socklen_t fromLength = sizeof from;
+    const ssize_t got = ::recvfrom(socket.get(), reply.data(), reply.size(), 0,
+                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
+    if (got < 8 || reply[0] != ICMP_ECHOREPLY || from.sin_addr.s_addr != to.sin_addr.s_addr) continue;
+    if (((reply[6] << 8) | reply[7]) != kSequence) continue;
+    return static_cast<int>(clock.elapsed());
+  }
+  SetWhy(why, QStringLiteral("no answer within %1 ms").arg(timeoutMs));
+  return std::nullopt;
+}
+
+}  // namespace velmaro::lab

@@ -1,0 +1,54 @@
+// The guard every test that sends beyond loopback relies on, and the small tools lab suites share:
+// where the lab's state and script are, taking a host off the switch, and a bounded ping.
+#pragma once
+
+#include <QString>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string_view>
+
+namespace velmaro::lab {
+
+// True only inside a lab namespace: no interface but lo and vlab0, no default route, no route
+// outside the lab subnet. Otherwise false, with the reason in *why (when given).
+bool InLabNamespace(QString* why = nullptr);
+
+// For a test body or fixture: a fatal test failure when not in a lab namespace.
+// Use as ASSERT_NO_FATAL_FAILURE(RequireLab()); or rely on LabEnvironment.
+void RequireLab();
+
+// Installed in every lab suite: refuses to run any test outside a lab namespace.
+class LabEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override;
+};
+
+// VELMARO_LAB_STATE and VELMARO_LAB_SCRIPT as the lab test registration sets them (empty if unset).
+QString LabStatePath();
+QString LabScriptPath();
+
+// Plugs a lab host's cable in or pulls it (its switch port up or down), by host key ("u1", "h2",
+// "x1"...). Runs the lab script, bounded to 15 s. False with the reason when it did not work.
+bool SetHostPlugged(std::string_view hostKey, bool plugged, QString* why = nullptr);
+
+// Pulls a host's cable for the lifetime of the object and plugs it back in afterwards.
+class UnpluggedHost {
+ public:
+  explicit UnpluggedHost(std::string_view hostKey);
+  ~UnpluggedHost();
+  UnpluggedHost(const UnpluggedHost&) = delete;
+  UnpluggedHost& operator=(const UnpluggedHost&) = delete;
+  bool ok() const { return m_ok; }
+  const QString& error() const { return m_error; }
+
+ private:
+  std::string_view m_key;
+  bool m_ok = false;
+  QString m_error;
+};
+
+// One ICMP echo to a lab address (refused outside a lab namespace and for addresses outside
+// 198.18.7.0/24): the round-trip time in ms, or nothing when no answer came within timeoutMs.
+std::optional<int> LabPing(std::string_view ip, int timeoutMs = 1000, QString* why = nullptr);
+
+}  // namespace velmaro::lab

@@ -1,0 +1,77 @@
+// The virtual LAN lab's hosts as tests expect to find them: addresses, MACs, what each answers.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace velmaro::lab {
+
+inline constexpr std::string_view kSubnetPrefix = "198.18.7";  // the first three octets
+inline constexpr std::string_view kClientIp = "198.18.7.2";     // where the tests run
+inline constexpr std::string_view kLinkName = "vlab0";          // each lab host's one interface
+inline constexpr std::string_view kSilentIp = "198.18.7.99";    // no host: never answers
+inline constexpr int kSilentOctet = 99;
+
+// A maker's unit: answers the discovery query (except where said) and ping.
+struct LabUnit {
+  std::string_view key;         // host key for plug/unplug: "u1" ...
+  int octet;                    // last octet of the address
+  std::string_view ip;
+  std::string_view mac;         // as the reply and the neighbour table write it: "00-0A-2B-01-80-01"
+  std::string_view name;        // reply line 1 without NUL filler
+  std::string_view freeText;    // reply line 3
+  std::string_view portLine;    // reply line 4, empty when the reply has three lines
+  std::string_view httpPortCell;  // what the "httpport" cell shows: "80", "8080", "N/A"
+  bool wellFormed;              // false: the reply must add no row
+  int httpPort;                 // the port the web server really listens on, 0 = none
+  std::string_view idName;      // the name id.htm gives ("" when there is no id.htm)
+  bool idHasMeta;               // id.htm carries <meta name=...> and <meta mac=...>
+  std::string_view homeTitle;   // title of index.htm ("" when there is no home page)
+  bool hasIndexHtml;            // index.html exists too
+  std::string_view manufacturer;  // the maker-prefix rule's answer for the MAC
+};
+
+inline constexpr LabUnit kU1{"u1", 21, "198.18.7.21", "00-0A-2B-01-80-01", "NV-CAM-1000", "Front door",
+                             "50", "80", true, 80, "NV-CAM-1000 Front door", true, "", false,
+                             "Norvikta, Inc"};
+inline constexpr LabUnit kU2{"u2", 22, "198.18.7.22", "00-0A-2B-01-FF-FF", "NV-ENC-2200", "Lab bench",
+                             "1F90", "8080", true, 8080, "NV-ENC-2200 Lab bench", false, "", false,
+                             "Norvikta, Inc"};
+inline constexpr LabUnit kU3{"u3", 23, "198.18.7.23", "00-0A-2B-02-00-00", "NV-OLD-0100", "Storage",
+                             "", "N/A", true, 80, "", false, "NV-OLD-0100 Storage", false,
+                             "Etherstuff"};
+// Lines joined by LF alone: a reader that splits at CR LF sees one line and adds no row.
+inline constexpr LabUnit kU4{"u4", 24, "198.18.7.24", "00-0A-2B-01-90-00", "NV-BAD-0000", "Malformed reply",
+                             "50", "", false, 0, "", false, "", false, "Norvikta, Inc"};
+// Claims port 80 in its reply but runs no web server at all.
+inline constexpr LabUnit kU5{"u5", 25, "198.18.7.25", "00-0A-2B-01-A0-00", "NV-IO-0400", "No web",
+                             "50", "80", true, 0, "", false, "", false, "Norvikta, Inc"};
+
+inline constexpr std::array<LabUnit, 5> kUnits{kU1, kU2, kU3, kU4, kU5};
+
+// A host that is not the maker's: answers ping (the kernel), never the discovery query.
+struct LabHost {
+  std::string_view key;
+  int octet;
+  std::string_view ip;
+  std::string_view mac;           // "00-1B-21-00-00-31"
+  std::string_view manufacturer;  // its vendor in the shipped oui.txt
+  std::string_view homeTitle;     // "" when it serves no web page
+};
+
+inline constexpr LabHost kH1{"h1", 31, "198.18.7.31", "00-1B-21-00-00-31", "Intel Corporate", ""};
+inline constexpr LabHost kH2{"h2", 32, "198.18.7.32", "00-00-0C-00-00-32", "Cisco Systems, Inc", ""};
+// Serves index.htm and index.html on port 80, both titled "Lab Web Host".
+inline constexpr LabHost kH3{"h3", 33, "198.18.7.33", "00-16-3E-00-00-33", "Xensource, Inc.", "Lab Web Host"};
+
+inline constexpr std::array<LabHost, 3> kPlainHosts{kH1, kH2, kH3};
+
+// A spare plain host that starts unplugged: silent until a test plugs it in.
+inline constexpr LabHost kSpare{"x1", 40, "198.18.7.40", "00-1B-21-00-00-40", "Intel Corporate", ""};
+
+// Every address that answers ping while the lab is as "up" made it, in address order.
+inline constexpr std::array<std::string_view, 8> kLiveIps{
+    "198.18.7.21", "198.18.7.22", "198.18.7.23", "198.18.7.24",
+    "198.18.7.25", "198.18.7.31", "198.18.7.32", "198.18.7.33"};
+
+}  // namespace velmaro::lab
