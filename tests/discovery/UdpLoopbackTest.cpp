@@ -1,0 +1,144 @@
+// The system's UDP socket on loopback only: datagrams in and out whole with their sender,
+// one signal per datagram, and a port held by another program refusing the bind.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <functional>
+
+#include "platform/Platform.h"
+
+namespace velmaro {
+namespace {
+
+constexpr quint32 kLoopback = 0x7F00'0001;  // 127.0.0.1
+
+// Runs the event loop until `done` or two seconds have passed.
+bool waitFor(const std::function<bool()>& done) {
+  const QDeadlineTimer deadline(2000);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+// A port nobody holds at this moment.
+quint16 freePort() {
+  QUdpSocket probe;
+  if (!probe.bind(QHostAddress(QHostAddress::LocalHost), 0)) return 0;
+  return probe.localPort();
+}
+
+// Every datagram these tests send goes to loopback; anything else is refused here.
+void sendFromPeer(QUdpSocket& peer, const QByteArray& data, quint16 port) {
+  const QHostAddress to(QHostAddress::LocalHost);
+  ASSERT_TRUE(to.isLoopback());
+  ASSERT_EQ(peer.writeDatagram(data, to, port), data.size());
+}
+
+class UdpLoopback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    socket = system->createDatagramSocket();
+    ASSERT_NE(socket, nullptr);
+    QObject::connect(socket.get(), &platform::DatagramSocket::readyRead,
+                     [this] { ++signals_; });
+    ASSERT_TRUE(peer.bind(QHostAddress(QHostAddress::LocalHost), 0));
+  }
+
+  std::unique_ptr<platform::Platform> system = platform::createSystemPlatform();
+  std::unique_ptr<platform::DatagramSocket> socket;
+  QUdpSocket peer;
+  int signals_ = 0;
+};
+
+TEST_F(UdpLoopback, ReceivesDatagramsWholeWithTheirSender) {
+  const quint16 port = freePort();
+  ASSERT_NE(port, 0);
+  ASSERT_EQ(socket->bind(port), std::nullopt);
+
+  const QByteArray first("NV-CAM-1000\0\0\0\r\n00-0A-2B-01-80-01\r\nFront door\r\n50", 48);
+  const QByteArray largest(65507, 'x');  // the most an IPv4 datagram carries
+  sendFromPeer(peer, first, port);
+  sendFromPeer(peer, largest, port);
+  sendFromPeer(peer, QByteArray(), port);
+
+  ASSERT_TRUE(waitFor([&] { return signals_ >= 3; })) << "signals: " << signals_;
+  const auto a = socket->receive();
+  const auto b = socket->receive();
+  const auto c = socket->receive();
+  ASSERT_TRUE(a && b && c);
+  EXPECT_EQ(a->data, first);
+  EXPECT_EQ(a->source, kLoopback);
+  EXPECT_EQ(a->sourcePort, peer.localPort());
+  EXPECT_EQ(b->data.size(), largest.size());
+  EXPECT_EQ(b->data, largest);
+  EXPECT_TRUE(c->data.isEmpty());
+  EXPECT_EQ(socket->receive(), std::nullopt);
+  EXPECT_EQ(signals_, 3);
+}
+
+TEST_F(UdpLoopback, SendsFromTheBoundPort) {
+  const quint16 port = freePort();
+  ASSERT_NE(port, 0);
+  ASSERT_EQ(socket->bind(port), std::nullopt);
+  ASSERT_EQ(socket->sendTo("getdeviceinfo", kLoopback, peer.localPort()), std::nullopt);
+
+  ASSERT_TRUE(waitFor([&] { return peer.hasPendingDatagrams(); }));
+  const QNetworkDatagram got = peer.receiveDatagram();
+  EXPECT_EQ(got.data(), QByteArray("getdeviceinfo"));
+  EXPECT_EQ(got.senderPort(), port);
+}
+
+TEST_F(UdpLoopback, APortHeldElsewhereRefusesTheBindAndSendingStillWorks) {
+  QUdpSocket holder;
+  ASSERT_TRUE(holder.bind(QHostAddress(QHostAddress::AnyIPv4), 0,
+                          QAbstractSocket::DontShareAddress));
+  const auto failure = socket->bind(holder.localPort());
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->number, 10048);
+  EXPECT_EQ(failure->description, u"Address in use");
+
+  ASSERT_EQ(socket->sendTo("getdeviceinfo", kLoopback, peer.localPort()), std::nullopt);
+  ASSERT_TRUE(waitFor([&] { return peer.hasPendingDatagrams(); }));
+  const QNetworkDatagram got = peer.receiveDatagram();
+  EXPECT_EQ(got.data(), QByteArray("getdeviceinfo"));
+  EXPECT_NE(got.senderPort(), holder.localPort());
+}
+
+TEST_F(UdpLoopback, CloseAndBindAgainOnTheSamePort) {
+  const quint16 port = freePort();
+  ASSERT_NE(port, 0);
+  ASSERT_EQ(socket->bind(port), std::nullopt);
+  socket->close();
+  ASSERT_EQ(socket->bind(port), std::nullopt);  // the port is free again at once
+
+  sendFromPeer(peer, "after the second bind", port);
+  ASSERT_TRUE(waitFor([&] { return signals_ >= 1; }));
+  const auto got = socket->receive();
+  ASSERT_TRUE(got);
+  EXPECT_EQ(got->data, QByteArray("after the second bind"));
+}
+
+TEST_F(UdpLoopback, ClosingDropsWhatWasWaiting) {
+  const quint16 port = freePort();
+  ASSERT_NE(port, 0);
+  ASSERT_EQ(socket->bind(port), std::nullopt);
+  sendFromPeer(peer, "stale", port);
+  ASSERT_TRUE(waitFor([&] { return signals_ >= 1; }));
+  socket->close();
+  EXPECT_EQ(socket->receive(), std::nullopt);
+}
+
+TEST_F(UdpLoopback, OversizedSendIsRefused) {
+  const auto failure = socket->sendTo(QByteArray(65536, 'x'), kLoopback, peer.localPort());
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->number, 10040);
+}
+
+}  // namespace
+}  // namespace velmaro
