@@ -1,10 +1,148 @@
 #include "identify/ArpTable.h"
 
-// Placeholder until the neighbour table is captured.
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
+#include <QStringList>
+
+#include "platform/Platform.h"
+#include "support/AppPaths.h"
+#include "support/ErrorLog.h"
+#include "support/StepTrap.h"
+#include "support/Tunables.h"
+#include "support/Wait.h"
+
 namespace velmaro {
+namespace {
+
+constexpr QChar kBlank = u' ';
+
+// The text with every run of blanks made one blank and no blank at either end. Tabs are
+// not blanks: a tab-separated line stays one field.
+QString collapseBlanks(QStringView line) {
+  QString out;
+  out.reserve(line.size());
+  for (const QChar c : line) {
+    if (c == kBlank && (out.isEmpty() || out.back() == kBlank)) continue;
+    out.append(c);
+  }
+  if (out.endsWith(kBlank)) out.chop(1);
+  return out;
+}
+
+// Lines of a captured file as the listing command wrote them: LF or CR LF ends, and a
+// last line without an end still counts.
+class LineCursor {
+ public:
+  explicit LineCursor(QByteArrayView data) : m_data(data) {}
+  bool atEnd() const { return m_pos >= m_data.size(); }
+  QByteArrayView next() {
+    const qsizetype end = m_data.indexOf('\n', m_pos);
+    const qsizetype stop = end < 0 ? m_data.size() : end;
+    QByteArrayView line = m_data.sliced(m_pos, stop - m_pos);
+    m_pos = end < 0 ? m_data.size() : end + 1;
+    if (line.endsWith('\r')) line.chop(1);
+    return line;
+  }
+
+ private:
+  QByteArrayView m_data;
+  qsizetype m_pos = 0;
+};
+
+QByteArray readCapped(QFile& file) { return file.read(tunables::kMaxArpListingBytes); }
+
+void removeIfPresent(const QString& path) {
+  if (FileExists(path) && !QFile::remove(path)) throw err::pathFileAccess();
+}
+
+}  // namespace
+
+std::optional<ArpEntry> ParseArpLine(QStringView line) {
+  if (line.size() > tunables::kMaxArpLine) return std::nullopt;
+  const QString collapsed = collapseBlanks(line);
+  const QStringList fields = collapsed.split(kBlank);
+  if (fields.size() != 3) return std::nullopt;
+  if (fields[2].compare(u"invalid", Qt::CaseInsensitive) == 0) return std::nullopt;
+  ArpEntry entry{fields[0], fields[1]};
+  if (entry.ip.count(u'.') != 3 || entry.mac.count(u'-') != 5) return std::nullopt;
+  return entry;
+}
+
 ArpTable::ArpTable(ErrorReporter& log, const AppPaths& paths, platform::Platform& platform,
                    const Clock& clock)
     : m_log(log), m_paths(paths), m_platform(platform), m_clock(clock) {}
-void ArpTable::ARP_LoadTable() {}
-QString ArpTable::ARP_GetMACByIP(const QString&) const { return {}; }
+
+void ArpTable::ARP_LoadTable() {
+  StepTrap trap(m_log, QStringLiteral("ARP_LoadTable"), Container::Module);
+  QString path;
+  trap.step(20, [&] { path = m_paths.arpPath(); });
+  // The fill counter (line 30) is the table's own size: the table grows with the listing,
+  // so a busy network's neighbours are never cut off after a fixed count.
+  trap.step(40, [&] {
+    m_entries.clear();
+    // A listing left behind by an earlier run must never be read as the current one.
+    removeIfPresent(path);
+  });
+  bool captured = false;
+  trap.step(50, [&] {
+    captured = ShellAndWait(m_platform.arpCommand(), path, tunables::kArpCaptureSeconds, m_clock);
+    if (captured) convertCapture(path);
+  });
+  trap.step(60, [&] { TimedWait(tunables::kArpReadPauseMs); });
+  if (!trap.test(70, [&] { return !captured || !FileExists(path); })) {
+    QFile file(path);
+    QByteArray listing;
+    bool open = false;
+    trap.step(90, [&] {
+      if (!file.open(QIODevice::ReadOnly)) throw err::pathFileAccess();
+      open = true;
+      listing = readCapped(file);
+    });
+    if (open) {
+      LineCursor lines(listing);
+      do {
+        QString line;
+        // The first line is read without looking for the end first: an empty listing
+        // is one reported read past its end.
+        trap.step(110, [&] {
+          if (lines.atEnd()) throw err::inputPastEnd();
+          line = QString::fromLatin1(lines.next());
+        });
+        if (line.isEmpty()) continue;
+        const std::optional<ArpEntry> entry = ParseArpLine(line);  // lines 130 to 210
+        if (!entry) continue;
+        trap.step(230, [&] { m_entries.push_back(*entry); });
+      } while (!trap.test(310, [&] { return lines.atEnd(); }));
+      trap.step(320, [&] { file.close(); });
+    }
+  }
+  trap.step(340, [&] { removeIfPresent(path); });
+}
+
+void ArpTable::convertCapture(const QString& path) {
+  if (!FileExists(path)) return;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) throw err::pathFileAccess();
+  const QByteArray converted = m_platform.convertArpListing(readCapped(file));
+  file.close();
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw err::pathFileAccess();
+  if (file.write(converted) != converted.size()) throw err::pathFileAccess();
+}
+
+QString ArpTable::ARP_GetMACByIP(const QString& ip) const {
+  StepTrap trap(m_log, QStringLiteral("ARP_GetMACByIP"), Container::Module);
+  QString result;
+  if (trap.test(30, [&] { return m_entries.empty(); })) return result;
+  trap.step(40, [&] {
+    for (const ArpEntry& entry : m_entries) {
+      if (entry.ip.compare(ip, Qt::CaseInsensitive) == 0) {
+        result = entry.mac.toUpper();
+        break;
+      }
+    }
+  });
+  return result;
+}
+
 }  // namespace velmaro

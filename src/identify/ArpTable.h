@@ -3,7 +3,8 @@
 #pragma once
 
 #include <QString>
-#include <utility>
+#include <QStringView>
+#include <optional>
 #include <vector>
 
 namespace velmaro {
@@ -15,20 +16,45 @@ namespace platform {
 class Platform;
 }
 
+// One usable entry of a listing: the address and the physical address as listed.
+struct ArpEntry {
+  QString ip;
+  QString mac;
+  friend bool operator==(const ArpEntry&, const ArpEntry&) = default;
+};
+
+// One line of a listing (no line end) in the layout "address  physical-address  type",
+// fields separated by runs of blanks (tabs are not blanks). An entry when it has exactly
+// three fields, the type is not "invalid" (any case), the address holds exactly 3 "." and
+// the physical address exactly 5 "-"; nothing else is checked. Longer lines than any
+// listing writes are not entries.
+std::optional<ArpEntry> ParseArpLine(QStringView line);
+
 class ArpTable {
  public:
   ArpTable(ErrorReporter& log, const AppPaths& paths, platform::Platform& platform,
            const Clock& clock);
 
+  // Replaces the table with the system's current neighbour table: runs the platform's
+  // listing command into arp.txt (5 s at most), converts the listing to the parsed
+  // layout, reads every entry and deletes the file. Failures are reported to the log as
+  // procedure "ARP_LoadTable" of the module; the load always runs to its end.
   void ARP_LoadTable();
+
+  // The physical address of the first entry whose address equals `ip` ignoring case, in
+  // upper case; empty when there is none or nothing has been loaded. Never loads.
   QString ARP_GetMACByIP(const QString& ip) const;
 
+  const std::vector<ArpEntry>& entries() const { return m_entries; }
+
  private:
+  void convertCapture(const QString& path);
+
   ErrorReporter& m_log;
   const AppPaths& m_paths;
   platform::Platform& m_platform;
   const Clock& m_clock;
-  std::vector<std::pair<QString, QString>> m_entries;  // address, physical address
+  std::vector<ArpEntry> m_entries;  // listing order, duplicates kept: the first one wins
 };
 
 }  // namespace velmaro

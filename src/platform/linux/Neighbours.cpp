@@ -1,6 +1,143 @@
+// The neighbour table on Linux: iproute2 lists it, and its lines are rewritten into the
+// "address  physical-address  type" layout that the table's reader takes.
+#include <QByteArrayView>
+#include <QList>
+#include <optional>
+
 #include "platform/linux/LinuxBackends.h"
-// Placeholder until the neighbour backend is written.
+#include "support/Tunables.h"
+
 namespace velmaro::platform::linux_backend {
-CommandLine arpCommand() { return {}; }
-QByteArray convertArpListing(const QByteArray& listing) { return listing; }
+namespace {
+
+// Written in place of the physical address of an entry that has none to give.
+constexpr QByteArrayView kNoAddress = "00-00-00-00-00-00";
+constexpr qsizetype kAddressColumn = 22;  // the listing's columns line up like this
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+QList<QByteArrayView> tokens(QByteArrayView line) {
+  QList<QByteArrayView> out;
+  qsizetype i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && isBlank(line[i])) ++i;
+    const qsizetype start = i;
+    while (i < line.size() && !isBlank(line[i])) ++i;
+    if (i > start) out.append(line.sliced(start, i - start));
+  }
+  return out;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// Four decimal parts of 0 to 255, as iproute2 prints an IPv4 address.
+bool isDottedIPv4(QByteArrayView text) {
+  int parts = 0;
+  qsizetype i = 0;
+  while (true) {
+    int value = 0;
+    int digits = 0;
+    while (i < text.size() && isDigit(text[i]) && digits < 4) {
+      value = value * 10 + (text[i] - '0');
+      ++digits;
+      ++i;
+    }
+    if (digits == 0 || digits > 3 || value > 255) return false;
+    ++parts;
+    if (i == text.size()) return parts == 4;
+    if (text[i] != '.' || parts == 4) return false;
+    ++i;
+  }
+}
+
+// "00:0a:2b:01:80:01" as "00-0a-2b-01-80-01"; nothing when it is not colon-separated hex.
+std::optional<QByteArray> dashedAddress(QByteArrayView lladdr) {
+  QByteArray out;
+  qsizetype i = 0;
+  while (true) {
+    const qsizetype start = i;
+    while (i < lladdr.size() && isHexDigit(lladdr[i])) ++i;
+    const qsizetype digits = i - start;
+    if (digits < 1 || digits > 2) return std::nullopt;
+    if (digits == 1) out.append('0');
+    out.append(lladdr.sliced(start, digits));
+    if (i == lladdr.size()) return out;
+    if (lladdr[i] != ':') return std::nullopt;
+    out.append('-');
+    ++i;
+  }
+}
+
+// Words of an entry line that are followed by a value of their own.
+bool takesValue(QByteArrayView word) {
+  for (const QByteArrayView known :
+       {"dev", "lladdr", "proto", "vrf", "master", "ref", "used", "probes"}) {
+    if (word == known) return true;
+  }
+  return false;
+}
+
+struct Entry {
+  QByteArrayView address;
+  std::optional<QByteArray> physical;
+  bool unusable = false;  // resolution failed or never finished
+  bool fixed = false;     // a permanent or no-ARP entry
+};
+
+std::optional<Entry> parseEntry(QByteArrayView line) {
+  const QList<QByteArrayView> words = tokens(line);
+  if (words.isEmpty() || !isDottedIPv4(words.front())) return std::nullopt;
+  Entry entry;
+  entry.address = words.front();
+  for (qsizetype i = 1; i < words.size(); ++i) {
+    const QByteArrayView word = words[i];
+    if (takesValue(word)) {
+      if (word == "lladdr" && i + 1 < words.size()) entry.physical = dashedAddress(words[i + 1]);
+      ++i;
+    } else if (word == "INCOMPLETE" || word == "FAILED" || word == "NONE") {
+      entry.unusable = true;
+    } else if (word == "PERMANENT" || word == "NOARP") {
+      entry.fixed = true;
+    }
+  }
+  return entry;
+}
+
+void appendPadded(QByteArray& out, QByteArrayView field) {
+  out.append(field);
+  out.append(QByteArray(qMax<qsizetype>(1, kAddressColumn - field.size()), ' '));
+}
+
+}  // namespace
+
+CommandLine arpCommand() {
+  return {QStringLiteral("ip"),
+          {QStringLiteral("-4"), QStringLiteral("neigh"), QStringLiteral("show")}};
+}
+
+QByteArray convertArpListing(const QByteArray& listing) {
+  const QByteArrayView input =
+      QByteArrayView(listing).first(qMin<qsizetype>(listing.size(), tunables::kMaxArpListingBytes));
+  QByteArray out;
+  qsizetype pos = 0;
+  while (pos < input.size()) {
+    const qsizetype end = input.indexOf('\n', pos);
+    const qsizetype stop = end < 0 ? input.size() : end;
+    QByteArrayView line = input.sliced(pos, stop - pos);
+    pos = stop + 1;
+    if (line.endsWith('\r')) line.chop(1);
+    if (line.size() > tunables::kMaxArpLine) continue;
+    const std::optional<Entry> entry = parseEntry(line);
+    if (!entry) continue;
+    const bool usable = entry->physical && !entry->unusable;
+    out.append("  ");
+    appendPadded(out, entry->address);
+    appendPadded(out, usable ? QByteArrayView(*entry->physical) : kNoAddress);
+    out.append(!usable ? "invalid" : entry->fixed ? "static" : "dynamic");
+    out.append("\r\n");
+  }
+  return out;
+}
+
 }  // namespace velmaro::platform::linux_backend
