@@ -147,6 +147,14 @@ void ResultView::mouseDoubleClickEvent(QMouseEvent* event) {
   emit listDoubleClicked();
 }
 
+void ResultView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
+  // The view would hand the selection to a neighbour of a removed row; a procedure that
+  // drops a host must not leave another one selected for the next double-click.
+  const int current = currentIndex().row();
+  if (!parent.isValid() && current >= start && current <= end) selectionModel()->clear();
+  QTreeView::rowsAboutToBeRemoved(parent, start, end);
+}
+
 void ResultView::viewSelectionChanged() {
   if (m_syncing) return;
   m_syncing = true;

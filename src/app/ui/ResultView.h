@@ -51,6 +51,7 @@ class ResultView final : public QTreeView {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
 
  private:
   void viewSelectionChanged();
