@@ -1,6 +1,8 @@
 // The range box and the prefix boxes as the sweep reads them, text by text.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "scan/ScanRange.h"
 #include "support/VbError.h"
 
@@ -13,6 +15,8 @@ struct SplitCase {
   const char* first;
   const char* second;
 };
+// Shown in test names, so a failing case says which text it was.
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class SplitScanRangeTest : public ::testing::TestWithParam<SplitCase> {};
 
@@ -50,6 +54,7 @@ struct BoundCase {
   const char* text;
   int value;  // -1: Overflow
 };
+void PrintTo(const BoundCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class ScanBoundTest : public ::testing::TestWithParam<BoundCase> {};
 
@@ -82,6 +87,7 @@ struct PrefixCase {
   const char* box;
   const char* octet;
 };
+void PrintTo(const PrefixCase& c, std::ostream* os) { *os << '"' << c.box << '"'; }
 
 class PrefixOctetTest : public ::testing::TestWithParam<PrefixCase> {};
 

@@ -1,6 +1,8 @@
 // What the sweep pings for each range and prefix the user can type, and what it refuses.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "scan/ScanRange.h"
 #include "SweepTestSupport.h"
 
@@ -20,6 +22,8 @@ struct RangeCase {
   int first;  // -1: the range message
   int last;
 };
+// Shown in test names, so a failing case says which text it was.
+void PrintTo(const RangeCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class SweepRangeTest : public ::testing::TestWithParam<RangeCase> {};
 
@@ -69,6 +73,7 @@ struct BadBoundCase {
   const char* text;
   int line;
 };
+void PrintTo(const BadBoundCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class SweepBadBoundTest : public ::testing::TestWithParam<BadBoundCase> {};
 
@@ -120,6 +125,9 @@ struct PrefixCase {
   const char* boxes[3];
   const char* first;  // the address built for .1
 };
+void PrintTo(const PrefixCase& c, std::ostream* os) {
+  *os << '"' << c.boxes[0] << '.' << c.boxes[1] << '.' << c.boxes[2] << '"';
+}
 
 class SweepPrefixTest : public ::testing::TestWithParam<PrefixCase> {};
 
@@ -170,6 +178,7 @@ struct InvalidPrefixCase {
   const char* box0;
   bool sends;
 };
+void PrintTo(const InvalidPrefixCase& c, std::ostream* os) { *os << '"' << c.box0 << '"'; }
 
 class SweepInvalidPrefixTest : public ::testing::TestWithParam<InvalidPrefixCase> {};
 

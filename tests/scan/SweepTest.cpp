@@ -2,6 +2,8 @@
 // it must end cleanly.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -145,6 +147,8 @@ struct TimeoutBoxCase {
   const char* box;
   const char* normalised;
 };
+// Shown in test names, so a failing case says which text it was.
+void PrintTo(const TimeoutBoxCase& c, std::ostream* os) { *os << '"' << c.box << '"'; }
 
 class SweepTimeoutBoxTest : public ::testing::TestWithParam<TimeoutBoxCase> {};
 
@@ -199,6 +203,9 @@ struct HugeTimeoutCase {
   const char* range;
   std::vector<int> lines;  // reported lines, in order
 };
+void PrintTo(const HugeTimeoutCase& c, std::ostream* os) {
+  *os << '"' << c.box << " over " << c.range << '"';
+}
 
 class SweepHugeTimeoutTest : public ::testing::TestWithParam<HugeTimeoutCase> {};
 
