@@ -70,6 +70,7 @@ bool prefixMatches(QByteArrayView entryPrefix, const QString& macPrefix, bool ma
 struct BoundedLine {
   QByteArrayView text;
   bool overlong = false;
+  bool unreadable = false;  // the file refused to give more: there is no further line
 };
 
 class LineReader {
@@ -78,7 +79,7 @@ class LineReader {
 
   BoundedLine next() {
     const qint64 got = m_file.readLine(m_buffer.data(), qint64(m_buffer.size()));
-    if (got <= 0) return {};
+    if (got <= 0) return {{}, false, true};
     qsizetype length = qsizetype(got);
     if (m_buffer[length - 1] != '\n') {
       if (length >= qsizetype(m_buffer.size()) - 1 && !m_file.atEnd()) {
@@ -128,6 +129,8 @@ QString lookUp(const QString& mac, const QString& path, StepTrap& trap) {
       if (file.atEnd()) throw err::inputPastEnd();
       line = reader.next();
     });
+    // A read error would never reach the end of the file: it ends the search instead.
+    if (line.unreadable) break;
     if (line.text.isEmpty() || line.overlong) continue;               // 110
     const auto entry = splitEntry(line.text);                          // 120 to 140
     if (!entry) continue;
