@@ -14,6 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -23,6 +24,7 @@ namespace {
 
 constexpr int kScriptTimeoutMs = 15000;
 constexpr int kMaxPingTimeoutMs = 5000;
+constexpr qint64 kResendMs = 500;
 
 // Closes the descriptor whatever way the ping ends.
 class FileDescriptor {
@@ -129,15 +131,33 @@ std::optional<int> LabPing(std::string_view ip, int timeoutMs, QString* why) {
   std::memcpy(request.data() + 8, "LABSELFTEST!", 12);
   QElapsedTimer clock;
   clock.start();
-  if (::sendto(socket.get(), request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to),
-               sizeof to) < 0) {
-    SetWhy(why, QStringLiteral("send failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
-    return std::nullopt;
-  }
+  // One echo now and one more every interval, like ping: a request dropped while the
+  // neighbour entry was still failing must not decide the answer. Bounded by the time-out.
+  qint64 nextSend = 0;
+  QElapsedTimer sent;
   while (clock.elapsed() < timeoutMs) {
+    if (clock.elapsed() >= nextSend) {
+      if (::sendto(socket.get(), request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                   sizeof to) < 0 &&
+          errno != EHOSTUNREACH) {
+        SetWhy(why, QStringLiteral("send failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return std::nullopt;
+      }
+      sent.start();
+      nextSend = clock.elapsed() + kResendMs;
+    }
+    const qint64 wait = std::min<qint64>(timeoutMs, nextSend) - clock.elapsed();
     pollfd waiting{socket.get(), POLLIN, 0};
-    const int ready = ::poll(&waiting, 1, static_cast<int>(timeoutMs - clock.elapsed()));
+    const int ready = ::poll(&waiting, 1, static_cast<int>(std::max<qint64>(wait, 1)));
     if (ready <= 0) continue;
+    if (!(waiting.revents & POLLIN)) {
+      // An unreachable report is queued as a socket error: read it and wait for the next round.
+      int error = 0;
+      socklen_t length = sizeof error;
+      ::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &length);
+      ::poll(nullptr, 0, static_cast<int>(std::max<qint64>(nextSend - clock.elapsed(), 1)));
+      continue;
+    }
     std::array<unsigned char, 256> reply{};
     sockaddr_in from{};
     socklen_t fromLength = sizeof from;
@@ -145,7 +165,7 @@ std::optional<int> LabPing(std::string_view ip, int timeoutMs, QString* why) {
                                    reinterpret_cast<sockaddr*>(&from), &fromLength);
     if (got < 8 || reply[0] != ICMP_ECHOREPLY || from.sin_addr.s_addr != to.sin_addr.s_addr) continue;
     if (((reply[6] << 8) | reply[7]) != kSequence) continue;
-    return static_cast<int>(clock.elapsed());
+    return static_cast<int>(sent.elapsed());
   }
   SetWhy(why, QStringLiteral("no answer within %1 ms").arg(timeoutMs));
   return std::nullopt;
