@@ -3,8 +3,10 @@
 #include "app/Controls.h"
 #include "discovery/BroadcastDiscovery.h"
 #include "identify/ArpTable.h"
+#include "identify/RowMac.h"
 #include "netinfo/LocalIPs.h"
 #include "scan/PingSweep.h"
+#include "scan/SweepEnrichment.h"
 #include "support/Events.h"
 #include "support/Numbers.h"
 #include "support/StepTrap.h"
@@ -18,7 +20,10 @@ MainForm::MainForm(Controls& controls, UserNotice& notice, ErrorReporter& log,
       m_arp(std::make_unique<ArpTable>(log, paths, platform, clock)),
       m_context{controls, notice, m_list, log, paths, clock, platform, *m_arp, m_sLocalIP},
       m_sweep(std::make_unique<PingSweep>(m_context)),
-      m_broadcast(std::make_unique<BroadcastDiscovery>(m_context)) {}
+      m_broadcast(std::make_unique<BroadcastDiscovery>(m_context)) {
+  // The name probe joins the enrichment when the identification pages are read.
+  m_sweep->setEnrichment([this](StepTrap& trap) { RunSweepEnrichment(m_context, trap, {}); });
+}
 
 MainForm::~MainForm() = default;
 
@@ -67,12 +72,16 @@ void MainForm::lstIPs_ColumnClick(int position) {
 void MainForm::lstIPs_DblClick() {
   const auto row = m_list.selected();
   if (!row || !m_controls.idle()) return;
-  try {
-    const int port = m_list.GetColumnIndex(u"httpport");
-    m_controls.openUrl(BrowserAddress(m_list.text(*row), m_list.cell(*row, port)));
-  } catch (const VbError&) {
-    // No handler of its own: a row that vanished opens nothing.
-  }
+  // A browser that does not open is worth a line in the log: the user sees nothing happen.
+  StepTrap trap(m_context.log, QStringLiteral("lstIPs_DblClick"), Container::Form);
+  QString address;
+  trap.step(40, [&] {
+    address = BrowserAddress(m_list.text(*row), m_list.cell(*row, m_list.GetColumnIndex(u"httpport")));
+  });
+  if (address.isEmpty()) return;
+  trap.step(50, [&] {
+    if (!m_controls.openUrl(address)) throw err::noBrowser();
+  });
 }
 
 bool MainForm::lstIPs_MouseDown(int button, std::optional<RowId> rowUnderPointer) {
@@ -85,7 +94,10 @@ bool MainForm::lstIPs_MouseDown(int button, std::optional<RowId> rowUnderPointer
 void MainForm::mnuIPLoadBrowser_Click() { lstIPs_DblClick(); }
 
 void MainForm::mnuIPRefresh_Click() {
-  // Re-reading one row's MAC and name comes with the identification pages.
+  const auto row = m_list.selected();
+  if (!row) return;
+  PopulateItemMAC(m_context, *row);
+  // The name is re-read from the unit's pages once those are read at all.
 }
 
 void MainForm::cmdScanPing_Click() { m_sweep->cmdScanPing_Click(); }

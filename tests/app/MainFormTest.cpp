@@ -140,6 +140,16 @@ TEST_F(MainFormTest, DoubleClickOpensTheSelectedRowOnlyWhenIdle) {
   EXPECT_EQ(controls.openedUrls, QStringList{"http://10.0.0.7:8080"});
 }
 
+TEST_F(MainFormTest, BrowserThatDoesNotOpenIsLogged) {
+  const RowId row = list().append(QStringLiteral("10.0.0.7"));
+  list().select(row);
+  controls.browserOpens = false;
+  form.lstIPs_DblClick();
+  EXPECT_EQ(log.reports, QStringList{QStringLiteral(
+                             "Error 31 (No program is associated with web addresses) in procedure "
+                             "lstIPs_DblClick of Form frmMain on line 50")});
+}
+
 TEST_F(MainFormTest, RightButtonAloneOnARowSelectsItAndAsksForTheMenu) {
   const RowId a = list().append(QStringLiteral("10.0.0.1"));
   const RowId b = list().append(QStringLiteral("10.0.0.2"));

@@ -25,7 +25,7 @@ class FakeControls final : public Controls {
   void setBusyCursor(bool busy) override { busyCursor = busy; }
   bool openUrl(const QString& url) override {
     openedUrls.append(url);
-    return true;
+    return browserOpens;
   }
 
   QString status() const { return statusHistory.isEmpty() ? QString() : statusHistory.last(); }
@@ -38,6 +38,7 @@ class FakeControls final : public Controls {
   bool busyCursor = false;
   QStringList statusHistory;
   QStringList openedUrls;
+  bool browserOpens = true;
 };
 
 }  // namespace velmaro::test
