@@ -112,10 +112,14 @@ void EchoRun::openBlock(qsizetype first) {
     entry.deadline = entry.sentAt + m_settings.hostTimeoutMs;
     const bool sent = entry.destination &&
                       m_socket->send(*entry.destination, quint16(i & 0xFFFF), m_settings.data);
-    if (sent)
+    if (sent) {
       entry.state = State::InFlight;
-    else
+      // Answers from the hosts already sent to are taken as they come: left waiting until
+      // the whole block is out, a near host's time would grow by the rest of the block.
+      drainReplies();
+    } else {
       end(i, -1);
+    }
   }
 }
 

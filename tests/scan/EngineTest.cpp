@@ -230,6 +230,23 @@ TEST_F(EngineClockTest, RoundTripTimeFromTheClock) {
   EXPECT_EQ(outcomes[1].status, 12);
 }
 
+// A near host answers while the rest of the block is still being sent: its time is its
+// own, not its own plus the time the other sends took.
+TEST_F(EngineClockTest, NearHostsTimeIsNotStretchedByTheRestOfTheBlock) {
+  ClassPingBase engine(platform, clock);
+  record(engine);
+  net.setSendCost(2);
+  for (const char* host : {"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"}) net.answer(ipv4(host), 0);
+  engine.PingHostList({"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"}, 1000, 60000);
+  ASSERT_EQ(outcomes.size(), 4u);
+  for (size_t i = 0; i < outcomes.size(); ++i) {
+    EXPECT_TRUE(outcomes[i].success);
+    EXPECT_EQ(outcomes[i].index, qint32(i));
+    EXPECT_EQ(outcomes[i].status, 2);  // one send's cost; up to 8 if read after the whole block
+    EXPECT_EQ(outcomes[i].sentBefore, i + 1);
+  }
+}
+
 // Replies that are not for this request: wrong data, wrong source, wrong sequence. None
 // of them may end the entry; the real reply does, with its own time.
 TEST_F(EngineClockTest, StrayRepliesAreNotCounted) {

@@ -55,8 +55,18 @@ bool FakeEchoNetwork::onSend(FakeEchoSocket& socket, quint32 destination, quint1
   requests.push_back({destination, sequence, data});
   const Behaviour behaviour = m_hosts.value(destination);
   if (behaviour.kind == Behaviour::Refuse) return false;
+  if (m_clock && m_sendCostMs > 0) m_clock->advance(m_sendCostMs);
   if (behaviour.kind == Behaviour::Answer) {
     const platform::EchoReply reply{destination, sequence, data};
+    if (behaviour.delayMs == 0 && m_sendCostMs > 0) {
+      // Waiting in the socket at once, but told through the event loop, as a real
+      // socket's notifier does: never from inside send().
+      socket.m_queue.push_back(reply);
+      ++delivered;
+      FakeEchoSocket* target = &socket;
+      QTimer::singleShot(0, target, [target] { emit target->readyRead(); });
+      return true;
+    }
     const qint64 arrival = m_clock ? m_clock->monotonicMs() + behaviour.delayMs : 0;
     FakeEchoSocket* target = &socket;
     QTimer::singleShot(behaviour.delayMs, target,

@@ -40,6 +40,9 @@ class FakeEchoNetwork {
   void refuseSend(quint32 host);
   // Delivers, after delayMs, a reply that was not asked for to every socket open then.
   void injectStray(quint32 source, quint16 sequence, QByteArray data, int delayMs = 0);
+  // Every send takes this long on the given clock, as a burst of sends does on a real
+  // socket; a host set to answer with delay 0 has its reply waiting right after its send.
+  void setSendCost(int ms) { m_sendCostMs = ms; }
   // open() fails as it does without CAP_NET_RAW and outside ping_group_range.
   void denyPermission(bool deny) { m_deny = deny; }
 
@@ -64,6 +67,7 @@ class FakeEchoNetwork {
 
   FakeClock* m_clock;
   bool m_deny = false;
+  int m_sendCostMs = 0;
   QHash<quint32, Behaviour> m_hosts;
   std::vector<QPointer<FakeEchoSocket>> m_sockets;
 };
