@@ -32,6 +32,8 @@ struct ReplyCase {
   QByteArray expected;
 };
 
+void PrintTo(const ReplyCase& c, std::ostream* os) { *os << c.what; }
+
 class ReplyShapes : public ::testing::TestWithParam<ReplyCase> {};
 
 TEST_P(ReplyShapes, BuildTheDatagramBytes) {
@@ -157,6 +159,9 @@ struct ResponseCase {
   const char* statusLine;
   bool hasBody;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ResponseCase& c, std::ostream* os) { *os << c.what; }
 
 class Responses : public ::testing::TestWithParam<ResponseCase> {};
 
