@@ -6,6 +6,7 @@
 #include <QString>
 #include <exception>
 #include <new>
+#include <utility>
 
 #include "support/ErrorLog.h"
 #include "support/VbError.h"
@@ -20,6 +21,32 @@ class StepTrap {
   // Runs one step; a failure is reported under `line`.
   template <class F>
   void step(int line, F&& body) {
+    guard(line, body);
+  }
+
+  // Evaluates a condition; a failure is reported and the condition counts as true.
+  template <class F>
+  bool test(int line, F&& condition) {
+    bool result = true;
+    guard(line, [&] { result = condition(); });
+    return result;
+  }
+
+  // Computes a value; a failure is reported and `fallback` is used.
+  template <class T, class F>
+  T value(int line, T fallback, F&& body) {
+    T result = std::move(fallback);
+    guard(line, [&] { result = body(); });
+    return result;
+  }
+
+  void report(int line, const VbError& e) {
+    m_log.LogError(ErrorReportText(e.number, e.description, m_procedure, m_container, line));
+  }
+
+ private:
+  template <class F>
+  void guard(int line, F&& body) {
     try {
       body();
     } catch (const VbError& e) {
@@ -29,37 +56,6 @@ class StepTrap {
     }
   }
 
-  // Evaluates a condition; a failure is reported and the condition counts as true.
-  template <class F>
-  bool test(int line, F&& condition) {
-    try {
-      return condition();
-    } catch (const VbError& e) {
-      report(line, e);
-    } catch (const std::bad_alloc&) {
-      report(line, err::outOfMemory());
-    }
-    return true;
-  }
-
-  // Computes a value; a failure is reported and `fallback` is used.
-  template <class T, class F>
-  T value(int line, T fallback, F&& body) {
-    try {
-      return body();
-    } catch (const VbError& e) {
-      report(line, e);
-    } catch (const std::bad_alloc&) {
-      report(line, err::outOfMemory());
-    }
-    return fallback;
-  }
-
-  void report(int line, const VbError& e) {
-    m_log.LogError(ErrorReportText(e.number, e.description, m_procedure, m_container, line));
-  }
-
- private:
   ErrorReporter& m_log;
   QString m_procedure;
   Container m_container;

@@ -49,30 +49,42 @@ const QByteArray kExpected =
     "3C-2C-94\t?\?(HangZhou)\r\n"
     "48-BC-A6\tASUNG TECHNO CO.,Ltd\r\n";
 
+// Runs the build's converter over `registry`; the exit code, and where it was told to write.
+struct Conversion {
+  int exitCode = -1;
+  QString error;
+  QString output;
+};
+Conversion Convert(const QTemporaryDir& folder, const QByteArray& registry) {
+  const QString in = folder.path() + QStringLiteral("/registry.txt");
+  Conversion result;
+  result.output = folder.path() + QStringLiteral("/oui.txt");
+  QFile file(in);
+  if (!file.open(QIODevice::WriteOnly)) return result;
+  file.write(registry);
+  file.close();
+  QProcess tool;
+  tool.start(QStringLiteral(VELMARO_MAKE_OUI), {in, result.output});
+  if (tool.waitForFinished(30000)) result.exitCode = tool.exitCode();
+  result.error = QString::fromLocal8Bit(tool.readAllStandardError());
+  return result;
+}
+
 TEST(OuiConverter, WritesOneTabSeparatedLatin1EntryPerVendor) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
-  const QString in = folder.path() + QStringLiteral("/registry.txt");
-  const QString out = folder.path() + QStringLiteral("/oui.txt");
-  {
-    QFile file(in);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(kRegistry);
-  }
-  QProcess tool;
-  tool.start(QStringLiteral(VELMARO_MAKE_OUI), {in, out});
-  ASSERT_TRUE(tool.waitForFinished(30000));
-  ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+  const Conversion run = Convert(folder, kRegistry);
+  ASSERT_EQ(run.exitCode, 0) << run.error.toStdString();
 
-  QFile result(out);
+  QFile result(run.output);
   ASSERT_TRUE(result.open(QIODevice::ReadOnly));
   EXPECT_EQ(result.readAll(), kExpected);
 
   // Every line the converter writes is an entry the program reads.
   test::RecordingReporter log;
-  EXPECT_EQ(OUI_GetMFGByMACInFile(QStringLiteral("58-b5-68-00-00-01"), out, log),
+  EXPECT_EQ(OUI_GetMFGByMACInFile(QStringLiteral("58-b5-68-00-00-01"), run.output, log),
             QString::fromUtf8("SECURITAS DIRECT ESPA\xC3\x91" "A, SAU"));
-  EXPECT_EQ(OUI_GetMFGByMACInFile(QStringLiteral("48-BC-A6-00-00-01"), out, log),
+  EXPECT_EQ(OUI_GetMFGByMACInFile(QStringLiteral("48-BC-A6-00-00-01"), run.output, log),
             u"ASUNG TECHNO CO.,Ltd");
   EXPECT_TRUE(log.reports.isEmpty());
 }
@@ -80,18 +92,9 @@ TEST(OuiConverter, WritesOneTabSeparatedLatin1EntryPerVendor) {
 TEST(OuiConverter, RefusesARegistryWithoutEntries) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
-  const QString in = folder.path() + QStringLiteral("/registry.txt");
-  const QString out = folder.path() + QStringLiteral("/oui.txt");
-  {
-    QFile file(in);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("<html>Not the registry</html>\r\n");
-  }
-  QProcess tool;
-  tool.start(QStringLiteral(VELMARO_MAKE_OUI), {in, out});
-  ASSERT_TRUE(tool.waitForFinished(30000));
-  EXPECT_NE(tool.exitCode(), 0);
-  EXPECT_FALSE(QFileInfo::exists(out));
+  const Conversion run = Convert(folder, "<html>Not the registry</html>\r\n");
+  EXPECT_GT(run.exitCode, 0);  // it ran, and said no
+  EXPECT_FALSE(QFileInfo::exists(run.output));
 }
 
 TEST(ShippedOui, NamesWellKnownVendors) {

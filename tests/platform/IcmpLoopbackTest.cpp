@@ -11,6 +11,13 @@
 #include "scan/ClassPingBase.h"
 #include "support/FakePlatform.h"
 
+namespace velmaro::platform::linux_backend {
+// Names the socket kind in test listings.
+void PrintTo(IcmpSocketKind kind, std::ostream* os) {
+  *os << (kind == IcmpSocketKind::Raw ? "raw" : "datagram");
+}
+}  // namespace velmaro::platform::linux_backend
+
 namespace velmaro::test {
 namespace {
 
