@@ -25,14 +25,6 @@ QString PortCellFromHex(QStringView line) {
   return QString::number(value);
 }
 
-QString DottedAddress(quint32 address) {
-  return QStringLiteral("%1.%2.%3.%4")
-      .arg((address >> 24) & 0xFF)
-      .arg((address >> 16) & 0xFF)
-      .arg((address >> 8) & 0xFF)
-      .arg(address & 0xFF);
-}
-
 std::optional<BroadcastReply> ParseBroadcastReply(QByteArrayView datagram, quint32 sender) {
   if (datagram.size() > tunables::kMaxDatagram) return std::nullopt;
   if (datagram.size() < kMinReplyLength) return std::nullopt;

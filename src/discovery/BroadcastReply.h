@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+#include "support/Ipv4Text.h"
+
 namespace velmaro {
 
 struct BroadcastReply {
@@ -31,8 +33,5 @@ QString CleanUnitName(QStringView line);
 // The "httpport" cell for a fourth line: its leading hexadecimal digits in decimal, 0 when
 // it has none, "N/A" when the value is above 65535.
 QString PortCellFromHex(QStringView line);
-
-// The dotted text of a host-order IPv4 address.
-QString DottedAddress(quint32 address);
 
 }  // namespace velmaro

@@ -6,27 +6,13 @@
 #include "identify/ArpTable.h"
 #include "identify/Manufacturer.h"
 #include "platform/Platform.h"
+#include "support/Ipv4Text.h"
 #include "support/StepTrap.h"
 
 namespace velmaro {
 namespace {
 
 const QString kNoValue = QStringLiteral("---");
-
-// Dotted text as a host-order address; nothing when it is not plain dotted IPv4.
-std::optional<quint32> dottedAddress(const QString& text) {
-  const QStringList parts = text.split(u'.');
-  if (parts.size() != 4) return std::nullopt;
-  quint32 address = 0;
-  for (const QString& part : parts) {
-    if (part.isEmpty() || part.size() > 3) return std::nullopt;
-    bool ok = false;
-    const uint value = part.toUInt(&ok, 10);
-    if (!ok || value > 255) return std::nullopt;
-    address = (address << 8) | value;
-  }
-  return address;
-}
 
 }  // namespace
 
@@ -46,7 +32,7 @@ QString GetLocalMAC(platform::Platform& platform, const QString& localIP) {
   // The adapter listed last was taken as the host's own, but beside a VPN, bridge or
   // second card that shows a MAC the LOCALHOST address does not belong to: the adapter
   // that carries the address comes first.
-  if (const auto own = dottedAddress(localIP)) {
+  if (const auto own = ParseDottedAddress(localIP)) {
     for (auto it = adapters->rbegin(); it != adapters->rend(); ++it) {
       for (const quint32 address : it->ipv4) {
         if (address == *own) return MacText(it->hardwareAddress);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/Platform.h"
+#include "support/Ipv4Text.h"
 
 namespace velmaro {
 namespace {
@@ -18,14 +19,6 @@ constexpr std::size_t kMaxTableRows = 21;
 // Callers rely on that order, so it is kept exactly. In host byte order the key is the
 // byte-swapped address.
 quint32 tableOrderKey(quint32 hostOrder) { return qbswap(hostOrder); }
-
-QString dotted(quint32 a) {
-  return QStringLiteral("%1.%2.%3.%4")
-      .arg(a >> 24)
-      .arg((a >> 16) & 0xFF)
-      .arg((a >> 8) & 0xFF)
-      .arg(a & 0xFF);
-}
 
 bool isLoopback(const QString& address) { return address.section(u'.', 0, 0) == u"127"; }
 
@@ -44,7 +37,7 @@ QStringList OrderLocalAddresses(std::vector<quint32> addresses) {
   });
   QStringList texts;
   texts.reserve(static_cast<qsizetype>(addresses.size()));
-  for (quint32 a : addresses) texts.append(dotted(a));
+  for (quint32 a : addresses) texts.append(DottedAddress(a));
   return texts;
 }
 
