@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "identify/LeadingHex.h"
+#include "support/Numbers.h"
 #include "support/Tunables.h"
 
 namespace velmaro {

@@ -7,6 +7,7 @@
 
 #include "platform/Platform.h"
 #include "support/AppPaths.h"
+#include "support/ByteLines.h"
 #include "support/ErrorLog.h"
 #include "support/StepTrap.h"
 #include "support/Tunables.h"
@@ -29,26 +30,6 @@ QString collapseBlanks(QStringView line) {
   if (out.endsWith(kBlank)) out.chop(1);
   return out;
 }
-
-// Lines of a captured file as the listing command wrote them: LF or CR LF ends, and a
-// last line without an end still counts.
-class LineCursor {
- public:
-  explicit LineCursor(QByteArrayView data) : m_data(data) {}
-  bool atEnd() const { return m_pos >= m_data.size(); }
-  QByteArrayView next() {
-    const qsizetype end = m_data.indexOf('\n', m_pos);
-    const qsizetype stop = end < 0 ? m_data.size() : end;
-    QByteArrayView line = m_data.sliced(m_pos, stop - m_pos);
-    m_pos = end < 0 ? m_data.size() : end + 1;
-    if (line.endsWith('\r')) line.chop(1);
-    return line;
-  }
-
- private:
-  QByteArrayView m_data;
-  qsizetype m_pos = 0;
-};
 
 QByteArray readCapped(QFile& file) { return file.read(tunables::kMaxArpListingBytes); }
 
@@ -100,7 +81,7 @@ void ArpTable::ARP_LoadTable() {
       listing = readCapped(file);
     });
     if (open) {
-      LineCursor lines(listing);
+      ByteLines lines(listing);
       do {
         QString line;
         // The first line is read without looking for the end first: an empty listing

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <array>
 
-#include "identify/LeadingHex.h"
 #include "support/AppPaths.h"
 #include "support/ErrorLog.h"
+#include "support/Numbers.h"
 #include "support/StepTrap.h"
 #include "support/Tunables.h"
 

@@ -2,20 +2,13 @@
 
 #include <array>
 
+#include "support/Numbers.h"
+
 namespace velmaro {
 namespace {
 
 // Longer than any spelling of an address with trailing blanks we would still accept.
 constexpr qsizetype kMaxAddressText = 64;
-
-int digitValue(QChar c, int base) {
-  const char16_t u = c.unicode();
-  int v = -1;
-  if (u >= u'0' && u <= u'9') v = u - u'0';
-  else if (u >= u'a' && u <= u'f') v = u - u'a' + 10;
-  else if (u >= u'A' && u <= u'F') v = u - u'A' + 10;
-  return v >= 0 && v < base ? v : -1;
-}
 
 // Reads one part at pos; nothing when no digit is there, a digit is out of its base or
 // the value needs more than 32 bits.
@@ -32,10 +25,10 @@ std::optional<quint32> readPart(QStringView text, qsizetype& pos) {
   quint64 value = 0;
   while (pos < text.size()) {
     const QChar c = text[pos];
-    const int d = digitValue(c, base);
+    const int d = DigitValue(c, base);
     if (d < 0) {
       // 8 and 9 in an octal part, or a letter glued to a number, spoil the part.
-      if (digitValue(c, 16) >= 0) return std::nullopt;
+      if (DigitValue(c, 16) >= 0) return std::nullopt;
       break;
     }
     value = value * base + quint64(d);
@@ -54,7 +47,7 @@ std::optional<quint32> EchoAddressFromText(QStringView text) {
   int count = 0;
   qsizetype pos = 0;
   for (;;) {
-    if (pos >= text.size() || digitValue(text[pos], 10) < 0) return std::nullopt;
+    if (pos >= text.size() || DigitValue(text[pos], 10) < 0) return std::nullopt;
     const auto part = readPart(text, pos);
     if (!part) return std::nullopt;
     parts[count++] = *part;

@@ -22,20 +22,12 @@ QString squeezed(QStringView text) {
   return out;
 }
 
-int digitValue(QChar c, int base) {
-  int v = -1;
-  if (c >= u'0' && c <= u'9') v = c.unicode() - u'0';
-  else if (c >= u'a' && c <= u'f') v = c.unicode() - u'a' + 10;
-  else if (c >= u'A' && c <= u'F') v = c.unicode() - u'A' + 10;
-  return v >= 0 && v < base ? v : -1;
-}
-
 double radixNumber(QStringView digits, int base) {
   // Leading zeros carry no value; more than 32 significant bits cannot be an integer
   // of the runtime, so such a text reads as the plain (large) value and fails later.
   double value = 0;
   for (QChar c : digits) {
-    const int d = digitValue(c, base);
+    const int d = DigitValue(c, base);
     if (d < 0) break;
     value = value * base + d;
   }
@@ -49,6 +41,26 @@ double radixNumber(QStringView digits, int base) {
 }
 
 }  // namespace
+
+int DigitValue(QChar c, int base) {
+  const char16_t u = c.unicode();
+  int v = -1;
+  if (u >= u'0' && u <= u'9') v = u - u'0';
+  else if (u >= u'a' && u <= u'f') v = u - u'a' + 10;
+  else if (u >= u'A' && u <= u'F') v = u - u'A' + 10;
+  return v >= 0 && v < base ? v : -1;
+}
+
+std::uint64_t LeadingHexValue(QStringView text) {
+  std::uint64_t value = 0;
+  for (const QChar c : text) {
+    const int digit = DigitValue(c, 16);
+    if (digit < 0) break;
+    value = value * 16 + static_cast<std::uint64_t>(digit);
+    if (value > 0xFFFF'FFFFULL) value = kLeadingHexCeiling;
+  }
+  return value;
+}
 
 double LeadingNumber(QStringView text) {
   const QString s = squeezed(text);

@@ -14,6 +14,18 @@ namespace velmaro {
 // large for a double reads as infinity, which every whole-number conversion then refuses.
 double LeadingNumber(QStringView text);
 
+// The value of one digit in `base` (up to 16, letters in either case); -1 when the
+// character is not such a digit.
+int DigitValue(QChar c, int base);
+
+// Values above 32 bits all read as this: a run of hex digits stops growing there.
+inline constexpr std::uint64_t kLeadingHexCeiling = 0x1'0000'0000ULL;
+
+// The value of the hexadecimal digits at the start of a text, up to the first character
+// that is not one; 0 when there is none. Never overflows, however long the run: a value
+// above 0xFFFFFFFF reads as kLeadingHexCeiling.
+std::uint64_t LeadingHexValue(QStringView text);
+
 // True when the whole text is a plain decimal number: optional blanks, optional sign,
 // digits with an optional decimal part and exponent, optional blanks.
 bool IsPlainNumber(QStringView text);

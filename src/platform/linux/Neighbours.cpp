@@ -5,6 +5,9 @@
 #include <optional>
 
 #include "platform/linux/LinuxBackends.h"
+#include "support/ByteLines.h"
+#include "support/Ipv4Text.h"
+#include "support/Numbers.h"
 #include "support/Tunables.h"
 
 namespace velmaro::platform::linux_backend {
@@ -28,28 +31,7 @@ QList<QByteArrayView> tokens(QByteArrayView line) {
   return out;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
-// Four decimal parts of 0 to 255, as iproute2 prints an IPv4 address.
-bool isDottedIPv4(QByteArrayView text) {
-  int parts = 0;
-  qsizetype i = 0;
-  while (true) {
-    int value = 0;
-    int digits = 0;
-    while (i < text.size() && isDigit(text[i]) && digits < 4) {
-      value = value * 10 + (text[i] - '0');
-      ++digits;
-      ++i;
-    }
-    if (digits == 0 || digits > 3 || value > 255) return false;
-    ++parts;
-    if (i == text.size()) return parts == 4;
-    if (text[i] != '.' || parts == 4) return false;
-    ++i;
-  }
-}
+bool isHexDigit(char c) { return DigitValue(QLatin1Char(c), 16) >= 0; }
 
 // "00:0a:2b:01:80:01" as "00-0a-2b-01-80-01"; nothing when it is not colon-separated hex.
 std::optional<QByteArray> dashedAddress(QByteArrayView lladdr) {
@@ -87,7 +69,7 @@ struct Entry {
 
 std::optional<Entry> parseEntry(QByteArrayView line) {
   const QList<QByteArrayView> words = tokens(line);
-  if (words.isEmpty() || !isDottedIPv4(words.front())) return std::nullopt;
+  if (words.isEmpty() || !ParseDottedAddress(QString::fromLatin1(words.front()))) return std::nullopt;
   Entry entry;
   entry.address = words.front();
   for (qsizetype i = 1; i < words.size(); ++i) {
@@ -120,13 +102,8 @@ QByteArray convertArpListing(const QByteArray& listing) {
   const QByteArrayView input =
       QByteArrayView(listing).first(qMin<qsizetype>(listing.size(), tunables::kMaxArpListingBytes));
   QByteArray out;
-  qsizetype pos = 0;
-  while (pos < input.size()) {
-    const qsizetype end = input.indexOf('\n', pos);
-    const qsizetype stop = end < 0 ? input.size() : end;
-    QByteArrayView line = input.sliced(pos, stop - pos);
-    pos = stop + 1;
-    if (line.endsWith('\r')) line.chop(1);
+  for (ByteLines lines(input); !lines.atEnd();) {
+    const QByteArrayView line = lines.next();
     if (line.size() > tunables::kMaxArpLine) continue;
     const std::optional<Entry> entry = parseEntry(line);
     if (!entry) continue;
