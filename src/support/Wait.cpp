@@ -63,6 +63,14 @@ qint64 deadlineMs(const Clock& clock, int timeoutSeconds) {
          static_cast<qint64>(timeoutSeconds) * 1000;
 }
 
+// A wait never stops the program it started. Its QProcess would kill it when destroyed,
+// so the application keeps the object until the program ends by itself.
+void leaveRunning(std::unique_ptr<QProcess> process) {
+  QProcess* running = process.release();
+  running->setParent(QCoreApplication::instance());
+  QObject::connect(running, &QProcess::finished, running, &QObject::deleteLater);
+}
+
 }  // namespace
 
 void TimedWait(double milliseconds) {
@@ -101,12 +109,8 @@ bool ShellAndWait(const platform::CommandLine& command, const QString& outputFil
   process->setStandardErrorFile(QProcess::nullDevice());
   process->start();
   if (!process->waitForStarted(tunables::kShellStartLimitMs)) {
-    if (process->state() != QProcess::NotRunning) {
-      // Started after all, only too slowly: leave it running like one past its deadline.
-      QProcess* slow = process.release();
-      slow->setParent(QCoreApplication::instance());
-      QObject::connect(slow, &QProcess::finished, slow, &QObject::deleteLater);
-    }
+    // Started after all, only too slowly: left running like one past its deadline.
+    if (process->state() != QProcess::NotRunning) leaveRunning(std::move(process));
     return false;
   }
 
@@ -122,13 +126,7 @@ bool ShellAndWait(const platform::CommandLine& command, const QString& outputFil
   }
   poll.stop();
 
-  if (process->state() != QProcess::NotRunning) {
-    // The wait never stops the program. Its QProcess would kill it when destroyed, so the
-    // application keeps it until the program ends by itself.
-    QProcess* running = process.release();
-    running->setParent(QCoreApplication::instance());
-    QObject::connect(running, &QProcess::finished, running, &QObject::deleteLater);
-  }
+  if (process->state() != QProcess::NotRunning) leaveRunning(std::move(process));
   return true;
 }
 
