@@ -86,11 +86,9 @@ bool BroadcastDiscovery::handleOneReply() {
   if (trap.test(160, [&] { return HasMakerPrefix(list.cell(row, list.GetColumnIndex(u"mac"))); })) {
     QString maker;
     trap.step(170, [&] { maker = MakerPrefixRule(list.cell(row, list.GetColumnIndex(u"mac"))); });
-    const bool ours = maker == u"Norvikta, Inc";
-    trap.step(ours ? 190 : 210, [&] {
-      list.setCell(row, list.GetColumnIndex(u"mfg"),
-                   ours ? maker : QStringLiteral("Etherstuff"));
-    });
+    // The maker's own units are written at line 190, the rest of its block at 210.
+    trap.step(maker == u"Norvikta, Inc" ? 190 : 210,
+              [&] { list.setCell(row, list.GetColumnIndex(u"mfg"), maker); });
   } else {
     trap.step(240, [&] {
       const int mfg = list.GetColumnIndex(u"mfg");
