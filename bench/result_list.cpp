@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "app/ResultList.h"
+#include "form/ResultList.h"
 
 namespace {
 

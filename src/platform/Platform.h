@@ -11,6 +11,7 @@
 
 #include "platform/DatagramSocket.h"
 #include "platform/EchoSocket.h"
+#include "support/CommandLine.h"
 
 namespace velmaro::platform {
 
@@ -21,11 +22,7 @@ struct Adapter {
   std::vector<quint32> ipv4;    // its IPv4 addresses, host byte order
 };
 
-// A program and its arguments; never a shell command line.
-struct CommandLine {
-  QString program;
-  QStringList arguments;
-};
+using velmaro::CommandLine;
 
 class Platform {
  public:

@@ -92,7 +92,7 @@ void TimedWait(double milliseconds) {
   }
 }
 
-bool ShellAndWait(const platform::CommandLine& command, const QString& outputFile,
+bool ShellAndWait(const CommandLine& command, const QString& outputFile,
                   int timeoutSeconds, const Clock& clock) {
   if (!QCoreApplication::instance() || command.program.isEmpty()) return false;
 

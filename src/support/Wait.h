@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "platform/Platform.h"
+#include "support/CommandLine.h"
 #include "support/Clock.h"
 
 namespace velmaro {
@@ -22,7 +22,7 @@ void TimedWait(double milliseconds);
 // the nearest whole second of the wall clock, so the wait lasts the time-out give or take
 // half a second; the deadline itself runs on the monotonic clock, so setting the clock
 // cannot stretch it. A program still running at the deadline is left running.
-bool ShellAndWait(const platform::CommandLine& command, const QString& outputFile,
+bool ShellAndWait(const CommandLine& command, const QString& outputFile,
                   int timeoutSeconds, const Clock& clock = Clock::system());
 
 }  // namespace velmaro

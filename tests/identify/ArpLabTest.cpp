@@ -7,11 +7,11 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "app/FormContext.h"
-#include "app/ResultList.h"
+#include "form/FormContext.h"
+#include "form/ResultList.h"
 #include "identify/ArpTable.h"
 #include "identify/Manufacturer.h"
-#include "identify/RowMac.h"
+#include "form/RowMac.h"
 #include "platform/Platform.h"
 #include "support/AppPaths.h"
 #include "support/Clock.h"

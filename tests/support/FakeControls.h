@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <map>
 
-#include "app/Controls.h"
+#include "form/Controls.h"
 
 namespace velmaro::test {
 

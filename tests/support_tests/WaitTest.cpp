@@ -21,7 +21,7 @@
 namespace velmaro {
 namespace {
 
-using platform::CommandLine;
+
 
 // A clock whose monotonic reading moves on by a fixed step each time it is read, so a
 // deadline measured on it passes after a known number of reads, whatever the real time.

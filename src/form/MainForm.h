@@ -1,0 +1,64 @@
+// The main window's procedures, without the widgets: start-up, the port check, the result
+// list's header click, browser opening and popup menu, and the two scans. The window and
+// the command line front end both drive this one object.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "form/FormContext.h"
+#include "form/ResultList.h"
+
+namespace velmaro {
+
+class ArpTable;
+class BroadcastDiscovery;
+class PingSweep;
+
+class MainForm final : public QObject {
+  Q_OBJECT
+
+ public:
+  MainForm(Controls& controls, UserNotice& notice, ErrorReporter& log, const AppPaths& paths,
+           const Clock& clock, platform::Platform& platform);
+  ~MainForm() override;
+
+  ResultList& lstIPs() { return m_list; }
+  const QString& localIP() const { return m_sLocalIP; }
+
+  void Form_Load();
+  void Form_QueryUnload();
+  void txtHTTPPort_Validate();
+
+  void lstIPs_ColumnClick(int position);  // header position, from 1
+  void lstIPs_DblClick();
+  // A button went down over the list. `rowUnderPointer` is the row hit, if any. Returns
+  // true when the popup menu is to be shown (the row is then selected).
+  bool lstIPs_MouseDown(int button, std::optional<RowId> rowUnderPointer);
+  void mnuIPLoadBrowser_Click();
+  void mnuIPRefresh_Click();
+
+  void cmdScanPing_Click();
+  void cmdScanBroadcast_Click();
+
+ private:
+  Controls& m_controls;
+  ResultList m_list;
+  QString m_sLocalIP;
+  std::unique_ptr<ArpTable> m_arp;
+  FormContext m_context;
+  std::unique_ptr<PingSweep> m_sweep;
+  std::unique_ptr<BroadcastDiscovery> m_broadcast;
+};
+
+// The port box after its three rules, and one more: a value that rounds below 1 becomes
+// "1", since every reader of the box takes it as a port.
+QString ValidatedPortText(const QString& text);
+
+// The web address of a row: "http://" + host, then ":" + port unless the port cell is not
+// a whole number from 1 to 65535 or is 80.
+QString BrowserAddress(const QString& host, const QString& portCell);
+
+}  // namespace velmaro

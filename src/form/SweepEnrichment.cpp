@@ -1,0 +1,58 @@
+#include "form/SweepEnrichment.h"
+
+#include "form/Controls.h"
+#include "identify/ArpTable.h"
+#include "form/RowMac.h"
+#include "support/Events.h"
+#include "support/Numbers.h"
+#include "support/StepTrap.h"
+#include "support/Tunables.h"
+#include "support/Wait.h"
+
+namespace velmaro {
+namespace {
+constexpr int kCompleteMacLength = 17;  // six two-digit groups and five "-"
+}
+
+void RunSweepEnrichment(FormContext& form, StepTrap& trap, const NameProbe& probeName) {
+  ResultList& list = form.list;
+  Controls& controls = form.controls;
+  if (!trap.test(560, [&] { return list.count() > 0; })) return;
+
+  if (trap.test(570, [&] { return controls.value(CheckBox::ParseARP) == 1; })) {
+    trap.step(580, [&] { TimedWait(tunables::kArpSettleMs); });
+    trap.step(590, [&] { form.arp.ARP_LoadTable(); });
+  }
+
+  // Positions, not handles: rows that vanish meanwhile (a broadcast scan empties the
+  // list) make each step that reaches them a logged failure, and the loop goes on.
+  const int count = trap.value(610, 0, [&] { return list.count(); });
+  const int mac = list.GetColumnIndex(u"mac");
+  const int name = list.GetColumnIndex(u"name");
+  const int ping = list.GetColumnIndex(u"ping");
+  for (int i = 1; i <= count && !WaitsAborted(); ++i) {
+    if (trap.test(630, [&] {
+          return controls.value(CheckBox::ParseARP) == 1 &&
+                 list.cell(list.rowAt(i), mac).size() != kCompleteMacLength;
+        })) {
+      trap.step(640, [&] { PopulateItemMAC(form, list.rowAt(i)); });
+    }
+    if (trap.test(660, [&] {
+          const RowId row = list.rowAt(i);
+          const QString pingCell = list.cell(row, ping);
+          return list.cell(row, name) == QStringLiteral("???") && LeadingNumber(pingCell) > -1 &&
+                 pingCell != QStringLiteral("TimedOut");
+        })) {
+      trap.step(700, [&] {
+        if (probeName) {
+          probeName(list.rowAt(i), controls.value(CheckBox::ParseNVIDs) == 1,
+                    controls.value(CheckBox::ParseGenIDs) == 1);
+        }
+      });
+    }
+    trap.step(760, [&] { TimedWait(tunables::kPerRowWaitMs); });
+    trap.step(770, [&] { DoEvents(); });
+  }
+}
+
+}  // namespace velmaro

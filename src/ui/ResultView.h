@@ -1,0 +1,67 @@
+// The result list on screen: a report-style view over the row model, with the rows'
+// change marks, 17-pixel rows on a striped background, and the mouse reported in the
+// terms the window's list procedures expect (button value, row under the pointer).
+#pragma once
+
+#include <QIdentityProxyModel>
+#include <QIcon>
+#include <QTreeView>
+#include <optional>
+
+#include "form/ResultList.h"
+
+namespace velmaro::ui {
+
+// The button value of a mouse state: 1 left, 2 right, 4 middle, summed.
+int ButtonValue(Qt::MouseButtons buttons);
+
+// Shows a row's icon key as its picture.
+class IconProxyModel final : public QIdentityProxyModel {
+  Q_OBJECT
+
+ public:
+  explicit IconProxyModel(QObject* parent = nullptr);
+  QVariant data(const QModelIndex& index, int role) const override;
+
+ private:
+  QIcon m_add;
+  QIcon m_remove;
+};
+
+class ResultView final : public QTreeView {
+  Q_OBJECT
+
+ public:
+  // `scale` is screen pixels per 96-dpi pixel.
+  ResultView(ResultList& list, double scale, QWidget* parent = nullptr);
+
+  ResultList& list() const { return m_list; }
+  // The row at a point of the viewport, if any.
+  std::optional<RowId> rowAt(QPoint viewportPos) const;
+  int rowHeight() const { return m_rowHeight; }
+
+ signals:
+  // A button went down over the list; `buttonValue` counts every button held.
+  void buttonDown(int buttonValue, QPoint viewportPos);
+  // A left double-click anywhere on the list, on a row or not.
+  void listDoubleClicked();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
+
+ private:
+  void viewSelectionChanged();
+  void listSelectionChanged();
+  void scrollToRow(int row);
+
+  ResultList& m_list;
+  IconProxyModel* m_proxy;
+  int m_rowHeight;
+  bool m_syncing = false;
+};
+
+}  // namespace velmaro::ui

@@ -1,0 +1,31 @@
+// The program's entry: the application, the window loaded and shown, the event loop.
+#include <QApplication>
+#include <memory>
+
+#include "ui/Artwork.h"
+#include "ui/frmMain.h"
+#include "support/Version.h"
+
+namespace velmaro {
+
+// Creates the window, runs its load step before the first show and shows it. The toolkit
+// draws every control in the desktop's own look, so no theming step is needed here.
+std::unique_ptr<frmMain> Main() {
+  auto window = std::make_unique<frmMain>();
+  window->Form_Load();
+  window->show();
+  return window;
+}
+
+}  // namespace velmaro
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromLatin1(velmaro::kAppTitle));
+  QApplication::setApplicationVersion(velmaro::versionText());
+  QApplication::setWindowIcon(velmaro::ui::WindowIcon());
+  // The window lives until the event loop has ended, so no procedure on the stack ever
+  // outlives it.
+  const std::unique_ptr<velmaro::frmMain> window = velmaro::Main();
+  return QApplication::exec();
+}

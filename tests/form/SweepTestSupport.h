@@ -1,0 +1,68 @@
+// A window's worth of sweep context without a screen: fake controls, notice, platform and
+// a scripted echo network, with the sweep under test on top.
+#pragma once
+
+#include <QDir>
+#include <QHostAddress>
+#include <QStringList>
+
+#include "form/FormContext.h"
+#include "form/ResultList.h"
+#include "identify/ArpTable.h"
+#include "form/PingSweep.h"
+#include "support/AppPaths.h"
+#include "support/Clock.h"
+#include "support/Events.h"
+#include "support/FakeControls.h"
+#include "support/FakeEchoSocket.h"
+#include "support/FakeNotice.h"
+#include "support/FakePlatform.h"
+#include "support/RecordingReporter.h"
+
+namespace velmaro::test {
+
+struct SweepRig {
+  SweepRig() {
+    platform.echoFactory = [this] { return net.open(); };
+    // Short time-outs keep silent hosts from slowing the suite: 200 ms per request.
+    controls.texts[TextBox::PingTO] = QStringLiteral("100");
+  }
+  ~SweepRig() { ResetWaitAbort(); }
+
+  void answerAll(const char* prefix, int delayMs = 1) {
+    for (int last = 0; last <= 255; ++last) {
+      net.answer(ipv4((QByteArray(prefix) + '.' + QByteArray::number(last)).constData()),
+                 delayMs);
+    }
+  }
+  QStringList sentTexts() const {
+    QStringList out;
+    for (quint32 a : net.sent) out.append(QHostAddress(a).toString());
+    return out;
+  }
+  std::optional<RowId> row(const char* address) const {
+    return list.findByText(QString::fromLatin1(address));
+  }
+  QString cell(RowId r, const char* key) const { return list.cell(r, list.GetColumnIndex(QString::fromLatin1(key))); }
+  RowId addRow(const char* address, const char* name, const char* ping) {
+    const RowId r = list.append(QString::fromLatin1(address));
+    list.setTag(r, QString::fromLatin1(address));
+    list.setCell(r, list.GetColumnIndex(u"name"), QString::fromLatin1(name));
+    list.setCell(r, list.GetColumnIndex(u"ping"), QString::fromLatin1(ping));
+    return r;
+  }
+
+  FakeControls controls;
+  FakeNotice notice;
+  ResultList list;
+  RecordingReporter log;
+  AppPaths paths{QDir::tempPath(), QDir::tempPath(), QDir::tempPath()};
+  FakePlatform platform;
+  ArpTable arp{log, paths, platform, Clock::system()};
+  QString localIP;
+  FormContext form{controls, notice, list, log, paths, Clock::system(), platform, arp, localIP};
+  FakeEchoNetwork net;  // outlives the engine the sweep keeps
+  PingSweep sweep{form};
+};
+
+}  // namespace velmaro::test

@@ -1,0 +1,191 @@
+// The real window, offscreen, inside the lab: SCAN and PING as a technician presses them,
+// with the lab's simulated units, plain hosts and the kernel's own ICMP and ARP.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <functional>
+#include <map>
+
+#include "form/MainForm.h"
+#include "ui/frmMain.h"
+#include "support/LabGuard.h"
+#include "support/LabLayout.h"
+#include "support/RecordingReporter.h"
+
+namespace velmaro {
+namespace {
+
+QString qs(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Lets events run until `done` holds or the time is up; the waits that matter are bounded.
+bool RunUntil(const std::function<bool()>& done, int limitMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < limitMs) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return done();
+}
+
+class WindowLabTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(lab::RequireLab());
+    WindowServices services;
+    // The vendor file shipped beside the test programs serves as the install's copy.
+    services.paths = AppPaths(m_dir.path(), m_dir.path(), QCoreApplication::applicationDirPath());
+    services.log = &m_log;
+    m_window = std::make_unique<frmMain>(std::move(services));
+    m_window->Form_Load();
+    m_window->show();
+  }
+
+  QPushButton& button(const char* name) { return *m_window->findChild<QPushButton*>(QLatin1String(name)); }
+  QLineEdit& box(const char* name) { return *m_window->findChild<QLineEdit*>(QLatin1String(name)); }
+  ResultList& list() { return m_window->form().lstIPs(); }
+
+  // Row cells by address; an address listed twice counts twice.
+  std::multimap<QString, std::array<QString, 6>> rows() {
+    std::multimap<QString, std::array<QString, 6>> out;
+    for (int i = 1; i <= list().count(); ++i) {
+      const RowId row = list().rowAt(i);
+      std::array<QString, 6> cells;
+      for (int c = 0; c < 6; ++c) cells[static_cast<size_t>(c)] = list().cell(row, c);
+      out.emplace(list().text(row), cells);
+    }
+    return out;
+  }
+  RowIcon iconOf(std::string_view ip) {
+    const auto row = list().findByText(qs(ip));
+    return row ? list().icon(*row) : RowIcon::None;
+  }
+
+  QTemporaryDir m_dir;
+  test::RecordingReporter m_log;
+  std::unique_ptr<frmMain> m_window;
+};
+
+constexpr int kWellFormedUnits = 4;
+
+TEST_F(WindowLabTest, LoadPresetsTheLabPrefixAndNamesTheClient) {
+  EXPECT_EQ(box("txtIP(0)").text(), QStringLiteral("198"));
+  EXPECT_EQ(box("txtIP(1)").text(), QStringLiteral("18"));
+  EXPECT_EQ(box("txtIP(2)").text(), QStringLiteral("7"));
+  EXPECT_EQ(m_window->form().localIP(), qs(lab::kClientIp));
+  EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Velmaro v1.1.8"));
+}
+
+TEST_F(WindowLabTest, ScanListsEveryWellFormedUnitOnceWithItsCells) {
+  button("cmdScanBroadcast").click();
+  ASSERT_TRUE(RunUntil([&] { return list().count() >= kWellFormedUnits; }, 5000));
+  RunUntil([] { return false; }, 500);  // any late or duplicate reply would land now
+  const auto found = rows();
+  EXPECT_EQ(found.size(), size_t{kWellFormedUnits});
+  for (const auto& unit : lab::kUnits) {
+    const QString ip = qs(unit.ip);
+    if (!unit.wellFormed) {
+      EXPECT_EQ(found.count(ip), 0u) << "a malformed reply added a row for " << unit.ip;
+      continue;
+    }
+    ASSERT_EQ(found.count(ip), 1u) << unit.ip;
+    const auto& cells = found.find(ip)->second;
+    EXPECT_EQ(cells[1], qs(unit.httpPortCell)) << unit.ip;
+    EXPECT_EQ(cells[2], QStringLiteral("---")) << unit.ip;
+    EXPECT_EQ(cells[3], qs(unit.mac)) << unit.ip;
+    EXPECT_EQ(cells[4], qs(unit.manufacturer)) << unit.ip;
+    EXPECT_EQ(cells[5], qs(unit.name) + u' ' + qs(unit.freeText)) << unit.ip;
+    EXPECT_EQ(list().tag(*list().findByText(ip)), ip);
+  }
+  EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
+}
+
+TEST_F(WindowLabTest, SecondClickStartsANewListThatTakesEveryLateReply) {
+  button("cmdScanBroadcast").click();
+  ASSERT_TRUE(RunUntil([&] { return list().count() >= kWellFormedUnits; }, 5000));
+  button("cmdScanBroadcast").click();
+  button("cmdScanBroadcast").click();
+  // The list was emptied by the last click. Answers to the one before it that were still
+  // on their way when the socket was bound again join the new list; whatever arrived
+  // earlier went with the list that click emptied. Every unit answers the last query.
+  EXPECT_LT(list().count(), kWellFormedUnits);
+  ASSERT_TRUE(RunUntil([&] { return list().count() >= kWellFormedUnits; }, 5000));
+  RunUntil([] { return false; }, 500);
+  const auto found = rows();
+  for (const auto& unit : lab::kUnits) {
+    const auto count = found.count(qs(unit.ip));
+    if (unit.wellFormed) {
+      EXPECT_TRUE(count == 1 || count == 2) << unit.ip << " listed " << count << " times";
+    } else {
+      EXPECT_EQ(count, 0u) << unit.ip;
+    }
+  }
+}
+
+TEST_F(WindowLabTest, ScanWithoutProcessMacsLeavesTheManufacturerEmpty) {
+  m_window->findChild<QWidget*>(QStringLiteral("chkParseARP"))->setProperty("checked", false);
+  button("cmdScanBroadcast").click();
+  ASSERT_TRUE(RunUntil([&] { return list().count() >= kWellFormedUnits; }, 5000));
+  for (const auto& [ip, cells] : rows()) EXPECT_TRUE(cells[4].isEmpty()) << ip.toStdString();
+}
+
+TEST_F(WindowLabTest, PingFillsEveryLiveHostWithMacAndManufacturer) {
+  box("txtPingTO").setText(QStringLiteral("20"));  // normalised to 100 before pinging
+  button("cmdScanPing").click();                      // returns when the sweep has ended
+  EXPECT_EQ(box("txtPingTO").text(), QStringLiteral("100"));
+  EXPECT_TRUE(button("cmdScanPing").isEnabled());
+  EXPECT_EQ(m_window->findChild<QLabel*>(QStringLiteral("lblScanning"))->text(),
+            QStringLiteral("Pinging 254 addresses. Please wait."));
+  EXPECT_FALSE(m_window->findChild<QWidget*>(QStringLiteral("picScanning"))->isVisible());
+
+  const auto found = rows();
+  EXPECT_EQ(found.size(), lab::kLiveIps.size() + 1);  // and the client itself
+  for (const auto& unit : lab::kUnits) {
+    ASSERT_EQ(found.count(qs(unit.ip)), 1u) << unit.ip;
+    const auto& cells = found.find(qs(unit.ip))->second;
+    EXPECT_TRUE(cells[2].endsWith(QStringLiteral(" ms"))) << unit.ip;
+    EXPECT_EQ(cells[3], qs(unit.mac)) << unit.ip;
+    EXPECT_EQ(cells[4], qs(unit.manufacturer)) << unit.ip;
+  }
+  for (const auto& host : lab::kPlainHosts) {
+    ASSERT_EQ(found.count(qs(host.ip)), 1u) << host.ip;
+    const auto& cells = found.find(qs(host.ip))->second;
+    EXPECT_EQ(cells[3], qs(host.mac)) << host.ip;
+    EXPECT_EQ(cells[4], qs(host.manufacturer)) << host.ip;  // from the shipped oui.txt
+  }
+  ASSERT_EQ(found.count(qs(lab::kClientIp)), 1u);
+  EXPECT_EQ(found.find(qs(lab::kClientIp))->second[5], QStringLiteral("LOCALHOST"));
+  EXPECT_EQ(found.find(qs(lab::kClientIp))->second[3].size(), 17);  // the client's own adapter
+  EXPECT_EQ(found.count(qs(lab::kSilentIp)), 0u);
+}
+
+TEST_F(WindowLabTest, UpdateModeFlagsThenDropsAHostThatStopsAnsweringAndWelcomesItBack) {
+  box("txtIPScan").setText(QStringLiteral("31-33"));
+  button("cmdScanPing").click();
+  ASSERT_EQ(list().count(), 3);
+  EXPECT_EQ(iconOf(lab::kH1.ip), RowIcon::Add);
+  {
+    lab::UnpluggedHost pulled(lab::kH1.key);
+    ASSERT_TRUE(pulled.ok()) << pulled.error().toStdString();
+    button("cmdScanPing").click();
+    ASSERT_TRUE(list().findByText(qs(lab::kH1.ip)));
+    EXPECT_EQ(iconOf(lab::kH1.ip), RowIcon::Remove);
+    EXPECT_EQ(list().cell(*list().findByText(qs(lab::kH1.ip)), 2), QStringLiteral("???"));
+    EXPECT_EQ(iconOf(lab::kH2.ip), RowIcon::None);
+
+    button("cmdScanPing").click();
+    EXPECT_FALSE(list().findByText(qs(lab::kH1.ip)));  // second miss: gone
+    EXPECT_EQ(list().count(), 2);
+  }
+  button("cmdScanPing").click();
+  ASSERT_TRUE(list().findByText(qs(lab::kH1.ip)));
+  EXPECT_EQ(iconOf(lab::kH1.ip), RowIcon::Add);
+  EXPECT_EQ(list().count(), 3);
+}
+
+}  // namespace
+}  // namespace velmaro
