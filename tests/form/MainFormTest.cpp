@@ -25,6 +25,7 @@ TEST(PortRulesTest, BoxTextAfterLeavingThePortBox) {
       {"0", "1"},          {"00", "1"},          {"0.0", "1"},       {"-8", "1"},
       {"0.4", "1"},        {"0.5", "1"},         {"-0.4", "1"},      {"8080", "8080"},
       {" 81 ", " 81 "},    {"1", "1"},           {"1.5", "1.5"},     {"1e3", "1e3"},
+      {"1.5e5", "65535"},  {"6.5535e4", "6.5535e4"}, {"0.6", "0.6"},  {"65535.4", "65535"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ValidatedPortText(QString::fromLatin1(c.typed)), QString::fromLatin1(c.kept))

@@ -30,6 +30,10 @@ TEST(LeadingNumber, ReadsTheLeadingNumberOfEveryKindOfText) {
       {u"-", 0},
       {u"-5", -5},
       {u"1.5", 1.5},
+      {u"1.5e5", 150000},         // the point is "." whatever the desktop's locale
+      {u"2,5", 2},
+      {u"0.1", 0.1},              // rounded correctly, not accumulated digit by digit
+      {u"-0.000001", -0.000001},
       {u".5", 0.5},
       {u"1.2.3", 1.2},            // one decimal point only
       {u"007", 7},
@@ -68,6 +72,17 @@ TEST(LeadingNumber, HugeNumbersReadAsInfinityAndNeverThrow) {
   EXPECT_TRUE(std::isinf(LeadingNumber(u"1e999")));
   EXPECT_TRUE(std::isinf(LeadingNumber(u"-1e999")));
   EXPECT_NO_THROW(LeadingNumber(QString(100000, u'9')));
+  EXPECT_TRUE(std::isinf(LeadingNumber(QString(400, u'9'))));
+  EXPECT_TRUE(std::isinf(LeadingNumber(u"1e99999999999999999999")));
+}
+
+TEST(LeadingNumber, TinyNumbersReadAsZeroWithTheirSign) {
+  EXPECT_EQ(LeadingNumber(u"1e-999"), 0.0);
+  EXPECT_TRUE(std::signbit(LeadingNumber(u"-1e-999")));
+  EXPECT_EQ(LeadingNumber(u"0.0000000000000000000000000000001e-300"), 0.0);
+  EXPECT_EQ(LeadingNumber(u"0e99999"), 0.0);
+  EXPECT_DOUBLE_EQ(LeadingNumber(u"0.001e3"), 1.0);
+  EXPECT_DOUBLE_EQ(LeadingNumber(QStringLiteral("0.") + QString(400, u'0') + QStringLiteral("1e401")), 1.0);
 }
 
 TEST(IsPlainNumber, AcceptsOnlyDecimalNumbersWithOptionalBlanks) {
