@@ -2,7 +2,7 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
-#include "support/LocaleLeg.h"
+#include "support/TestLocales.h"
 
 int main(int argc, char** argv) {
   velmaro::test::PrepareLocaleLeg(VELMARO_TEST_LOCALES);

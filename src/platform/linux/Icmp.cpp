@@ -16,12 +16,11 @@
 #include "platform/linux/IcmpPacket.h"
 #include "platform/linux/IcmpSocket.h"
 #include "platform/linux/LinuxBackends.h"
+#include "platform/linux/SystemError.h"
 #include "support/Tunables.h"
 
 namespace velmaro::platform::linux_backend {
 namespace {
-
-QString systemError(int number) { return QString::fromLocal8Bit(std::strerror(number)); }
 
 bool isPermissionError(int number) { return number == EACCES || number == EPERM; }
 
@@ -103,7 +102,7 @@ EchoOpenResult openIcmpSocket(IcmpSocketKind kind) {
   if (fd < 0) {
     const int error = errno;
     result.permissionDenied = isPermissionError(error);
-    result.error = systemError(error);
+    result.error = systemErrorText(error);
     return result;
   }
   if (raw) keepOnlyEchoReplies(fd);

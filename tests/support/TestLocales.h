@@ -1,6 +1,7 @@
-// The locale leg of a suite: VELMARO_LOCALE_LEG names a desktop locale for the whole run.
-// The test entry puts it in the environment before the application object takes the
-// locale from there, and makes sure it is in force, so a leg never passes without it.
+// Desktop locales for tests, built into the tree (VELMARO_TEST_LOCALES): the locale leg of
+// a suite, where VELMARO_LOCALE_LEG names a locale for the whole run (the test entry puts
+// it in the environment before the application object takes the locale from there, and
+// makes sure it is in force), and a locale for the scope of one test.
 #pragma once
 
 #include <QByteArray>
@@ -30,5 +31,23 @@ inline bool LocaleLegInForce() {
                leg.constData(), qgetenv("LOCPATH").constData());
   return false;
 }
+
+// The C library runs under `name` (for example "ru_RU.UTF-8") for the life of the object.
+class ScopedLocale {
+ public:
+  explicit ScopedLocale(const char* name) : m_saved(std::setlocale(LC_ALL, nullptr)) {
+    qputenv("LOCPATH", VELMARO_TEST_LOCALES);
+    m_active = std::setlocale(LC_ALL, name) != nullptr;
+  }
+  ~ScopedLocale() { std::setlocale(LC_ALL, m_saved.constData()); }
+  ScopedLocale(const ScopedLocale&) = delete;
+  ScopedLocale& operator=(const ScopedLocale&) = delete;
+  // False when the locale was not built (localedef, package locales).
+  bool active() const { return m_active; }
+
+ private:
+  QByteArray m_saved;
+  bool m_active = false;
+};
 
 }  // namespace velmaro::test
