@@ -1,7 +1,5 @@
 #include "scan/EchoRun.h"
 
-#include <QAbstractEventDispatcher>
-#include <QThread>
 #include <algorithm>
 
 #include "support/Events.h"
@@ -36,16 +34,12 @@ void EchoRun::run(std::exception_ptr failure) {
         m_timerDue = std::max(m_timerDue, m_armedFor);
         service();
       });
-      // The window may close while this run sleeps; nothing would wake it before its next
-      // deadline, so look at the closing flag each time the thread is about to sleep.
-      if (auto* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread()))
-        m_sleepWatch = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
-          if (WaitsAborted()) stop();
-        });
       m_allDeadline = m_clock.monotonicMs() + m_settings.allTimeoutMs;
       openBlock(0);
       service();
-      while (!m_stopped) m_loop.exec();
+      // Ends when every entry has ended, or at once when the window closes or the
+      // application quits.
+      m_wait.run();
     }
   } catch (...) {
     if (!m_failure) m_failure = std::current_exception();
@@ -56,7 +50,7 @@ void EchoRun::run(std::exception_ptr failure) {
 
 void EchoRun::stop() {
   m_stopped = true;
-  m_loop.quit();
+  m_wait.end();
 }
 
 // Every wake-up comes here. A handler that lets window events run may wake the run again
@@ -64,7 +58,7 @@ void EchoRun::stop() {
 // bookkeeping never runs twice at once.
 void EchoRun::service() {
   if (m_stopped) {
-    m_loop.quit();
+    m_wait.end();
     return;
   }
   if (m_inService) {
@@ -78,7 +72,7 @@ void EchoRun::service() {
   } while (m_again && !m_stopped);
   m_inService = false;
   if (m_stopped)
-    m_loop.quit();
+    m_wait.end();
   else
     arm();
 }
@@ -193,7 +187,6 @@ void EchoRun::end(qsizetype index, qint32 status) {
 void EchoRun::finish() {
   m_stopped = true;
   m_timer.stop();
-  QObject::disconnect(m_sleepWatch);
   m_socket.reset();
   for (qsizetype i = 0; i < qsizetype(m_entries.size()); ++i) {
     Entry& entry = m_entries[size_t(i)];

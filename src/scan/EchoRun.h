@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QEventLoop>
 #include <QObject>
 #include <QTimer>
 #include <exception>
@@ -15,6 +14,7 @@
 
 #include "platform/EchoSocket.h"
 #include "support/Clock.h"
+#include "support/Events.h"
 
 namespace velmaro {
 
@@ -68,8 +68,7 @@ class EchoRun final : public QObject {
   Settings m_settings;
   Report m_report;
 
-  QEventLoop m_loop;
-  QMetaObject::Connection m_sleepWatch;
+  WaitLoop m_wait;
   QTimer m_timer;
   qint64 m_allDeadline = 0;
   qint64 m_armedFor = 0;

@@ -1,17 +1,18 @@
 #include "support/Wait.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QPointer>
 #include <QProcess>
 #include <QTime>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "support/Events.h"
 #include "support/Numbers.h"
@@ -27,6 +28,7 @@ namespace {
 struct SharedWaitTimer {
   QPointer<QTimer> timer;
   bool fired = true;
+  std::vector<WaitLoop*> waiting;  // every TimedWait in progress: one firing ends them all
 };
 
 SharedWaitTimer& sharedWait() {
@@ -42,7 +44,11 @@ void armSharedTimer(std::chrono::milliseconds due) {
     state.timer = new QTimer(QCoreApplication::instance());
     state.timer->setSingleShot(true);
     state.timer->setTimerType(Qt::PreciseTimer);
-    QObject::connect(state.timer, &QTimer::timeout, state.timer, [] { sharedWait().fired = true; });
+    QObject::connect(state.timer, &QTimer::timeout, state.timer, [] {
+      SharedWaitTimer& shared = sharedWait();
+      shared.fired = true;
+      for (WaitLoop* wait : shared.waiting) wait->end();
+    });
   }
   state.fired = false;
   state.timer->start(due);
@@ -85,11 +91,12 @@ void TimedWait(double milliseconds) {
     return;
   }
   armSharedTimer(dueTime(milliseconds));
-  // Sleeps until the timer or any event arrives, handles what is pending, and stops once
-  // the shared timer has fired, whichever wait armed it last.
-  while (!sharedWait().fired && !WaitsAborted()) {
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
+  // Sleeps in the event loop until the shared timer fires, whichever wait armed it last.
+  WaitLoop loop;
+  std::vector<WaitLoop*>& waiting = sharedWait().waiting;
+  waiting.push_back(&loop);
+  loop.run();
+  waiting.erase(std::remove(waiting.begin(), waiting.end(), &loop), waiting.end());
 }
 
 bool ShellAndWait(const CommandLine& command, const QString& outputFile,
@@ -114,17 +121,19 @@ bool ShellAndWait(const CommandLine& command, const QString& outputFile,
     return false;
   }
 
-  // The end of the program wakes the event wait by itself; the poll timer wakes it to look
-  // at the clock, without keeping the processor busy in between.
+  // The end of the program ends the wait by itself; the poll timer wakes it to look at the
+  // clock, without keeping the processor busy in between.
+  WaitLoop loop;
+  QObject::connect(process.get(), &QProcess::finished, process.get(), [&loop] { loop.end(); });
   QTimer poll;
   poll.setInterval(tunables::kShellPollMs);
+  QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+    if (deadline && clock.monotonicMs() > *deadline) loop.end();
+  });
   poll.start();
-  while (process->state() != QProcess::NotRunning) {
-    if (WaitsAborted()) break;
-    if (deadline && clock.monotonicMs() > *deadline) break;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
+  if (process->state() != QProcess::NotRunning) loop.run();
   poll.stop();
+  QObject::disconnect(process.get(), &QProcess::finished, process.get(), nullptr);
 
   if (process->state() != QProcess::NotRunning) leaveRunning(std::move(process));
   return true;
