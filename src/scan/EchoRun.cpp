@@ -30,6 +30,10 @@ void EchoRun::run(std::exception_ptr failure) {
       m_stopped = true;
     } else {
       connect(m_socket.get(), &platform::EchoSocket::readyRead, this, &EchoRun::service);
+      connect(m_socket.get(), &platform::EchoSocket::writable, this, [this] {
+        m_writable = true;
+        service();
+      });
       connect(&m_timer, &QTimer::timeout, this, [this] {
         m_timerDue = std::max(m_timerDue, m_armedFor);
         service();
@@ -81,6 +85,8 @@ void EchoRun::step() {
   if (WaitsAborted()) return stop();
   drainReplies();
   if (m_stopped) return;
+  retryBlocked();
+  if (m_stopped) return;
   const qint64 now = effectiveNow();
   expireDue(now);
   if (m_stopped) return;
@@ -92,8 +98,7 @@ void EchoRun::step() {
 
 qint64 EchoRun::effectiveNow() const { return std::max(m_clock.monotonicMs(), m_timerDue); }
 
-// Puts the block starting at `first` in flight at once. Entries that cannot be sent end
-// right away as missed, like a request the system rejects.
+// Puts the block starting at `first` in flight at once.
 void EchoRun::openBlock(qsizetype first) {
   const qsizetype n = qsizetype(m_entries.size());
   m_blockFirst = first;
@@ -104,17 +109,66 @@ void EchoRun::openBlock(qsizetype first) {
     if (entry.state != State::Waiting) continue;
     entry.sentAt = effectiveNow();
     entry.deadline = entry.sentAt + m_settings.hostTimeoutMs;
-    const bool sent = entry.destination &&
-                      m_socket->send(*entry.destination, quint16(i & 0xFFFF), m_settings.data);
-    if (sent) {
+    send(i);
+  }
+}
+
+// Hands one request to the system; an entry that cannot be sent ends right away as
+// missed, like a request the system rejects.
+void EchoRun::send(qsizetype index) {
+  Entry& entry = m_entries[size_t(index)];
+  const qint64 attempt = effectiveNow();
+  const platform::SendResult result =
+      entry.destination
+          ? m_socket->send(*entry.destination, quint16(index & 0xFFFF), m_settings.data)
+          : platform::SendResult::Refused;
+  const bool wasBlocked = entry.state == State::Blocked;
+  switch (result) {
+    case platform::SendResult::Sent:
+      if (wasBlocked) --m_blocked;
       entry.state = State::InFlight;
+      // The round trip counts from this try, not from the first one.
+      entry.sentAt = attempt;
       // Answers from the hosts already sent to are taken as they come: left waiting until
       // the whole block is out, a near host's time would grow by the rest of the block.
       drainReplies();
-    } else {
-      end(i, -1);
-    }
+      break;
+    case platform::SendResult::TryAgain:
+      if (!wasBlocked) {
+        entry.state = State::Blocked;
+        ++m_blocked;
+      }
+      break;
+    case platform::SendResult::Refused:
+      if (wasBlocked) --m_blocked;
+      end(index, -1);
+      break;
   }
+}
+
+// Sends the requests that found the queue full, in order, once the socket says it can
+// take them or a pause has passed (a full device queue does not always say so). One
+// round per word or pause, so a queue that stays full never spins the processor.
+void EchoRun::retryBlocked() {
+  if (m_blocked == 0) {
+    m_writable = false;
+    m_socket->watchWritable(false);
+    return;
+  }
+  const qint64 now = effectiveNow();
+  if (!m_writable && now < m_retryAt) {
+    m_socket->watchWritable(true);
+    return;
+  }
+  m_writable = false;
+  for (qsizetype i = m_blockFirst; i < m_blockEnd && !m_stopped && m_blocked > 0; ++i) {
+    Entry& entry = m_entries[size_t(i)];
+    if (entry.state != State::Blocked || entry.deadline <= now) continue;
+    send(i);
+  }
+  if (m_stopped) return;
+  m_retryAt = now + tunables::kEchoRetryPauseMs;
+  m_socket->watchWritable(m_blocked > 0);
 }
 
 void EchoRun::drainReplies() {
@@ -147,8 +201,14 @@ void EchoRun::accept(const platform::EchoReply& reply) {
 
 void EchoRun::expireDue(qint64 now) {
   for (qsizetype i = m_blockFirst; i < m_blockEnd && !m_stopped; ++i) {
-    const Entry& entry = m_entries[size_t(i)];
-    if (entry.state == State::InFlight && entry.deadline <= now) end(i, -1);
+    Entry& entry = m_entries[size_t(i)];
+    if (entry.deadline > now) continue;
+    if (entry.state == State::Blocked) {
+      --m_blocked;
+      end(i, -1);
+    } else if (entry.state == State::InFlight) {
+      end(i, -1);
+    }
   }
 }
 
@@ -158,8 +218,10 @@ void EchoRun::arm() {
   qint64 next = m_allDeadline;
   for (qsizetype i = m_blockFirst; i < m_blockEnd; ++i) {
     const Entry& entry = m_entries[size_t(i)];
-    if (entry.state == State::InFlight) next = std::min(next, entry.deadline);
+    if (entry.state == State::InFlight || entry.state == State::Blocked)
+      next = std::min(next, entry.deadline);
   }
+  if (m_blocked > 0) next = std::min(next, m_retryAt);
   m_armedFor = next;
   const qint64 wait = std::clamp<qint64>(next - m_clock.monotonicMs(), 0,
                                          std::numeric_limits<int>::max());

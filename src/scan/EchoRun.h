@@ -42,7 +42,9 @@ class EchoRun final : public QObject {
   void run(std::exception_ptr failure = nullptr);
 
  private:
-  enum class State : quint8 { Waiting, InFlight, Ended };
+  // Blocked: the system's queue was full when the request was due; it is sent again when
+  // the socket can take it, until its own time-out.
+  enum class State : quint8 { Waiting, Blocked, InFlight, Ended };
   struct Entry {
     std::optional<quint32> destination;
     State state = State::Waiting;
@@ -53,6 +55,8 @@ class EchoRun final : public QObject {
   void service();
   void step();
   void openBlock(qsizetype first);
+  void send(qsizetype index);
+  void retryBlocked();
   void drainReplies();
   void accept(const platform::EchoReply& reply);
   void expireDue(qint64 now);
@@ -79,6 +83,9 @@ class EchoRun final : public QObject {
   qsizetype m_blockEnd = 0;
   qsizetype m_blockRemaining = 0;
   qsizetype m_reported = 0;
+  qsizetype m_blocked = 0;       // entries of the block waiting for the socket
+  bool m_writable = false;       // the socket said it can take requests again
+  qint64 m_retryAt = 0;          // when blocked requests are next tried without that word
   bool m_stopped = false;
   bool m_inService = false;
   bool m_again = false;

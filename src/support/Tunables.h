@@ -55,3 +55,10 @@ inline constexpr int kShellStartLimitMs = 10000;
 inline constexpr std::int64_t kMaxArpListingBytes = 8 * 1024 * 1024;
 inline constexpr int kMaxArpLine = 1024;
 }  // namespace velmaro::tunables
+
+namespace velmaro::tunables {
+// An echo request refused because the system's queue is full is tried again when the
+// socket says it can take it, and otherwise this often: a queue drains in milliseconds,
+// and trying faster only burns the processor.
+inline constexpr int kEchoRetryPauseMs = 10;
+}  // namespace velmaro::tunables

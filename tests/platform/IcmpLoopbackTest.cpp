@@ -62,7 +62,7 @@ TEST_P(LoopbackSocketTest, EchoComesBackWithSequenceAndData) {
   ASSERT_TRUE(socket);
   const quint32 target = ipv4("127.0.0.1");
   ASSERT_TRUE(isLoopback(target));
-  ASSERT_TRUE(socket->send(target, 4242, "PINGDATAMESSAGE"));
+  ASSERT_EQ(socket->send(target, 4242, "PINGDATAMESSAGE"), platform::SendResult::Sent);
   const auto reply = nextReply(*socket, 2000);
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->source, target);
@@ -76,7 +76,7 @@ TEST_P(LoopbackSocketTest, AnotherSocketsReplyIsNotHandedOver) {
   auto ours = open();
   auto other = open();
   ASSERT_TRUE(ours && other);
-  ASSERT_TRUE(other->send(ipv4("127.0.0.2"), 1, "PINGDATAMESSAGE"));
+  ASSERT_EQ(other->send(ipv4("127.0.0.2"), 1, "PINGDATAMESSAGE"), platform::SendResult::Sent);
   ASSERT_TRUE(nextReply(*other, 2000));
   EXPECT_FALSE(nextReply(*ours, 200));
 }

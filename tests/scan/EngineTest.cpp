@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 #include <map>
 
 #include "scan/ClassPingBase.h"
@@ -297,6 +298,42 @@ TEST_F(EngineTest, RequestRefusedBySystemIsMissedAtOnce) {
   EXPECT_EQ(outcomes[0].index, 0);  // before the answer of the other
   EXPECT_FALSE(outcomes[0].success);
   EXPECT_TRUE(outcomes[1].success);
+}
+
+// A full queue (EAGAIN, ENOBUFS) is not a miss: the request goes out once the socket can
+// take it, within the entry's own time-out, and each entry still ends exactly once.
+TEST_F(EngineTest, RequestRefusedForNowIsSentAgainOnceTheSocketTakesIt) {
+  ClassPingBase engine(platform);
+  record(engine);
+  net.answer(ipv4("10.0.0.1"), 1);
+  net.answer(ipv4("10.0.0.2"), 1);
+  net.refuseForNow(ipv4("10.0.0.1"), 3);
+  engine.PingHostList({"10.0.0.1", "10.0.0.2"}, 2000, 5000);
+  ASSERT_EQ(outcomes.size(), 2u);
+  for (const Outcome& o : outcomes) EXPECT_TRUE(o.success) << o.address.toStdString();
+  EXPECT_EQ(net.refusedForNow, 3);
+  EXPECT_EQ(std::count(net.sent.begin(), net.sent.end(), ipv4("10.0.0.1")), 1);
+}
+
+TEST_F(EngineTest, RequestRefusedUntilItsTimeOutIsMissedOnce) {
+  ClassPingBase engine(platform);
+  record(engine);
+  net.answer(ipv4("10.0.0.1"), 1);
+  net.answer(ipv4("10.0.0.2"), 1);
+  net.refuseForNow(ipv4("10.0.0.1"), 1000000);
+  QElapsedTimer timer;
+  timer.start();
+  engine.PingHostList({"10.0.0.1", "10.0.0.2"}, 150, 5000);
+  EXPECT_GE(timer.elapsed(), 140);
+  ASSERT_EQ(outcomes.size(), 2u);
+  EXPECT_TRUE(outcomes[0].success);
+  EXPECT_EQ(outcomes[0].index, 1);
+  EXPECT_FALSE(outcomes[1].success);
+  EXPECT_EQ(outcomes[1].index, 0);
+  EXPECT_TRUE(net.sent == std::vector<quint32>{ipv4("10.0.0.2")});
+  // Tried again now and then, never in a busy loop.
+  EXPECT_GT(net.refusedForNow, 1);
+  EXPECT_LT(net.refusedForNow, 100);
 }
 
 TEST_F(EngineTest, NoSocketIsToldOnceAndEveryEntryMissed) {

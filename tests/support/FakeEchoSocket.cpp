@@ -49,12 +49,17 @@ void FakeEchoNetwork::injectStray(quint32 source, quint16 sequence, QByteArray d
   }
 }
 
-bool FakeEchoNetwork::onSend(FakeEchoSocket& socket, quint32 destination, quint16 sequence,
-                             const QByteArray& data) {
+platform::SendResult FakeEchoNetwork::onSend(FakeEchoSocket& socket, quint32 destination,
+                                             quint16 sequence, const QByteArray& data) {
+  if (auto busy = m_busy.find(destination); busy != m_busy.end() && *busy > 0) {
+    --*busy;
+    ++refusedForNow;
+    return platform::SendResult::TryAgain;
+  }
   sent.push_back(destination);
   requests.push_back({destination, sequence, data});
   const Behaviour behaviour = m_hosts.value(destination);
-  if (behaviour.kind == Behaviour::Refuse) return false;
+  if (behaviour.kind == Behaviour::Refuse) return platform::SendResult::Refused;
   if (m_clock && m_sendCostMs > 0) m_clock->advance(m_sendCostMs);
   if (behaviour.kind == Behaviour::Answer) {
     const platform::EchoReply reply{destination, sequence, data};
@@ -65,14 +70,14 @@ bool FakeEchoNetwork::onSend(FakeEchoSocket& socket, quint32 destination, quint1
       ++delivered;
       FakeEchoSocket* target = &socket;
       QTimer::singleShot(0, target, [target] { emit target->readyRead(); });
-      return true;
+      return platform::SendResult::Sent;
     }
     const qint64 arrival = m_clock ? m_clock->monotonicMs() + behaviour.delayMs : 0;
     FakeEchoSocket* target = &socket;
     QTimer::singleShot(behaviour.delayMs, target,
                        [this, target, reply, arrival] { deliver(target, reply, arrival); });
   }
-  return true;
+  return platform::SendResult::Sent;
 }
 
 void FakeEchoNetwork::deliver(FakeEchoSocket* socket, const platform::EchoReply& reply,
@@ -84,8 +89,20 @@ void FakeEchoNetwork::deliver(FakeEchoSocket* socket, const platform::EchoReply&
   emit socket->readyRead();
 }
 
-bool FakeEchoSocket::send(quint32 destination, quint16 sequence, const QByteArray& data) {
+platform::SendResult FakeEchoSocket::send(quint32 destination, quint16 sequence,
+                                          const QByteArray& data) {
   return m_network.onSend(*this, destination, sequence, data);
+}
+
+void FakeEchoSocket::watchWritable(bool on) {
+  if (on && !m_watching) {
+    ++writableWatches;
+    // The queue drains a moment later, as a real device's does.
+    QTimer::singleShot(1, this, [this] {
+      if (m_watching) emit writable();
+    });
+  }
+  m_watching = on;
 }
 
 std::optional<platform::EchoReply> FakeEchoSocket::receive() {
