@@ -17,8 +17,6 @@ EchoRun::EchoRun(std::unique_ptr<platform::EchoSocket> socket, const Clock& cloc
   m_entries.reserve(destinations.size());
   for (auto& destination : destinations) m_entries.push_back(Entry{destination});
   m_settings.blockSize = std::max<qint32>(m_settings.blockSize, 1);
-  m_timer.setSingleShot(true);
-  m_timer.setTimerType(Qt::PreciseTimer);
 }
 
 EchoRun::~EchoRun() = default;
@@ -34,10 +32,7 @@ void EchoRun::run(std::exception_ptr failure) {
         m_writable = true;
         service();
       });
-      connect(&m_timer, &QTimer::timeout, this, [this] {
-        m_timerDue = std::max(m_timerDue, m_armedFor);
-        service();
-      });
+      m_alarm = m_clock.createAlarm([this] { service(); });
       m_allDeadline = m_clock.monotonicMs() + m_settings.allTimeoutMs;
       openBlock(0);
       service();
@@ -87,7 +82,7 @@ void EchoRun::step() {
   if (m_stopped) return;
   retryBlocked();
   if (m_stopped) return;
-  const qint64 now = effectiveNow();
+  const qint64 now = m_clock.monotonicMs();
   expireDue(now);
   if (m_stopped) return;
   if (now >= m_allDeadline) return stop();
@@ -95,8 +90,6 @@ void EchoRun::step() {
     openBlock(m_blockEnd);
   if (m_reported == qsizetype(m_entries.size())) stop();
 }
-
-qint64 EchoRun::effectiveNow() const { return std::max(m_clock.monotonicMs(), m_timerDue); }
 
 // Puts the block starting at `first` in flight at once.
 void EchoRun::openBlock(qsizetype first) {
@@ -107,7 +100,7 @@ void EchoRun::openBlock(qsizetype first) {
   for (qsizetype i = m_blockFirst; i < m_blockEnd && !m_stopped; ++i) {
     Entry& entry = m_entries[size_t(i)];
     if (entry.state != State::Waiting) continue;
-    entry.sentAt = effectiveNow();
+    entry.sentAt = m_clock.monotonicMs();
     entry.deadline = entry.sentAt + m_settings.hostTimeoutMs;
     send(i);
   }
@@ -117,7 +110,7 @@ void EchoRun::openBlock(qsizetype first) {
 // missed, like a request the system rejects.
 void EchoRun::send(qsizetype index) {
   Entry& entry = m_entries[size_t(index)];
-  const qint64 attempt = effectiveNow();
+  const qint64 attempt = m_clock.monotonicMs();
   const platform::SendResult result =
       entry.destination
           ? m_socket->send(*entry.destination, quint16(index & 0xFFFF), m_settings.data)
@@ -155,7 +148,7 @@ void EchoRun::retryBlocked() {
     m_socket->watchWritable(false);
     return;
   }
-  const qint64 now = effectiveNow();
+  const qint64 now = m_clock.monotonicMs();
   if (!m_writable && now < m_retryAt) {
     m_socket->watchWritable(true);
     return;
@@ -222,10 +215,7 @@ void EchoRun::arm() {
       next = std::min(next, entry.deadline);
   }
   if (m_blocked > 0) next = std::min(next, m_retryAt);
-  m_armedFor = next;
-  const qint64 wait = std::clamp<qint64>(next - m_clock.monotonicMs(), 0,
-                                         std::numeric_limits<int>::max());
-  m_timer.start(int(wait));
+  m_alarm->arm(next);
 }
 
 void EchoRun::end(qsizetype index, qint32 status) {
@@ -248,7 +238,7 @@ void EchoRun::end(qsizetype index, qint32 status) {
 // report.
 void EchoRun::finish() {
   m_stopped = true;
-  m_timer.stop();
+  if (m_alarm) m_alarm->cancel();
   m_socket.reset();
   for (qsizetype i = 0; i < qsizetype(m_entries.size()); ++i) {
     Entry& entry = m_entries[size_t(i)];

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QTimer>
 #include <exception>
 #include <functional>
 #include <limits>
@@ -64,7 +63,6 @@ class EchoRun final : public QObject {
   void end(qsizetype index, qint32 status);
   void stop();
   void finish();
-  qint64 effectiveNow() const;
 
   std::unique_ptr<platform::EchoSocket> m_socket;
   const Clock& m_clock;
@@ -73,12 +71,8 @@ class EchoRun final : public QObject {
   Report m_report;
 
   WaitLoop m_wait;
-  QTimer m_timer;
+  std::unique_ptr<ClockAlarm> m_alarm;  // the nearest deadline, on the run's clock
   qint64 m_allDeadline = 0;
-  qint64 m_armedFor = 0;
-  // The latest deadline whose timer has fired: it has passed even when the injected
-  // clock has not moved as far.
-  qint64 m_timerDue = std::numeric_limits<qint64>::min();
   qsizetype m_blockFirst = 0;
   qsizetype m_blockEnd = 0;
   qsizetype m_blockRemaining = 0;

@@ -46,9 +46,7 @@ inline constexpr int kMaxRepliesPerEvent = 1024;
 }  // namespace velmaro::tunables
 
 namespace velmaro::tunables {
-// Waiting for a started program: how often the deadline is looked at (a tenth of the half
-// second the deadline may be off anyway), and how long starting it may take at most.
-inline constexpr int kShellPollMs = 25;
+// Waiting for a started program: how long starting it may take at most.
 inline constexpr int kShellStartLimitMs = 10000;
 // Neighbour listings: the most of a captured listing that is read (tens of thousands of
 // entries), and the longest line taken as an entry; anything beyond is damage.

@@ -11,8 +11,8 @@
 #include "identify/ArpTable.h"
 #include "form/PingSweep.h"
 #include "support/AppPaths.h"
-#include "support/Clock.h"
 #include "support/Events.h"
+#include "support/FakeClock.h"
 #include "support/FakeControls.h"
 #include "support/FakeEchoSocket.h"
 #include "support/FakeNotice.h"
@@ -24,8 +24,7 @@ namespace velmaro::test {
 struct SweepRig {
   SweepRig() {
     platform.echoFactory = [this] { return net.open(); };
-    // Short time-outs keep silent hosts from slowing the suite: 200 ms per request.
-    controls.texts[TextBox::PingTO] = QStringLiteral("100");
+    controls.texts[TextBox::PingTO] = QStringLiteral("100");  // 200 ms per request
   }
   ~SweepRig() { ResetWaitAbort(); }
 
@@ -58,10 +57,11 @@ struct SweepRig {
   RecordingReporter log;
   AppPaths paths{QDir::tempPath(), QDir::tempPath(), QDir::tempPath()};
   FakePlatform platform;
-  ArpTable arp{log, paths, platform, Clock::system()};
+  FakeClock clock;  // time-outs and replies pass on it, in no real time
+  ArpTable arp{log, paths, platform, clock};
   QString localIP;
-  FormContext form{controls, notice, list, log, paths, Clock::system(), platform, arp, localIP};
-  FakeEchoNetwork net;  // outlives the engine the sweep keeps
+  FormContext form{controls, notice, list, log, paths, clock, platform, arp, localIP};
+  FakeEchoNetwork net{&clock};  // outlives the engine the sweep keeps
   PingSweep sweep{form};
 };
 

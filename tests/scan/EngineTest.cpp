@@ -233,6 +233,24 @@ TEST_F(EngineClockTest, RoundTripTimeFromTheClock) {
 
 // A near host answers while the rest of the block is still being sent: its time is its
 // own, not its own plus the time the other sends took.
+// Time-outs pass on the engine's clock: a minute-long request limit takes no real time.
+TEST_F(EngineClockTest, SilentHostsAreMissedWhenTheirTimeOutPassesOnTheClock) {
+  ClassPingBase engine(platform, clock);
+  record(engine);
+  net.answer(ipv4("10.0.0.2"), 25000);
+  QElapsedTimer real;
+  real.start();
+  const qint64 start = clock.monotonicMs();
+  engine.PingHostList({"10.0.0.1", "10.0.0.2"}, 60000, 120000);
+  EXPECT_LT(real.elapsed(), 5000);
+  EXPECT_EQ(clock.monotonicMs() - start, 60000);
+  ASSERT_EQ(outcomes.size(), 2u);
+  EXPECT_TRUE(outcomes[0].success);
+  EXPECT_EQ(outcomes[0].status, 25000);
+  EXPECT_FALSE(outcomes[1].success);
+  EXPECT_EQ(outcomes[1].index, 0);
+}
+
 TEST_F(EngineClockTest, NearHostsTimeIsNotStretchedByTheRestOfTheBlock) {
   ClassPingBase engine(platform, clock);
   record(engine);
@@ -431,9 +449,11 @@ TEST_F(EngineClockTest, SinglePingReturnsTheRoundTripTime) {
   EXPECT_TRUE(outcomes.empty());  // no events for a single ping
 }
 
-TEST_F(EngineTest, SinglePingWithoutReplyOrSocket) {
-  ClassPingBase engine(platform);
+TEST_F(EngineClockTest, SinglePingWithoutReplyOrSocket) {
+  ClassPingBase engine(platform, clock);
+  const qint64 start = clock.monotonicMs();
   EXPECT_EQ(engine.PingHostSingle("10.0.0.5", 0), -1);   // silent: after its second
+  EXPECT_EQ(clock.monotonicMs() - start, 1000);
   EXPECT_EQ(engine.PingHostSingle("a.b.c.d", 0), -1);    // never sent
   EXPECT_EQ(net.sent.size(), 1u);
   net.denyPermission(true);
@@ -442,10 +462,10 @@ TEST_F(EngineTest, SinglePingWithoutReplyOrSocket) {
 
 // A whole /24 plus its edges, for several block sizes: every entry is reported exactly
 // once, with its own text, and only the answering hosts succeed.
-class EngineListTest : public EngineTest, public ::testing::WithParamInterface<qint32> {};
+class EngineListTest : public EngineClockTest, public ::testing::WithParamInterface<qint32> {};
 
 TEST_P(EngineListTest, EveryEntryReportedExactlyOnce) {
-  ClassPingBase engine(platform);
+  ClassPingBase engine(platform, clock);
   record(engine);
   engine.setNumParalellActions(GetParam());
   QStringList list;

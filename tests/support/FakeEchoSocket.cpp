@@ -39,13 +39,11 @@ int FakeEchoNetwork::openNow() const {
 void FakeEchoNetwork::injectStray(quint32 source, quint16 sequence, QByteArray data,
                                   int delayMs) {
   const platform::EchoReply reply{source, sequence, std::move(data)};
-  const qint64 arrival = m_clock ? m_clock->monotonicMs() + delayMs : 0;
   for (const auto& socket : m_sockets) {
     if (socket.isNull()) continue;
-    FakeEchoSocket* target = socket.data();
-    // The timer belongs to the socket, so a socket destroyed first never gets it.
-    QTimer::singleShot(delayMs, target,
-                       [this, target, reply, arrival] { deliver(target, reply, arrival); });
+    later(socket.data(), delayMs, [this, target = socket, reply] {
+      if (target) deliver(target.data(), reply);
+    });
   }
 }
 
@@ -72,18 +70,24 @@ platform::SendResult FakeEchoNetwork::onSend(FakeEchoSocket& socket, quint32 des
       QTimer::singleShot(0, target, [target] { emit target->readyRead(); });
       return platform::SendResult::Sent;
     }
-    const qint64 arrival = m_clock ? m_clock->monotonicMs() + behaviour.delayMs : 0;
-    FakeEchoSocket* target = &socket;
-    QTimer::singleShot(behaviour.delayMs, target,
-                       [this, target, reply, arrival] { deliver(target, reply, arrival); });
+    later(&socket, behaviour.delayMs, [this, target = QPointer<FakeEchoSocket>(&socket), reply] {
+      if (target) deliver(target.data(), reply);
+    });
   }
   return platform::SendResult::Sent;
 }
 
-void FakeEchoNetwork::deliver(FakeEchoSocket* socket, const platform::EchoReply& reply,
-                              qint64 arrivalMs) {
-  if (m_clock && arrivalMs > m_clock->monotonicMs())
-    m_clock->advance(arrivalMs - m_clock->monotonicMs());
+// On the test's clock when there is one, so replies and deadlines come in the order
+// their times give; on a real timer of the socket otherwise.
+void FakeEchoNetwork::later(FakeEchoSocket* socket, int delayMs, std::function<void()> action) {
+  if (m_clock) {
+    m_clock->after(delayMs, std::move(action));
+  } else {
+    QTimer::singleShot(delayMs, socket, std::move(action));
+  }
+}
+
+void FakeEchoNetwork::deliver(FakeEchoSocket* socket, const platform::EchoReply& reply) {
   socket->m_queue.push_back(reply);
   ++delivered;
   emit socket->readyRead();
@@ -98,8 +102,8 @@ void FakeEchoSocket::watchWritable(bool on) {
   if (on && !m_watching) {
     ++writableWatches;
     // The queue drains a moment later, as a real device's does.
-    QTimer::singleShot(1, this, [this] {
-      if (m_watching) emit writable();
+    m_network.later(this, 1, [socket = QPointer<FakeEchoSocket>(this)] {
+      if (socket && socket->m_watching) emit socket->writable();
     });
   }
   m_watching = on;

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QPointer>
+#include <functional>
 #include <vector>
 
 #include "platform/EchoSocket.h"
@@ -25,8 +26,8 @@ struct SentEcho {
 
 class FakeEchoNetwork {
  public:
-  // clock: when given, it is moved forward to each reply's arrival time (send time +
-  // delay) as the reply is delivered, so round-trip times are exact in tests.
+  // clock: when given, replies arrive on it (send time + delay), so round-trip times are
+  // exact in tests and silent hosts take no real time.
   explicit FakeEchoNetwork(FakeClock* clock = nullptr) : m_clock(clock) {}
   ~FakeEchoNetwork();
   FakeEchoNetwork(const FakeEchoNetwork&) = delete;
@@ -67,7 +68,8 @@ class FakeEchoNetwork {
   };
   platform::SendResult onSend(FakeEchoSocket& socket, quint32 destination, quint16 sequence,
               const QByteArray& data);
-  void deliver(FakeEchoSocket* socket, const platform::EchoReply& reply, qint64 arrivalMs);
+  void deliver(FakeEchoSocket* socket, const platform::EchoReply& reply);
+  void later(FakeEchoSocket* socket, int delayMs, std::function<void()> action);
 
   FakeClock* m_clock;
   bool m_deny = false;
