@@ -14,6 +14,8 @@
 #include "support/LabGuard.h"
 #include "support/LabLayout.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kRuns = 5;
@@ -92,7 +94,8 @@ int main(int argc, char** argv) {
   QElapsedTimer fpingWall;
   fpingWall.start();
   fping.start(QStringLiteral("fping"),
-              {"-q", "-a", "-r", "0", "-t", "1000", "-i", "0", "-g", prefix + ".1", prefix + ".254"});
+              {u"-q"_s, u"-a"_s, u"-r"_s, u"0"_s, u"-t"_s, u"1000"_s, u"-i"_s, u"0"_s, u"-g"_s,
+               prefix + u".1"_s, prefix + u".254"_s});
   const bool started = fping.waitForStarted(5000);
   if (started && !fping.waitForFinished(kFpingLimitMs)) {
     fping.kill();

@@ -77,9 +77,9 @@ class EchoRun final : public QObject {
   qsizetype m_blockEnd = 0;
   qsizetype m_blockRemaining = 0;
   qsizetype m_reported = 0;
-  qsizetype m_blocked = 0;       // entries of the block waiting for the socket
-  bool m_writable = false;       // the socket said it can take requests again
-  qint64 m_retryAt = 0;          // when blocked requests are next tried without that word
+  qsizetype m_blocked = 0;  // entries of the block waiting for the socket
+  bool m_writable = false;  // the socket said it can take requests again
+  qint64 m_retryAt = 0;     // when blocked requests are next tried without that word
   bool m_stopped = false;
   bool m_inService = false;
   bool m_again = false;

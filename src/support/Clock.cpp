@@ -27,8 +27,8 @@ class TimerAlarm final : public ClockAlarm {
 
  private:
   void startForTheRest() {
-    const qint64 rest = std::clamp<qint64>(m_due - m_clock.monotonicMs(), 0,
-                                           std::numeric_limits<int>::max());
+    const qint64 rest =
+        std::clamp<qint64>(m_due - m_clock.monotonicMs(), 0, std::numeric_limits<int>::max());
     m_timer.start(int(rest));
   }
   void check() {

@@ -49,12 +49,29 @@ QByteArray lastLineOf(QFile& file) {
 // forms, letters without their accents, "?" for anything else.
 void appendPlain(QByteArray& out, QChar c) {
   switch (c.unicode()) {
-    case u'\u2010': case u'\u2011': case u'\u2012': case u'\u2013': case u'\u2014':
-    case u'\u2212': out += '-'; return;
-    case u'\u2018': case u'\u2019': case u'\u201A': out += '\''; return;
-    case u'\u201C': case u'\u201D': case u'\u201E': out += '"'; return;
-    case u'\u2026': out += "..."; return;
-    default: break;
+    case u'\u2010':
+    case u'\u2011':
+    case u'\u2012':
+    case u'\u2013':
+    case u'\u2014':
+    case u'\u2212':
+      out += '-';
+      return;
+    case u'\u2018':
+    case u'\u2019':
+    case u'\u201A':
+      out += '\'';
+      return;
+    case u'\u201C':
+    case u'\u201D':
+    case u'\u201E':
+      out += '"';
+      return;
+    case u'\u2026':
+      out += "...";
+      return;
+    default:
+      break;
   }
   QByteArray plain;
   for (const QChar part : QString(c).normalized(QString::NormalizationForm_KD)) {

@@ -120,8 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                                        60000, 60000);
                    EXPECT_EQ(reported, 2);  // each entry still ends exactly once
                  }},
-        QuitCase{"SweepInItsPingPhase", 100,
-                 [](Rig& rig) { rig.form.cmdScanPing_Click(); },
+        QuitCase{"SweepInItsPingPhase", 100, [](Rig& rig) { rig.form.cmdScanPing_Click(); },
                  [](Rig& rig) {
                    EXPECT_EQ(rig.net.sent.size(), 20u);
                    EXPECT_TRUE(rig.controls.idleFlag);
@@ -137,7 +136,9 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_EQ(rig.form.lstIPs().count(), 20);
                    EXPECT_TRUE(rig.controls.idleFlag);
                  }}),
-    [](const ::testing::TestParamInfo<QuitCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<QuitCase>& tested) {
+      return std::string(tested.param.name);
+    });
 
 }  // namespace
 }  // namespace velmaro

@@ -7,9 +7,9 @@
 #include <QStringList>
 
 #include "form/FormContext.h"
+#include "form/PingSweep.h"
 #include "form/ResultList.h"
 #include "identify/ArpTable.h"
-#include "form/PingSweep.h"
 #include "support/AppPaths.h"
 #include "support/Events.h"
 #include "support/FakeClock.h"

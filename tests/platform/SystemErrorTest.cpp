@@ -16,10 +16,8 @@ TEST(SystemErrorText, IsTheEnglishTextUnderADesktopInAnotherScript) {
   ASSERT_STRNE(std::strerror(EACCES), "Permission denied")
       << "the system's messages are not translated here (package libc-l10n)";
   const std::pair<int, const char*> cases[] = {
-      {EACCES, "Permission denied"},
-      {EPERM, "Operation not permitted"},
-      {ENETUNREACH, "Network is unreachable"},
-      {EADDRINUSE, "Address already in use"},
+      {EACCES, "Permission denied"},           {EPERM, "Operation not permitted"},
+      {ENETUNREACH, "Network is unreachable"}, {EADDRINUSE, "Address already in use"},
       {ENOBUFS, "No buffer space available"},
   };
   for (const auto& [number, text] : cases) {

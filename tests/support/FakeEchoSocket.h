@@ -67,7 +67,7 @@ class FakeEchoNetwork {
     int delayMs = 0;
   };
   platform::SendResult onSend(FakeEchoSocket& socket, quint32 destination, quint16 sequence,
-              const QByteArray& data);
+                              const QByteArray& data);
   void deliver(FakeEchoSocket* socket, const platform::EchoReply& reply);
   void later(FakeEchoSocket* socket, int delayMs, std::function<void()> action);
 

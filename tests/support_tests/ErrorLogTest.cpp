@@ -159,9 +159,12 @@ TEST_F(ErrorLogTest, ReportOutsideLatin1IsStoredReadablyAndNotRepeated) {
     const char16_t* report;
     const char* stored;
   } cases[] = {
-      {u"Error 10013 (\u041e\u0442\u043a\u0430\u0437\u0430\u043d\u043e) in procedure P of Form frmMain on line 40",
-       "Error 10013 (???????" "?) in procedure P of Form frmMain on line 40"},
-      {u"Error 5 (Zugriff verweigert \u2013 \u0150rs\u00e9g \u201cx\u201d) in procedure P of Form frmMain on line 10",
+      {u"Error 10013 (\u041e\u0442\u043a\u0430\u0437\u0430\u043d\u043e) in procedure P of Form "
+       u"frmMain on line 40",
+       "Error 10013 (???????"
+       "?) in procedure P of Form frmMain on line 40"},
+      {u"Error 5 (Zugriff verweigert \u2013 \u0150rs\u00e9g \u201cx\u201d) in procedure P of Form "
+       u"frmMain on line 10",
        "Error 5 (Zugriff verweigert - Ors\xe9g \"x\") in procedure P of Form frmMain on line 10"},
       {u"Error 7 (\U0001F600 \uFB01le) in procedure P of Form frmMain on line 20",
        "Error 7 (? file) in procedure P of Form frmMain on line 20"},

@@ -22,8 +22,6 @@
 namespace velmaro {
 namespace {
 
-
-
 // A program that writes its process id to standard output and then runs for 30 seconds.
 CommandLine longRunner() {
   return {QStringLiteral("/bin/sh"),
@@ -92,7 +90,8 @@ TEST_F(TimedWaitTest, NestedWaitEndsTheOuterWaitRightAfterIt) {
   });
   TimedWait(2000, m_clock);
   EXPECT_EQ(innerEnd, 80);
-  EXPECT_EQ(elapsed(), 80) << "the outer wait ran its own course instead of ending with the inner one";
+  EXPECT_EQ(elapsed(), 80)
+      << "the outer wait ran its own course instead of ending with the inner one";
 }
 
 TEST_F(TimedWaitTest, NestedLongerWaitStretchesTheOuterWait) {
@@ -214,7 +213,9 @@ INSTANTIATE_TEST_SUITE_P(
                                      {QStringLiteral("sleep"), {QStringLiteral("0.3")}}, QString(),
                                      5));
                                }}),
-    [](const ::testing::TestParamInfo<WaitKind>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<WaitKind>& tested) {
+      return std::string(tested.param.name);
+    });
 
 // --- ShellAndWait ----------------------------------------------------------------------
 
@@ -310,8 +311,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DeadlineCase{QTime(14, 5, 1, 500), 5500},   // half to the even second
                       DeadlineCase{QTime(23, 59, 58, 700), 5300}  // across midnight, no hang
                       ),
-    [](const ::testing::TestParamInfo<DeadlineCase>& info) {
-      return info.param.wall.toString(QStringLiteral("HHmmsszzz")).toStdString();
+    [](const ::testing::TestParamInfo<DeadlineCase>& tested) {
+      return tested.param.wall.toString(QStringLiteral("HHmmsszzz")).toStdString();
     });
 
 // The one deadline on the machine's own clock: a second, give or take the half second of

@@ -82,8 +82,8 @@ TEST_P(WindowQuit, ClosingDuringASweepEndsTheProgram) {
 INSTANTIATE_TEST_SUITE_P(Phases, WindowQuit,
                          ::testing::Values(CloseCase{"PingPhase", "30000", 150},
                                            CloseCase{"EnrichmentWait", "100", 600}),
-                         [](const ::testing::TestParamInfo<CloseCase>& info) {
-                           return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<CloseCase>& tested) {
+                           return std::string(tested.param.name);
                          });
 
 }  // namespace

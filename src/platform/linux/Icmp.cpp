@@ -27,7 +27,9 @@ bool isPermissionError(int number) { return number == EACCES || number == EPERM;
 class LinuxEchoSocket final : public EchoSocket {
  public:
   LinuxEchoSocket(int fd, bool raw)
-      : m_fd(fd), m_raw(raw), m_identifier(quint16(QRandomGenerator::system()->bounded(0x10000))),
+      : m_fd(fd),
+        m_raw(raw),
+        m_identifier(quint16(QRandomGenerator::system()->bounded(0x10000))),
         m_notifier(fd, QSocketNotifier::Read),
         m_writeNotifier(fd, QSocketNotifier::Write) {
     connect(&m_notifier, &QSocketNotifier::activated, this, &EchoSocket::readyRead);

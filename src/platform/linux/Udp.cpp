@@ -41,7 +41,8 @@ SocketFailure failureFor(int error) {
     case ENFILE: return {10024, QStringLiteral("Too many open files")};
     case EINVAL: return {10022, QStringLiteral("Invalid argument")};
     case EAGAIN: return {10035, QStringLiteral("Operation would block")};
-    default: return {error, systemErrorText(error)};
+    default:
+      return {error, systemErrorText(error)};
   }
 }
 
