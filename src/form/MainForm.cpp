@@ -100,9 +100,9 @@ void MainForm::mnuIPRefresh_Click() {
   // The name is re-read from the unit's pages once those are read at all.
 }
 
-void MainForm::cmdScanPing_Click() { m_sweep->cmdScanPing_Click(); }
+ScanOutcome MainForm::cmdScanPing_Click() { return m_sweep->cmdScanPing_Click(); }
 
-void MainForm::cmdScanBroadcast_Click() { m_broadcast->cmdScanBroadcast_Click(); }
+ScanOutcome MainForm::cmdScanBroadcast_Click() { return m_broadcast->cmdScanBroadcast_Click(); }
 
 QString ValidatedPortText(const QString& text) {
   QString t = text;
