@@ -4,22 +4,19 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <algorithm>
-#include <functional>
 
 #include "cli/Formats.h"
 #include "cli/Rows.h"
 #include "form/MainForm.h"
-#include "ui/frmMain.h"
+#include "ui/LabWindow.h"
 #include "support/LabGuard.h"
 #include "support/LabLayout.h"
-#include "support/RecordingReporter.h"
 
 namespace velmaro::cli {
 namespace {
@@ -64,34 +61,19 @@ const RowRecord* Find(const std::vector<RowRecord>& rows, std::string_view ip) {
   return it == rows.end() ? nullptr : &*it;
 }
 
-bool RunUntil(const std::function<bool()>& done, int limitMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < limitMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
-
-// The window, offscreen, in the same lab: what a technician would see.
+// The window in the same lab: what a technician would see.
 class Window {
  public:
-  Window() {
-    WindowServices services;
-    services.paths = AppPaths(m_dir.path(), m_dir.path(), QCoreApplication::applicationDirPath());
-    services.log = &m_log;
-    m_window = std::make_unique<frmMain>(std::move(services));
-    m_window->Form_Load();
-    m_window->show();
-  }
-  void click(const char* button) { m_window->findChild<QPushButton*>(QLatin1String(button))->click(); }
-  void uncheck(const char* box) { m_window->findChild<QCheckBox*>(QLatin1String(box))->setChecked(false); }
-  ResultList& list() { return m_window->form().lstIPs(); }
+  void click(const char* button) { m_lab.window->findChild<QPushButton*>(QLatin1String(button))->click(); }
+  void uncheck(const char* box) { m_lab.window->findChild<QCheckBox*>(QLatin1String(box))->setChecked(false); }
+  ResultList& list() { return m_lab.window->form().lstIPs(); }
   std::vector<RowRecord> rows() { return RowsOf(list()); }
 
  private:
-  QTemporaryDir m_dir;
-  test::RecordingReporter m_log;
-  std::unique_ptr<frmMain> m_window;
+  test::LabWindow m_lab;
 };
+
+using test::RunUntil;
 
 constexpr size_t kWellFormedUnits = 4;
 
