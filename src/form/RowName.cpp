@@ -14,18 +14,12 @@ namespace {
 
 const QString kTesting = QStringLiteral("Testing...");
 
-struct RequestSettings {
-  quint16 port = 0;
-  qint32 timeoutMs = 0;
-};
+}  // namespace
 
-// From the boxes: the port as a whole number, and half the echo time-out.
-RequestSettings ReadRequestSettings(const Controls& controls) {
+PageRequestSettings ReadPageRequestSettings(const Controls& controls) {
   return {ToUInt16(LeadingNumber(controls.text(TextBox::HTTPPort))),
           ToInt32(LeadingNumber(controls.text(TextBox::PingTO)) / 2)};
 }
-
-}  // namespace
 
 void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readProductId,
                       bool readGenericId) {
@@ -38,9 +32,9 @@ void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readPr
     controls.setStatus(what + list.text(row) + QStringLiteral(" Please wait"));
   };
   // Read once for every page of the call; a box that cannot be read fails each request.
-  std::optional<RequestSettings> settings;
+  std::optional<PageRequestSettings> settings;
   auto download = [&](const QString& page, const QString& required) {
-    if (!settings) settings = ReadRequestSettings(controls);
+    if (!settings) settings = ReadPageRequestSettings(controls);
     return http.HTTP_Download(list.tag(row), settings->port, page, required, settings->timeoutMs);
   };
 

@@ -6,8 +6,18 @@
 
 namespace velmaro {
 
+class Controls;
 struct FormContext;
 class HttpFetch;
+
+// What every page request of one row goes with: the port box as a port, and half the
+// time-out box in milliseconds, each rounded to the nearest whole number with halves to
+// the even neighbour. Overflow (error 6) when either falls outside its range.
+struct PageRequestSettings {
+  quint16 port = 0;
+  qint32 timeoutMs = 0;
+};
+PageRequestSettings ReadPageRequestSettings(const Controls& controls);
 
 // Fills the "name" cell of `row` (and its "mac" cell from a product-ID page with meta
 // entries). `readProductId` asks for "id.htm", `readGenericId` for the title of
