@@ -208,9 +208,45 @@ TEST(UnitOptions, RefusesBadArguments) {
   const std::vector<QStringList> bad{
       {"sim", "--http-port", "70000"}, {"sim", "--reply", "weird"}, {"sim", "--id-page", "xml"},
       {"sim", "--bind", "::1"},        {"sim", "--bind", "nowhere"}, {"sim", "--max-seconds", "0"},
-      {"sim", "--name-width", "-1"},   {"sim", "stray"},             {"sim", "--unknown"}};
+      {"sim", "--name-width", "-1"},   {"sim", "stray"},             {"sim", "--unknown"},
+      {"sim", "--web", "slow"},        {"sim", "--missing", "none"}, {"sim", "--id-page", "meta-mac"},
+      {"sim", "--web", "silent", "--redirect-to", "http://198.18.7.21/"}};
   for (const QStringList& arguments : bad)
     EXPECT_TRUE(std::holds_alternative<QString>(ParseUnitOptions(arguments))) << arguments.join(' ').toStdString();
+}
+
+TEST(UnitOptions, WebHostBehaviours) {
+  const auto parsed = ParseUnitOptions({"sim", "--id-page", "name-only", "--id-title", "Norvikta product ID",
+                                        "--missing", "empty", "--redirect-to", "http://198.18.7.21/"});
+  ASSERT_TRUE(std::holds_alternative<UnitOptions>(parsed)) << std::get<QString>(parsed).toStdString();
+  const PageSet& pages = std::get<UnitOptions>(parsed).pages;
+  EXPECT_EQ(pages.idPage, IdPageStyle::NameOnly);
+  EXPECT_EQ(pages.idTitle, QStringLiteral("Norvikta product ID"));
+  EXPECT_EQ(pages.missing, MissingPage::Empty);
+  EXPECT_EQ(pages.behaviour, WebBehaviour::Redirect);
+  EXPECT_EQ(std::get<UnitOptions>(ParseUnitOptions({"sim", "--web", "endless"})).pages.behaviour,
+            WebBehaviour::Endless);
+}
+
+TEST(UnitPages, OddPagesReadersMustCopeWith) {
+  const auto get = [](const PageSet& pages, const char* page) {
+    return BuildResponse(pages, ParseRequestHead(QByteArray("GET /") + page + " HTTP/1.0\r\n\r\n"));
+  };
+  PageSet pages = CamPages(IdPageStyle::NameOnly);
+  EXPECT_TRUE(get(pages, "id.htm").contains("<meta name="));
+  EXPECT_FALSE(get(pages, "id.htm").contains("<meta mac="));
+  pages = CamPages(IdPageStyle::BodyWithAttributes);
+  EXPECT_TRUE(get(pages, "id.htm").contains("<body bgcolor=\"#FFFFFF\">NV-CAM-1000 Front door</body>"));
+  pages.missing = MissingPage::Empty;
+  EXPECT_TRUE(get(pages, "index.htm").endsWith("404 Not Found\r\nContent-Type: text/html\r\nContent-Length: 0\r\n"
+                                               "Connection: close\r\n\r\n"));
+  pages.behaviour = WebBehaviour::Redirect;
+  pages.redirectTo = QStringLiteral("http://198.18.7.21/");
+  EXPECT_TRUE(get(pages, "index.htm").startsWith("HTTP/1.0 302 Found\r\n"));
+  EXPECT_TRUE(get(pages, "index.htm").contains("Location: http://198.18.7.21/index.htm\r\n"));
+  pages.behaviour = WebBehaviour::Endless;
+  EXPECT_FALSE(get(pages, "id.htm").contains("Content-Length"));
+  EXPECT_FALSE(get(pages, "id.htm").contains("</body>"));
 }
 
 // The real program, on loopback: a query gets its reply and a page its answer.
