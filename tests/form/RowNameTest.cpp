@@ -140,8 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"redirect is the page",
                  {.behaviour = lab::WebBehaviour::Redirect, .redirectTo = QStringLiteral("http://127.0.0.1:1/")},
                  true, true, "Moved", nullptr, "id.htm index.htm", "NG"}),
-    [](const auto& info) {
-      std::string name = info.param.what;
+    [](const auto& test) {
+      std::string name = test.param.what;
       for (char& ch : name)
         if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
       return name;

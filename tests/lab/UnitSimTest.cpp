@@ -215,16 +215,22 @@ TEST(UnitOptions, RefusesBadArguments) {
     EXPECT_TRUE(std::holds_alternative<QString>(ParseUnitOptions(arguments))) << arguments.join(' ').toStdString();
 }
 
+QStringList Args(std::initializer_list<const char*> words) {
+  QStringList out;
+  for (const char* word : words) out << QString::fromLatin1(word);
+  return out;
+}
+
 TEST(UnitOptions, WebHostBehaviours) {
-  const auto parsed = ParseUnitOptions({"sim", "--id-page", "name-only", "--id-title", "Norvikta product ID",
-                                        "--missing", "empty", "--redirect-to", "http://198.18.7.21/"});
+  const auto parsed = ParseUnitOptions(Args({"sim", "--id-page", "name-only", "--id-title", "Norvikta product ID",
+                                             "--missing", "empty", "--redirect-to", "http://198.18.7.21/"}));
   ASSERT_TRUE(std::holds_alternative<UnitOptions>(parsed)) << std::get<QString>(parsed).toStdString();
   const PageSet& pages = std::get<UnitOptions>(parsed).pages;
   EXPECT_EQ(pages.idPage, IdPageStyle::NameOnly);
   EXPECT_EQ(pages.idTitle, QStringLiteral("Norvikta product ID"));
   EXPECT_EQ(pages.missing, MissingPage::Empty);
   EXPECT_EQ(pages.behaviour, WebBehaviour::Redirect);
-  EXPECT_EQ(std::get<UnitOptions>(ParseUnitOptions({"sim", "--web", "endless"})).pages.behaviour,
+  EXPECT_EQ(std::get<UnitOptions>(ParseUnitOptions(Args({"sim", "--web", "endless"}))).pages.behaviour,
             WebBehaviour::Endless);
 }
 
