@@ -147,7 +147,7 @@ QString HttpFetch::HTTP_Download(const QString& host, quint16 port, const QStrin
     opened = true;
   });
   trap.step(60, [&] {
-    if (!opened || !m_manager) return;
+    if (!opened || !m_manager || WaitsAborted()) return;  // a closing window waits for nothing
     request = std::make_unique<PageRequest>(*m_manager, url, [&loop] { loop.quit(); });
   });
   qint64 start = 0;
