@@ -13,6 +13,7 @@
 #include "support/FakeClock.h"
 #include "support/FakePlatform.h"
 #include "support/LoopbackUnit.h"
+#include "support/Events.h"
 #include "support/RecordingReporter.h"
 #include "support/Tunables.h"
 
@@ -105,6 +106,20 @@ TEST_F(HttpFetchTest, SilentUnitEndsAtTheRealTimerWhenTheClockStandsStill) {
   test::LoopbackUnit unit(pages);
   ASSERT_TRUE(unit.ok());
   EXPECT_EQ(m_fakeTimeHttp.HTTP_Download(kLocal, unit.port(), kIdPage, {}, 100), u"");
+}
+
+TEST_F(HttpFetchTest, ClosingTheWindowEndsTheWait) {
+  lab::PageSet pages;
+  pages.behaviour = lab::WebBehaviour::Silent;
+  test::LoopbackUnit unit(pages);
+  ASSERT_TRUE(unit.ok());
+  after(150, [] { AbortAllWaits(); });
+  const QString page = m_fakeTimeHttp.HTTP_Download(kLocal, unit.port(), kIdPage, {}, 60000);
+  const QString afterwards = get(unit.port(), kIdPage, {});
+  ResetWaitAbort();
+  EXPECT_EQ(page, u"");
+  EXPECT_EQ(afterwards, u"");
+  EXPECT_EQ(unit.requests().join(u' '), u"id.htm") << "a closing window sends nothing more";
 }
 
 TEST_F(HttpFetchTest, RedirectIsTheAnswerNotFollowed) {
