@@ -70,6 +70,13 @@ struct NameRig {
   HttpFetch http{log, Clock::system(), platform, random};
 };
 
+// A unit that never answers, and a page time-out of 200 ms.
+struct SilentUnitRig {
+  SilentUnitRig() { rig.controls.texts[TextBox::PingTO] = QStringLiteral("400"); }
+  test::LoopbackUnit unit{test::SilentPages()};
+  NameRig rig{unit.port()};
+};
+
 struct NameCase {
   const char* what;
   PageSet pages;
@@ -173,12 +180,9 @@ TEST(PageRequestSettings, PortBoxAndHalfTheTimeOutBox) {
 }
 
 TEST(PopulateItemName, RowIsSelectedAndTestingWhileItsPagesAreRead) {
-  lab::PageSet pages;
-  pages.behaviour = lab::WebBehaviour::Silent;
-  test::LoopbackUnit unit(pages);
-  ASSERT_TRUE(unit.ok());
-  NameRig rig(unit.port());
-  rig.controls.texts[TextBox::PingTO] = QStringLiteral("400");
+  SilentUnitRig silent;
+  ASSERT_TRUE(silent.unit.ok());
+  NameRig& rig = silent.rig;
   const RowId other = rig.addRow("Other");
   const RowId row = rig.addRow();
   rig.list.select(other);
@@ -200,12 +204,9 @@ TEST(PopulateItemName, RowIsSelectedAndTestingWhileItsPagesAreRead) {
 }
 
 TEST(PopulateItemName, RowThatVanishesMidwayIsReportedNeverTouched) {
-  lab::PageSet pages;
-  pages.behaviour = lab::WebBehaviour::Silent;
-  test::LoopbackUnit unit(pages);
-  ASSERT_TRUE(unit.ok());
-  NameRig rig(unit.port());
-  rig.controls.texts[TextBox::PingTO] = QStringLiteral("400");
+  SilentUnitRig silent;
+  ASSERT_TRUE(silent.unit.ok());
+  NameRig& rig = silent.rig;
   const RowId row = rig.addRow();
   QTimer::singleShot(100, [&] { rig.list.clear(); });  // "SCAN" empties the list
   PopulateItemName(rig.form, rig.http, row, true, true);
@@ -215,7 +216,7 @@ TEST(PopulateItemName, RowThatVanishesMidwayIsReportedNeverTouched) {
         << report.toStdString();
   }
   EXPECT_TRUE(rig.log.reports.last().endsWith(u"on line 330"));
-  EXPECT_EQ(unit.requests().join(u' '), u"id.htm") << "no request for a row that is gone";
+  EXPECT_EQ(silent.unit.requests().join(u' '), u"id.htm") << "no request for a row that is gone";
 }
 
 TEST(SweepNameStage, ProbesRowsStillUnnamedThatAnswered) {

@@ -79,9 +79,7 @@ TEST_F(HttpFetchTest, NothingListeningAndZeroTimeOutGiveNothing) {
 }
 
 TEST_F(HttpFetchTest, SilentUnitCostsExactlyTheTimeOutOnTheClock) {
-  lab::PageSet pages;
-  pages.behaviour = lab::WebBehaviour::Silent;
-  test::LoopbackUnit unit(pages);
+  test::LoopbackUnit unit(test::SilentPages());
   ASSERT_TRUE(unit.ok());
   QStringList events;
   // The real timer stands a minute away; the injected clock decides.
@@ -101,17 +99,13 @@ TEST_F(HttpFetchTest, SilentUnitCostsExactlyTheTimeOutOnTheClock) {
 }
 
 TEST_F(HttpFetchTest, SilentUnitEndsAtTheRealTimerWhenTheClockStandsStill) {
-  lab::PageSet pages;
-  pages.behaviour = lab::WebBehaviour::Silent;
-  test::LoopbackUnit unit(pages);
+  test::LoopbackUnit unit(test::SilentPages());
   ASSERT_TRUE(unit.ok());
   EXPECT_EQ(m_fakeTimeHttp.HTTP_Download(kLocal, unit.port(), kIdPage, {}, 100), u"");
 }
 
 TEST_F(HttpFetchTest, ClosingTheWindowEndsTheWait) {
-  lab::PageSet pages;
-  pages.behaviour = lab::WebBehaviour::Silent;
-  test::LoopbackUnit unit(pages);
+  test::LoopbackUnit unit(test::SilentPages());
   ASSERT_TRUE(unit.ok());
   after(150, [] { AbortAllWaits(); });
   const QString page = m_fakeTimeHttp.HTTP_Download(kLocal, unit.port(), kIdPage, {}, 60000);
@@ -153,9 +147,7 @@ TEST_F(HttpFetchTest, BytesAreLatin1WhateverTheServerClaims) {
 }
 
 TEST_F(HttpFetchTest, FetchDuringAWaitNeverTakesTheOthersAnswer) {
-  lab::PageSet silentPages;
-  silentPages.behaviour = lab::WebBehaviour::Silent;
-  test::LoopbackUnit silent(silentPages);
+  test::LoopbackUnit silent(test::SilentPages());
   test::LoopbackUnit talking(test::MetaPages(QStringLiteral("Inner unit")));
   ASSERT_TRUE(silent.ok() && talking.ok());
   QString inner;

@@ -40,6 +40,12 @@ lab::PageSet MetaPages(const QString& name, const QString& mac) {
   return pages;
 }
 
+lab::PageSet SilentPages() {
+  lab::PageSet pages;
+  pages.behaviour = lab::WebBehaviour::Silent;
+  return pages;
+}
+
 ScriptedServer::ScriptedServer(QByteArray answer) {
   m_server.listen(QHostAddress::LocalHost, 0);
   QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, answer] {

@@ -35,6 +35,9 @@ class LoopbackUnit {
 lab::PageSet MetaPages(const QString& name = QStringLiteral("NV-CAM-1000 Front door"),
                        const QString& mac = QStringLiteral("00-0A-2B-01-80-01"));
 
+// A unit that accepts every connection and never answers.
+lab::PageSet SilentPages();
+
 // Answers every connection on 127.0.0.1 with the same bytes, and counts the connections.
 class ScriptedServer {
  public:
