@@ -246,19 +246,6 @@ TEST(SweepNameStage, ProbesRowsStillUnnamedThatAnswered) {
   EXPECT_TRUE(rig.log.reports.isEmpty()) << rig.log.reports.join(u'\n').toStdString();
 }
 
-TEST(SweepNameStage, BothBoxesClearStillEndsTheNameAtNoValue) {
-  test::LoopbackUnit unit(test::MetaPages());
-  ASSERT_TRUE(unit.ok());
-  NameRig rig(unit.port());
-  rig.controls.checks = {{CheckBox::UpdateOnly, 0}, {CheckBox::ParseARP, 0},
-                         {CheckBox::ParseNVIDs, 0}, {CheckBox::ParseGenIDs, 0}};
-  const RowId row = rig.addRow();
-  StepTrap trap(rig.log, QStringLiteral("cmdScanPing_Click"), Container::Form);
-  RunSweepEnrichment(rig.form, trap, rig.http);
-  EXPECT_EQ(rig.cell(row, u"name"), u"---");
-  EXPECT_TRUE(unit.requests().isEmpty());
-}
-
 TEST(SweepNameStage, ScanEmptyingTheListMidwayIsReportedAndTheStageEnds) {
   test::LoopbackUnit unit(test::MetaPages());
   ASSERT_TRUE(unit.ok());
@@ -309,7 +296,7 @@ TEST_F(RefreshCommand, WithoutASelectedRowDoesNothing) {
   EXPECT_TRUE(log.reports.isEmpty());
 }
 
-TEST_F(RefreshCommand, ReadsTheMacFirstThenTheNameFromBothKindsOfPage) {
+TEST_F(RefreshCommand, ReadsTheMacFirstThenTheNameWhateverTheBoxes) {
   test::LoopbackUnit unit(test::MetaPages(QStringLiteral("NV-CAM-1000 Renamed")));
   ASSERT_TRUE(unit.ok());
   controls.texts[TextBox::HTTPPort] = unit.portText();

@@ -215,46 +215,6 @@ TEST(UnitOptions, RefusesBadArguments) {
     EXPECT_TRUE(std::holds_alternative<QString>(ParseUnitOptions(arguments))) << arguments.join(' ').toStdString();
 }
 
-QStringList Args(std::initializer_list<const char*> words) {
-  QStringList out;
-  for (const char* word : words) out << QString::fromLatin1(word);
-  return out;
-}
-
-TEST(UnitOptions, WebHostBehaviours) {
-  const auto parsed = ParseUnitOptions(Args({"sim", "--id-page", "name-only", "--id-title", "Norvikta product ID",
-                                             "--missing", "empty", "--redirect-to", "http://198.18.7.21/"}));
-  ASSERT_TRUE(std::holds_alternative<UnitOptions>(parsed)) << std::get<QString>(parsed).toStdString();
-  const PageSet& pages = std::get<UnitOptions>(parsed).pages;
-  EXPECT_EQ(pages.idPage, IdPageStyle::NameOnly);
-  EXPECT_EQ(pages.idTitle, QStringLiteral("Norvikta product ID"));
-  EXPECT_EQ(pages.missing, MissingPage::Empty);
-  EXPECT_EQ(pages.behaviour, WebBehaviour::Redirect);
-  EXPECT_EQ(std::get<UnitOptions>(ParseUnitOptions(Args({"sim", "--web", "endless"}))).pages.behaviour,
-            WebBehaviour::Endless);
-}
-
-TEST(UnitPages, OddPagesReadersMustCopeWith) {
-  const auto get = [](const PageSet& pages, const char* page) {
-    return BuildResponse(pages, ParseRequestHead(QByteArray("GET /") + page + " HTTP/1.0\r\n\r\n"));
-  };
-  PageSet pages = CamPages(IdPageStyle::NameOnly);
-  EXPECT_TRUE(get(pages, "id.htm").contains("<meta name="));
-  EXPECT_FALSE(get(pages, "id.htm").contains("<meta mac="));
-  pages = CamPages(IdPageStyle::BodyWithAttributes);
-  EXPECT_TRUE(get(pages, "id.htm").contains("<body bgcolor=\"#FFFFFF\">NV-CAM-1000 Front door</body>"));
-  pages.missing = MissingPage::Empty;
-  EXPECT_TRUE(get(pages, "index.htm").endsWith("404 Not Found\r\nContent-Type: text/html\r\nContent-Length: 0\r\n"
-                                               "Connection: close\r\n\r\n"));
-  pages.behaviour = WebBehaviour::Redirect;
-  pages.redirectTo = QStringLiteral("http://198.18.7.21/");
-  EXPECT_TRUE(get(pages, "index.htm").startsWith("HTTP/1.0 302 Found\r\n"));
-  EXPECT_TRUE(get(pages, "index.htm").contains("Location: http://198.18.7.21/index.htm\r\n"));
-  pages.behaviour = WebBehaviour::Endless;
-  EXPECT_FALSE(get(pages, "id.htm").contains("Content-Length"));
-  EXPECT_FALSE(get(pages, "id.htm").contains("</body>"));
-}
-
 // The real program, on loopback: a query gets its reply and a page its answer.
 class UnitSimOnLoopback : public ::testing::Test {
  protected:
