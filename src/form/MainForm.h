@@ -16,6 +16,7 @@ namespace velmaro {
 
 class ArpTable;
 class BroadcastDiscovery;
+class HttpFetch;
 class PingSweep;
 
 class MainForm final : public QObject {
@@ -39,6 +40,7 @@ class MainForm final : public QObject {
   // true when the popup menu is to be shown (the row is then selected).
   bool lstIPs_MouseDown(int button, std::optional<RowId> rowUnderPointer);
   void mnuIPLoadBrowser_Click();
+  // Re-reads the selected row: MAC and manufacturer, then its name from both kinds of page.
   void mnuIPRefresh_Click();
 
   // Both report how they ended; the window ignores it, the command line turns it into
@@ -57,6 +59,7 @@ class MainForm final : public QObject {
   FormContext m_context;
   std::unique_ptr<PingSweep> m_sweep;
   std::unique_ptr<BroadcastDiscovery> m_broadcast;
+  std::unique_ptr<HttpFetch> m_http;  // the data module's page reader
 };
 
 // The port box after its three rules, and one more: a value that rounds below 1 becomes

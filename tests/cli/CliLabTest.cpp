@@ -133,6 +133,7 @@ TEST_F(CliLabTest, IdentifyRefreshesOneUnit) {
     ASSERT_EQ(rows.size(), 1u) << unit.ip;
     EXPECT_EQ(rows[0].cells[3], qs(unit.mac)) << unit.ip;
     EXPECT_EQ(rows[0].cells[4], qs(unit.manufacturer)) << unit.ip;
+    EXPECT_EQ(rows[0].cells[5], qs(unit.idName)) << unit.ip;
   }
 }
 
