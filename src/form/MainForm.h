@@ -10,11 +10,13 @@
 
 #include "form/FormContext.h"
 #include "form/ResultList.h"
+#include "form/ScanOutcome.h"
 
 namespace velmaro {
 
 class ArpTable;
 class BroadcastDiscovery;
+class HttpFetch;
 class PingSweep;
 
 class MainForm final : public QObject {
@@ -38,10 +40,16 @@ class MainForm final : public QObject {
   // true when the popup menu is to be shown (the row is then selected).
   bool lstIPs_MouseDown(int button, std::optional<RowId> rowUnderPointer);
   void mnuIPLoadBrowser_Click();
+  // Re-reads the selected row: MAC and manufacturer, then its name from both kinds of page.
   void mnuIPRefresh_Click();
 
-  void cmdScanPing_Click();
-  void cmdScanBroadcast_Click();
+  // Both report how they ended; the window ignores it, the command line turns it into
+  // its exit status.
+  ScanOutcome cmdScanPing_Click();
+  ScanOutcome cmdScanBroadcast_Click();
+
+  // The neighbour table the refresh looks MACs up in, as the last sweep left it.
+  ArpTable& arpTable() { return *m_arp; }
 
  private:
   Controls& m_controls;
@@ -51,6 +59,7 @@ class MainForm final : public QObject {
   FormContext m_context;
   std::unique_ptr<PingSweep> m_sweep;
   std::unique_ptr<BroadcastDiscovery> m_broadcast;
+  std::unique_ptr<HttpFetch> m_http;  // the data module's page reader
 };
 
 // The port box after its three rules, and one more: a value that rounds below 1 becomes
