@@ -5,12 +5,14 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 #include <ostream>
 
 #include "form/MainForm.h"
+#include "identify/HttpFetch.h"
 #include "scan/ClassPingBase.h"
 #include "support/AppPaths.h"
 #include "support/Events.h"
@@ -18,6 +20,7 @@
 #include "support/FakeEchoSocket.h"
 #include "support/FakeNotice.h"
 #include "support/FakePlatform.h"
+#include "support/LoopbackUnit.h"
 #include "support/RecordingReporter.h"
 #include "support/Wait.h"
 #include "support/Watchdog.h"
@@ -109,6 +112,16 @@ INSTANTIATE_TEST_SUITE_P(
                  [](Rig&) {
                    EXPECT_TRUE(ShellAndWait({QStringLiteral("sleep"), {QStringLiteral("3")}},
                                             QString(), 60));
+                 }},
+        QuitCase{"PageFetchFromASilentUnit", 200,
+                 [](Rig& rig) {
+                   test::LoopbackUnit unit(test::SilentPages());
+                   ASSERT_TRUE(unit.ok());
+                   QRandomGenerator random;
+                   HttpFetch fetch(rig.log, Clock::system(), rig.platform, random);
+                   EXPECT_EQ(fetch.HTTP_Download(QStringLiteral("127.0.0.1"), unit.port(),
+                                                 QStringLiteral("id.htm"), {}, 60000),
+                             QString());
                  }},
         QuitCase{"EngineWaitingForReplies", 100,
                  [](Rig& rig) {
