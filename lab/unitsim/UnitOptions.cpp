@@ -37,6 +37,18 @@ std::variant<UnitOptions, QString> ParseUnitOptions(const QStringList& arguments
   const QCommandLineOption maxSeconds(QStringLiteral("max-seconds"), QStringLiteral("End after this many seconds."), QStringLiteral("n"), QStringLiteral("14400"));
   parser.addOptions({name, width, mac, text, portLine, reply, udpPort, httpPort, idPage, homeTitle,
                      homePages, bind, maxSeconds, idTitle, missing, web, redirectTo});
+  // --- Hostile units (Hostile.h) ---
+  const QCommandLineOption floodPort(
+      QStringLiteral("flood-port"), QStringLiteral("UDP port where \"flood PORT\" starts a flood."),
+      QStringLiteral("port"), QStringLiteral("0"));
+  const QCommandLineOption noise(
+      QStringLiteral("icmp-noise"),
+      QStringLiteral("Answer echo requests with forged ICMP about this address."),
+      QStringLiteral("address"));
+  const QCommandLineOption noiseStale(QStringLiteral("noise-stale-ms"),
+                                      QStringLiteral("Send the stale replies this much later."),
+                                      QStringLiteral("ms"), QStringLiteral("1500"));
+  parser.addOptions({floodPort, noise, noiseStale});
   if (!parser.parse(arguments)) return parser.errorText();
   if (!parser.positionalArguments().isEmpty())
     return QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first());
@@ -77,6 +89,8 @@ std::variant<UnitOptions, QString> ParseUnitOptions(const QStringList& arguments
   if (behaviour == u"normal") pages.behaviour = WebBehaviour::Normal;
   else if (behaviour == u"silent") pages.behaviour = WebBehaviour::Silent;
   else if (behaviour == u"endless") pages.behaviour = WebBehaviour::Endless;
+  else if (const auto hostile = HostileWebFromName(behaviour))
+    options.hostileWeb = hostile;
   else return QStringLiteral("bad --web: %1").arg(behaviour);
   if (parser.isSet(redirectTo)) {
     if (pages.behaviour != WebBehaviour::Normal) return QStringLiteral("--redirect-to needs --web normal");
@@ -96,6 +110,20 @@ std::variant<UnitOptions, QString> ParseUnitOptions(const QStringList& arguments
   options.maxSeconds = parser.value(maxSeconds).toInt(&ok);
   if (!ok || options.maxSeconds <= 0 || options.maxSeconds > 7 * 24 * 3600)
     return QStringLiteral("bad --max-seconds");
+
+  // --- Hostile units (Hostile.h) ---
+  const auto flood = Port(parser.value(floodPort));
+  if (!flood) return QStringLiteral("bad --flood-port");
+  options.floodPort = *flood;
+  if (parser.isSet(noise)) {
+    const QHostAddress victim(parser.value(noise));
+    if (victim.protocol() != QAbstractSocket::IPv4Protocol)
+      return QStringLiteral("bad --icmp-noise address: %1").arg(parser.value(noise));
+    options.noiseVictim = victim;
+  }
+  options.noiseStaleMs = parser.value(noiseStale).toInt(&ok);
+  if (!ok || options.noiseStaleMs < 0 || options.noiseStaleMs > 60000)
+    return QStringLiteral("bad --noise-stale-ms");
   return options;
 }
 

@@ -1,6 +1,7 @@
 // The simulated unit's settings as its command line gives them.
 #pragma once
 
+#include "Hostile.h"
 #include "UnitPages.h"
 #include "UnitReply.h"
 
@@ -18,6 +19,12 @@ struct UnitOptions {
   quint16 udpPort = 69;   // 0: no discovery answer at all
   quint16 httpPort = 0;   // 0: no web server
   int maxSeconds = 4 * 60 * 60;  // the unit ends by itself even when nobody takes the lab down
+
+  // --- Hostile units (Hostile.h) ---
+  quint16 floodPort = 0;                    // "flood PORT" datagrams here start a flood; 0: none
+  std::optional<HostileWeb> hostileWeb;     // the web server breaks HTTP this way
+  std::optional<QHostAddress> noiseVictim;  // answer echo requests with forged ICMP about it
+  int noiseStaleMs = 1500;                  // the stale replies follow this much later
 };
 
 // The options, or the message that explains what is wrong with the arguments.

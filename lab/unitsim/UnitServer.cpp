@@ -53,7 +53,33 @@ bool UnitServer::start(QString* why) {
     }
     connect(m_http, &QTcpServer::newConnection, this, &UnitServer::acceptConnection);
   }
+  if (m_options.floodPort != 0) {
+    m_flood = new QUdpSocket(this);
+    if (!m_flood->bind(m_options.bindAddress, m_options.floodPort)) {
+      *why = QStringLiteral("UDP port %1: %2").arg(m_options.floodPort).arg(m_flood->errorString());
+      return false;
+    }
+    connect(m_flood, &QUdpSocket::readyRead, this, &UnitServer::startFloods);
+  }
   return true;
+}
+
+// --- Hostile units (Hostile.h) ---
+void UnitServer::startFloods() {
+  while (m_flood->hasPendingDatagrams()) {
+    const QNetworkDatagram command = m_flood->receiveDatagram();
+    const auto port = FloodCommandPort(command.data());
+    // One flood at a time: a second command while one runs is ignored.
+    if (!port || findChild<FloodSender*>()) continue;
+    const QString target = command.senderAddress().toString();
+    Log(QStringLiteral("flooding %1:%2 with %3 datagrams")
+            .arg(target)
+            .arg(*port)
+            .arg(kFloodDatagrams));
+    auto* sender = new FloodSender(*m_flood, target, *port, this);
+    connect(sender, &FloodSender::finished, this,
+            [target] { Log(QStringLiteral("flood of %1 done").arg(target)); });
+  }
 }
 
 bool UnitServer::replyAllowed() {
@@ -121,6 +147,12 @@ void UnitServer::serve(QTcpSocket* socket) {
     socket->setProperty("answered", true);
     if (request.status == HeadStatus::Complete && m_requested.size() < kMaxRecordedRequests)
       m_requested.append(request.head.page);
+    if (m_options.hostileWeb && request.status == HeadStatus::Complete) {
+      Log(QStringLiteral("GET %1 from %2: answered the hostile way")
+              .arg(request.head.page, socket->peerAddress().toString()));
+      ServeHostileWeb(socket, *m_options.hostileWeb);
+      return;
+    }
     const WebBehaviour behaviour = m_options.pages.behaviour;
     if (behaviour == WebBehaviour::Silent && request.status == HeadStatus::Complete) {
       // The connection stays open until the client gives up or the time-out aborts it.

@@ -32,8 +32,11 @@ class UnitServer : public QObject {
   void sendEndlessly(QTcpSocket* socket);
   bool replyAllowed();
 
+  void startFloods();
+
   UnitOptions m_options;
   QUdpSocket* m_udp = nullptr;
+  QUdpSocket* m_flood = nullptr;  // the flood port, when the unit has one
   QTcpServer* m_http = nullptr;
   QElapsedTimer m_rateWindow;
   int m_repliesInWindow = 0;

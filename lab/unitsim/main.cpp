@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <memory>
 
 namespace {
 
@@ -38,6 +39,16 @@ int main(int argc, char** argv) {
   if (!server.start(&why)) {
     err << "velmaro-unitsim: " << why << Qt::endl;
     return 1;
+  }
+  // --- Hostile units (Hostile.h) ---
+  std::unique_ptr<velmaro::lab::IcmpNoise> noise;
+  if (options.noiseVictim) {
+    noise = std::make_unique<velmaro::lab::IcmpNoise>(options.noiseVictim->toIPv4Address(),
+                                                      options.noiseStaleMs);
+    if (!noise->start(&why)) {
+      err << "velmaro-unitsim: " << why << Qt::endl;
+      return 1;
+    }
   }
   std::signal(SIGTERM, QuitOnSignal);
   std::signal(SIGINT, QuitOnSignal);

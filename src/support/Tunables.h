@@ -85,3 +85,9 @@ inline constexpr int kMaxArgumentLength = 4096;
 inline constexpr std::int64_t kMaxResultFileBytes = 16 * 1024 * 1024;
 inline constexpr int kMaxResultRows = 65536;
 }  // namespace velmaro::tunables
+
+namespace velmaro::tunables {
+// The reply socket's receive buffer: room for a second of a 10 MB/s flood, so answers that
+// arrive while the window is busy wait instead of being dropped (the system may cap it).
+inline constexpr int kReplySocketBufferBytes = 4 * 1024 * 1024;
+}  // namespace velmaro::tunables

@@ -99,6 +99,14 @@ UnpluggedHost::~UnpluggedHost() {
   if (m_ok) SetHostPlugged(m_key, true);
 }
 
+PluggedHost::PluggedHost(std::string_view hostKey) : m_key(hostKey) {
+  m_ok = SetHostPlugged(m_key, true, &m_error);
+}
+
+PluggedHost::~PluggedHost() {
+  if (m_ok) SetHostPlugged(m_key, false);
+}
+
 std::optional<int> LabPing(std::string_view ip, int timeoutMs, QString* why) {
   QString refusal;
   if (!InLabNamespace(&refusal)) {

@@ -47,6 +47,23 @@ class UnpluggedHost {
   QString m_error;
 };
 
+// --- Hostile hosts: they start unplugged ---
+// Plugs a host in for the lifetime of the object and pulls it out again afterwards.
+class PluggedHost {
+ public:
+  explicit PluggedHost(std::string_view hostKey);
+  ~PluggedHost();
+  PluggedHost(const PluggedHost&) = delete;
+  PluggedHost& operator=(const PluggedHost&) = delete;
+  bool ok() const { return m_ok; }
+  const QString& error() const { return m_error; }
+
+ private:
+  std::string_view m_key;
+  bool m_ok = false;
+  QString m_error;
+};
+
 // One ICMP echo to a lab address (refused outside a lab namespace and for addresses outside
 // 198.18.7.0/24): the round-trip time in ms, or nothing when no answer came within timeoutMs.
 std::optional<int> LabPing(std::string_view ip, int timeoutMs = 1000, QString* why = nullptr);

@@ -110,4 +110,22 @@ inline constexpr std::array<std::string_view, 16> kLiveIps{
     "198.18.7.51", "198.18.7.52", "198.18.7.53", "198.18.7.54",
     "198.18.7.55", "198.18.7.56", "198.18.7.57", "198.18.7.58"};
 
+// --- Hostile hosts -------------------------------------------------------------------
+// Units that misbehave on purpose. They start unplugged, so they are in no list above;
+// a test plugs one in with PluggedHost (support/LabGuard.h).
+struct LabHostileHost {
+  std::string_view key;
+  std::string_view ip;
+  std::string_view what;
+};
+// Floods the sender of "flood PORT" (to UDP port kFloodCommandPort) with 20,000 datagrams.
+inline constexpr LabHostileHost kFlooder{"f1", "198.18.7.61", "flood of discovery answers"};
+inline constexpr int kFloodCommandPort = 7070;
+// Answers every echo request with forged ICMP about kSilentIp, and stale replies later.
+inline constexpr LabHostileHost kNoisy{"n1", "198.18.7.62", "forged ICMP"};
+inline constexpr LabHostileHost kHugePage{"g1", "198.18.7.71", "a 100 MB page"};
+inline constexpr LabHostileHost kDrippingHead{"g2", "198.18.7.72", "the head a byte a second"};
+inline constexpr LabHostileHost kCutBody{"g3", "198.18.7.73", "the body cut off halfway"};
+inline constexpr LabHostileHost kBadChunks{"g4", "198.18.7.74", "invalid chunked encoding"};
+
 }  // namespace velmaro::lab

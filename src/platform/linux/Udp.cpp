@@ -116,6 +116,10 @@ class UdpSocket final : public DatagramSocket {
       close();
       return failure;
     }
+    // A burst of answers, or of junk, then waits in the system while the window is busy
+    // for a moment instead of being dropped. The system caps it at its own limit.
+    const int buffer = tunables::kReplySocketBufferBytes;
+    ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     QObject::connect(m_notifier.data(), &QSocketNotifier::activated, this,
                      [this] { onReadable(); });
