@@ -1,5 +1,6 @@
 #include "support/ErrorLog.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -107,8 +108,11 @@ QByteArray LogText(const QString& text) {
   return out;
 }
 
-ErrorLog::ErrorLog(QString path, const Clock& clock, UserNotice* notice)
-    : m_path(std::move(path)), m_clock(clock), m_notice(notice) {}
+ErrorLog::ErrorLog(QString path, const Clock& clock, UserNotice* notice, QString fallbackPath)
+    : m_path(std::move(path)),
+      m_fallbackPath(std::move(fallbackPath)),
+      m_clock(clock),
+      m_notice(notice) {}
 
 QString ErrorLog::tooLargeText() {
   return QStringLiteral(
@@ -134,18 +138,27 @@ void ErrorLog::LogError(const QString& message) {
 }
 
 void ErrorLog::writeReport(const QString& message) {
+  if (writeReportTo(m_path, message) || m_fallbackPath.isEmpty()) return;
+  // Something stands where the log should be (a folder of that name, a file that may not
+  // be written): the record goes to the other log rather than being lost.
+  QDir().mkpath(QFileInfo(m_fallbackPath).path());
+  writeReportTo(m_fallbackPath, message);
+}
+
+// False only when the log at `path` cannot be opened for appending.
+bool ErrorLog::writeReportTo(const QString& path, const QString& message) {
   // Nothing here may throw or report: a log that cannot be written is simply not written.
   // The repeat rule compares what the file holds, not the text before it was made 8-bit.
   const QByteArray stored = LogText(message);
-  QFile file(m_path);
+  QFile file(path);
   bool endsLine = true;
-  if (FileExists(m_path) && file.open(QIODevice::ReadOnly)) {
+  if (FileExists(path) && file.open(QIODevice::ReadOnly)) {
     const QByteArray last = lastLineOf(file);
     endsLine = endsWithLineBreak(file);
     file.close();
-    if (last.size() > 2 && last.contains(stored)) return;
+    if (last.size() > 2 && last.contains(stored)) return true;
   }
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
   QByteArray out;
   const qint64 size = file.size();
   // A file left without a final line end (another program, a cut-off write) would glue
@@ -159,8 +172,8 @@ void ErrorLog::writeReport(const QString& message) {
     out += kLineEnd;
   } else if (size >= kSizeLimit) {
     file.close();
-    handleTooLarge();
-    return;
+    handleTooLarge(path);
+    return true;
   }
   out += versionText().toLatin1();
   out += ' ';
@@ -170,23 +183,23 @@ void ErrorLog::writeReport(const QString& message) {
   out += kLineEnd;
   file.write(out);
   file.close();
+  return true;
 }
 
-bool ErrorLog::handleTooLarge() {
+void ErrorLog::handleTooLarge(const QString& path) {
   m_boxOpen = true;
   if (m_notice) {
-    m_notice->openDocument(m_path);
+    m_notice->openDocument(path);
     m_notice->showInformation(tooLargeText());
   }
   m_boxOpen = false;
-  QFile::remove(m_path);
+  QFile::remove(path);
   // Reports that arrived while the box was open start the fresh log, in their order.
   while (!m_held.empty()) {
     const QString held = m_held.front();
     m_held.pop_front();
     writeReport(held);
   }
-  return true;
 }
 
 bool FileExists(const QString& path) {

@@ -21,8 +21,9 @@ class ErrorReporter {
 class ErrorLog final : public ErrorReporter {
  public:
   // A log at `path`; `notice` shows the too-large box and viewer (may be null: then the
-  // oversized log is only deleted).
-  ErrorLog(QString path, const Clock& clock, UserNotice* notice);
+  // oversized log is only deleted). `fallbackPath`: where a record goes when the log at
+  // `path` cannot be opened at all (empty: nowhere).
+  ErrorLog(QString path, const Clock& clock, UserNotice* notice, QString fallbackPath = {});
 
   void LogError(const QString& message) override;
 
@@ -33,9 +34,11 @@ class ErrorLog final : public ErrorReporter {
 
  private:
   void writeReport(const QString& message);
-  bool handleTooLarge();
+  bool writeReportTo(const QString& path, const QString& message);
+  void handleTooLarge(const QString& path);
 
   QString m_path;
+  QString m_fallbackPath;
   const Clock& m_clock;
   UserNotice* m_notice;
   bool m_boxOpen = false;             // the too-large box is showing

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "support/ErrorLog.h"
@@ -138,6 +139,21 @@ TEST_F(ErrorLogTest, LogThatCannotBeWrittenIsSilentlySkipped) {
   EXPECT_NO_THROW(log.LogError(QStringLiteral("a b c")));
   EXPECT_FALSE(QFile::exists(m_dir.path() + QStringLiteral("/missing/folder/ErrorLog.txt")));
   EXPECT_TRUE(m_notice.boxes.isEmpty());
+}
+
+// A folder named ErrorLog.txt where the log belongs: the record goes to the other log
+// rather than being lost, and the folder is left alone.
+TEST_F(ErrorLogTest, RecordGoesToTheOtherLogWhenAFolderStandsInTheWay) {
+  ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("ErrorLog.txt")));
+  const QString other = m_dir.path() + QStringLiteral("/user/ErrorLog.txt");
+  ErrorLog log(path(), m_clock, &m_notice, other);
+  log.LogError(QStringLiteral("x y z"));
+  log.LogError(QStringLiteral("x y z"));
+  QFile written(other);
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  EXPECT_EQ(written.readAll(),
+            "Velmaro Error Log\r\n====================\r\n1.1.8 031512 1405 x y z\r\n");
+  EXPECT_TRUE(QFileInfo(path()).isDir());
 }
 
 TEST_F(ErrorLogTest, LastLineWithoutBreakAnywhereDoesNotSuppress) {

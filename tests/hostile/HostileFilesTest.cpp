@@ -1,0 +1,110 @@
+// Hostile files: neighbour listings with lines of a megabyte and beyond the read cap, and
+// vendor files of a million lines or of NULs without a line end. Each case states what
+// must still hold.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "identify/ArpTable.h"
+#include "identify/Manufacturer.h"
+#include "platform/linux/LinuxBackends.h"
+#include "support/AppPaths.h"
+#include "support/Clock.h"
+#include "support/Events.h"
+#include "support/FakePlatform.h"
+#include "support/RecordingReporter.h"
+#include "support/Tunables.h"
+
+namespace velmaro {
+namespace {
+
+constexpr qsizetype kMegabyte = 1024 * 1024;
+
+class HostileFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWaitAbort();
+    ASSERT_TRUE(m_dir.isValid());
+  }
+  QString write(const char* name, const QByteArray& bytes) {
+    const QString path = m_dir.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    EXPECT_EQ(file.write(bytes), bytes.size());
+    return path;
+  }
+  // Loads the neighbour table from a listing that `cat` prints.
+  std::vector<ArpEntry> load(const QByteArray& listing) {
+    m_platform.arp = platform::CommandLine{QStringLiteral("cat"), {write("listing.txt", listing)}};
+    ArpTable table(m_log, m_paths, m_platform, Clock::system());
+    table.ARP_LoadTable();
+    return table.entries();
+  }
+
+  QTemporaryDir m_dir;
+  test::RecordingReporter m_log;
+  test::FakePlatform m_platform;
+  AppPaths m_paths{m_dir.path(), m_dir.path(), m_dir.path()};
+};
+
+// Lines of a megabyte in a listing. Expected: they are skipped, the entries around them
+// are read, nothing is reported.
+TEST_F(HostileFiles, ListingWithLinesOfAMegabyte) {
+  const QByteArray longLine = "  10.0.0.9   " + QByteArray(kMegabyte, 'a') + "   dynamic\r\n";
+  const auto entries =
+      load("  10.0.0.1  00-0a-2b-01-80-01  dynamic\r\n" + longLine + QByteArray(kMegabyte, ' ') +
+           "\r\n" + longLine + "  10.0.0.2  00-0a-2b-01-80-02  dynamic\r\n");
+  EXPECT_EQ(entries, (std::vector<ArpEntry>{
+                         {QStringLiteral("10.0.0.1"), QStringLiteral("00-0a-2b-01-80-01")},
+                         {QStringLiteral("10.0.0.2"), QStringLiteral("00-0a-2b-01-80-02")}}));
+  EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
+  // The system's own listing with such a line: converted around it.
+  const QByteArray converted = platform::linux_backend::convertArpListing(
+      "10.0.0.1 dev vlab0 lladdr 00:0a:2b:01:80:01 REACHABLE\n10.0.0.9 dev vlab0 lladdr " +
+      QByteArray(kMegabyte, '0') + " REACHABLE\n");
+  EXPECT_EQ(converted.count('\n'), 1);
+}
+
+// A listing far beyond what is read. Expected: the first 8 MiB are read and the rest
+// ignored, in bounded time and memory.
+TEST_F(HostileFiles, ListingBeyondTheReadCap) {
+  const QByteArray line = "  10.0.0.1  00-0a-2b-01-80-01  dynamic\r\n";
+  QByteArray listing;
+  while (listing.size() <= tunables::kMaxArpListingBytes + kMegabyte) listing += line;
+  const auto entries = load(listing);
+  EXPECT_EQ(qint64(entries.size()), tunables::kMaxArpListingBytes / line.size());
+  EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
+}
+
+// A vendor file of a million lines. Expected: an entry on its last line is found.
+TEST_F(HostileFiles, VendorFileOfAMillionLines) {
+  QByteArray file;
+  file.reserve(30 * kMegabyte);
+  for (int i = 0; i < 1'000'000 - 1; ++i) {
+    file += QByteArray::number(0x100000 + i, 16).toUpper().insert(2, '-').insert(5, '-').right(8) +
+            "\tVendor " + QByteArray::number(i) + "\r\n";
+  }
+  file += "FC-FD-FE\tThe last vendor\r\n";
+  const QString path = write("oui.txt", file);
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_EQ(OUI_GetMFGByMACInFile(QStringLiteral("FC-FD-FE-00-00-01"), path, m_log),
+            u"The last vendor");
+  EXPECT_EQ(OUI_GetMFGByMACInFile(QStringLiteral("10-00-05-00-00-01"), path, m_log), u"Vendor 5");
+  EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
+  std::printf("two look-ups in a vendor file of a million lines: %lld ms\n",
+              static_cast<long long>(clock.elapsed()));
+}
+
+// A vendor file of NULs without a single line end. Expected: nothing is found, nothing is
+// reported, and the look-up ends.
+TEST_F(HostileFiles, VendorFileOfNulsWithoutLineEnds) {
+  const QString path = write("oui.txt", QByteArray(8 * kMegabyte, '\0') + "00-11-22\tCIMSYS Inc");
+  EXPECT_EQ(OUI_GetMFGByMACInFile(QStringLiteral("00-11-22-33-44-55"), path, m_log), u"");
+  EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
+}
+
+}  // namespace
+}  // namespace velmaro
