@@ -139,6 +139,21 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_TRUE(rig.controls.idleFlag);
                    EXPECT_FALSE(rig.controls.panelVisible);
                  }},
+        QuitCase{"SweepInItsNameStage", 400,
+                 [](Rig& rig) {
+                   // One host that answers, whose web server takes the request and never
+                   // answers: the name stage waits for it.
+                   test::LoopbackUnit unit(test::SilentPages());
+                   ASSERT_TRUE(unit.ok());
+                   rig.controls.texts[TextBox::IP0] = QStringLiteral("127");
+                   rig.controls.texts[TextBox::IPScan] = QStringLiteral("1-1");
+                   rig.controls.texts[TextBox::HTTPPort] = unit.portText();
+                   rig.controls.checks[CheckBox::ParseARP] = 0;
+                   rig.net.answer(ipv4("127.0.0.1"), 1);
+                   rig.form.cmdScanPing_Click();
+                   EXPECT_EQ(unit.requests().size(), 1);
+                 },
+                 [](Rig& rig) { EXPECT_TRUE(rig.controls.idleFlag); }},
         QuitCase{"SweepInItsEnrichmentWait", 300,
                  [](Rig& rig) {
                    for (int last = 1; last <= 20; ++last)

@@ -330,6 +330,26 @@ INSTANTIATE_TEST_SUITE_P(
                       WebCase{"RedirectsToAnotherHost", lab::kW8.key, lab::kW8.ip, true}),
     [](const ::testing::TestParamInfo<WebCase>& tested) { return std::string(tested.param.name); });
 
+// A second copy of the program holds the reply port (its SCAN pressed first). Expected:
+// this copy's SCAN reports the failed bind once, as the error log's convention says
+// ("Address in use" on line 80), tells its caller the port is held, and still sends the
+// query; the other copy keeps its port and its own rows.
+TEST_F(HostileNetwork, SecondCopyHoldsTheReplyPort) {
+  LabForm first;
+  EXPECT_EQ(first.discovery.cmdScanBroadcast_Click(), ScanOutcome::Completed);
+  LabForm second;
+  EXPECT_EQ(second.discovery.cmdScanBroadcast_Click(), ScanOutcome::ReplyPortHeld);
+  handleEventsFor(1000);
+  EXPECT_EQ(second.log.reports,
+            QStringList{QStringLiteral("Error 10048 (Address in use) in procedure "
+                                       "cmdScanBroadcast_Click of Form frmMain on line 80")});
+  // The first copy heard the units answer its own query, and nothing of the second's.
+  int wellFormed = 0;
+  for (const lab::LabUnit& unit : lab::kUnits) wellFormed += unit.wellFormed ? 1 : 0;
+  EXPECT_EQ(first.list.count(), wellFormed);
+  EXPECT_TRUE(first.log.reports.isEmpty()) << first.log.reports.join(u'\n').toStdString();
+}
+
 // A neighbour table of 5,000 entries. Expected: every entry is read, looked up by its
 // address, and the temporary listing is gone.
 TEST_F(HostileNetwork, NeighbourTableOf5000Entries) {

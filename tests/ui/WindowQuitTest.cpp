@@ -1,5 +1,6 @@
-// The user closes the window while a sweep runs: the application quits, the sweep ends at
-// once and the program exits, under the glib and the plain Unix event dispatcher alike.
+// The user closes the window while a sweep runs or while its message box is open, or the
+// session ends then: the application quits, what runs ends at once and the program exits,
+// under the glib and the plain Unix event dispatcher alike.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -25,7 +26,9 @@ using namespace std::chrono_literals;
 struct CloseCase {
   const char* name;
   const char* timeout;  // the time-out box: how long each silent host is waited for
+  const char* range;    // "abc": the range message box is open when the window closes
   int closeAfterMs;
+  bool sessionEnds = false;  // the application is told to quit instead
 };
 void PrintTo(const CloseCase& c, std::ostream* os) { *os << c.name; }
 
@@ -35,7 +38,7 @@ class WindowQuit : public ::testing::TestWithParam<CloseCase> {
   void TearDown() override { ResetWaitAbort(); }
 };
 
-TEST_P(WindowQuit, ClosingDuringASweepEndsTheProgram) {
+TEST_P(WindowQuit, ClosingEndsTheProgramPromptly) {
   QTemporaryDir dir;
   FakeEchoNetwork net;  // no host ever answers
   RecordingReporter log;
@@ -51,7 +54,7 @@ TEST_P(WindowQuit, ClosingDuringASweepEndsTheProgram) {
   window.setText(TextBox::IP0, QStringLiteral("10"));
   window.setText(TextBox::IP1, QStringLiteral("0"));
   window.setText(TextBox::IP2, QStringLiteral("0"));
-  window.setText(TextBox::IPScan, QStringLiteral("1-50"));
+  window.setText(TextBox::IPScan, QString::fromLatin1(GetParam().range));
   window.setText(TextBox::PingTO, QString::fromLatin1(GetParam().timeout));
   window.show();
 
@@ -65,23 +68,33 @@ TEST_P(WindowQuit, ClosingDuringASweepEndsTheProgram) {
   QElapsedTimer clock;
   clock.start();
   qint64 closedAt = -1;
+  bool boxWasOpen = false;
   QTimer::singleShot(GetParam().closeAfterMs, &window, [&] {
     closedAt = clock.elapsed();
-    window.close();  // the last window: the application quits
+    boxWasOpen = QApplication::activeModalWidget() != nullptr;
+    if (GetParam().sessionEnds) {
+      QApplication::quit();
+    } else {
+      window.close();  // the last window: the application quits
+    }
   });
   {
     const Watchdog watchdog(20s, GetParam().name);
     QApplication::exec();
   }
   EXPECT_TRUE(sweepEnded);
+  EXPECT_EQ(boxWasOpen, QByteArray(GetParam().range) == "abc");
   ASSERT_GE(closedAt, 0);
   EXPECT_LT(clock.elapsed() - closedAt, 1000);
   EXPECT_EQ(net.openNow(), 0) << "the echo socket outlived the sweep";
 }
 
 INSTANTIATE_TEST_SUITE_P(Phases, WindowQuit,
-                         ::testing::Values(CloseCase{"PingPhase", "30000", 150},
-                                           CloseCase{"EnrichmentWait", "100", 600}),
+                         ::testing::Values(CloseCase{"PingPhase", "30000", "1-50", 150},
+                                           CloseCase{"EnrichmentWait", "100", "1-50", 600},
+                                           CloseCase{"MessageBoxOpen", "100", "abc", 300},
+                                           CloseCase{"SessionEndsWithMessageBoxOpen", "100", "abc",
+                                                     300, true}),
                          [](const ::testing::TestParamInfo<CloseCase>& tested) {
                            return std::string(tested.param.name);
                          });
