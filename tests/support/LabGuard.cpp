@@ -91,20 +91,12 @@ bool SetHostPlugged(std::string_view hostKey, bool plugged, QString* why) {
   return true;
 }
 
-UnpluggedHost::UnpluggedHost(std::string_view hostKey) : m_key(hostKey) {
-  m_ok = SetHostPlugged(m_key, false, &m_error);
+HostCable::HostCable(std::string_view hostKey, bool plugged) : m_key(hostKey), m_plugged(plugged) {
+  m_ok = SetHostPlugged(m_key, m_plugged, &m_error);
 }
 
-UnpluggedHost::~UnpluggedHost() {
-  if (m_ok) SetHostPlugged(m_key, true);
-}
-
-PluggedHost::PluggedHost(std::string_view hostKey) : m_key(hostKey) {
-  m_ok = SetHostPlugged(m_key, true, &m_error);
-}
-
-PluggedHost::~PluggedHost() {
-  if (m_ok) SetHostPlugged(m_key, false);
+HostCable::~HostCable() {
+  if (m_ok) SetHostPlugged(m_key, !m_plugged);
 }
 
 std::optional<int> LabPing(std::string_view ip, int timeoutMs, QString* why) {

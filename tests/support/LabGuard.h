@@ -31,37 +31,35 @@ QString LabScriptPath();
 // "x1"...). Runs the lab script, bounded to 15 s. False with the reason when it did not work.
 bool SetHostPlugged(std::string_view hostKey, bool plugged, QString* why = nullptr);
 
-// Pulls a host's cable for the lifetime of the object and plugs it back in afterwards.
-class UnpluggedHost {
+// Sets a host's cable (plugged in or pulled) for the lifetime of the object and turns it
+// the other way afterwards.
+class HostCable {
  public:
-  explicit UnpluggedHost(std::string_view hostKey);
-  ~UnpluggedHost();
-  UnpluggedHost(const UnpluggedHost&) = delete;
-  UnpluggedHost& operator=(const UnpluggedHost&) = delete;
+  HostCable(std::string_view hostKey, bool plugged);
+  ~HostCable();
+  HostCable(const HostCable&) = delete;
+  HostCable& operator=(const HostCable&) = delete;
   bool ok() const { return m_ok; }
   const QString& error() const { return m_error; }
 
  private:
   std::string_view m_key;
+  bool m_plugged;
   bool m_ok = false;
   QString m_error;
 };
 
-// --- Hostile hosts: they start unplugged ---
-// Plugs a host in for the lifetime of the object and pulls it out again afterwards.
-class PluggedHost {
+// Pulls a host's cable for the lifetime of the object and plugs it back in afterwards.
+class UnpluggedHost : public HostCable {
  public:
-  explicit PluggedHost(std::string_view hostKey);
-  ~PluggedHost();
-  PluggedHost(const PluggedHost&) = delete;
-  PluggedHost& operator=(const PluggedHost&) = delete;
-  bool ok() const { return m_ok; }
-  const QString& error() const { return m_error; }
+  explicit UnpluggedHost(std::string_view hostKey) : HostCable(hostKey, false) {}
+};
 
- private:
-  std::string_view m_key;
-  bool m_ok = false;
-  QString m_error;
+// Plugs a host in for the lifetime of the object and pulls it out again afterwards (the
+// hostile hosts start unplugged).
+class PluggedHost : public HostCable {
+ public:
+  explicit PluggedHost(std::string_view hostKey) : HostCable(hostKey, true) {}
 };
 
 // One ICMP echo to a lab address (refused outside a lab namespace and for addresses outside
