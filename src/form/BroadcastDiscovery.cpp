@@ -92,8 +92,7 @@ bool BroadcastDiscovery::handleOneReply() {
   } else {
     trap.step(240, [&] {
       const int mfg = list.GetColumnIndex(u"mfg");
-      const QString name = OUI_GetMFGByMAC(list.cell(row, list.GetColumnIndex(u"mac")),
-                                           m_form.paths, m_form.log);
+      const QString name = m_form.oui.OUI_GetMFGByMAC(list.cell(row, list.GetColumnIndex(u"mac")));
       if (!name.isEmpty()) list.setCell(row, mfg, name);
     });
   }

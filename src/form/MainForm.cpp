@@ -3,6 +3,7 @@
 #include "form/Controls.h"
 #include "form/BroadcastDiscovery.h"
 #include "identify/ArpTable.h"
+#include "identify/Manufacturer.h"
 #include "form/RowMac.h"
 #include "netinfo/LocalIPs.h"
 #include "form/PingSweep.h"
@@ -18,7 +19,8 @@ MainForm::MainForm(Controls& controls, UserNotice& notice, ErrorReporter& log,
                    const AppPaths& paths, const Clock& clock, platform::Platform& platform)
     : m_controls(controls),
       m_arp(std::make_unique<ArpTable>(log, paths, platform, clock)),
-      m_context{controls, notice, m_list, log, paths, clock, platform, *m_arp, m_sLocalIP},
+      m_oui(std::make_unique<OuiFile>(log, paths)),
+      m_context{controls, notice, m_list, log, paths, clock, platform, *m_arp, *m_oui, m_sLocalIP},
       m_sweep(std::make_unique<PingSweep>(m_context)),
       m_broadcast(std::make_unique<BroadcastDiscovery>(m_context)) {
   // The name probe joins the enrichment when the identification pages are read.

@@ -15,6 +15,7 @@ namespace velmaro {
 
 class ArpTable;
 class BroadcastDiscovery;
+class OuiFile;
 class PingSweep;
 
 class MainForm final : public QObject {
@@ -48,6 +49,7 @@ class MainForm final : public QObject {
   ResultList m_list;
   QString m_sLocalIP;
   std::unique_ptr<ArpTable> m_arp;
+  std::unique_ptr<OuiFile> m_oui;
   FormContext m_context;
   std::unique_ptr<PingSweep> m_sweep;
   std::unique_ptr<BroadcastDiscovery> m_broadcast;

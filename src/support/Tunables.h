@@ -55,3 +55,11 @@ inline constexpr int kShellStartLimitMs = 10000;
 inline constexpr std::int64_t kMaxArpListingBytes = 8 * 1024 * 1024;
 inline constexpr int kMaxArpLine = 1024;
 }  // namespace velmaro::tunables
+
+namespace velmaro::tunables {
+// Vendor-prefix file: read in blocks this large, a few dozen for the whole IEEE registry.
+inline constexpr int kOuiReadChunk = 64 * 1024;
+// A vendor file modified this recently is read again at the next look-up: two writes within
+// one tick of a file system's clock (up to 2 s on some) leave the same time behind.
+inline constexpr std::int64_t kOuiSettledMs = 2000;
+}  // namespace velmaro::tunables

@@ -9,6 +9,7 @@
 #include "form/FormContext.h"
 #include "form/ResultList.h"
 #include "identify/ArpTable.h"
+#include "identify/Manufacturer.h"
 #include "form/PingSweep.h"
 #include "support/AppPaths.h"
 #include "support/Clock.h"
@@ -60,7 +61,8 @@ struct SweepRig {
   FakePlatform platform;
   ArpTable arp{log, paths, platform, Clock::system()};
   QString localIP;
-  FormContext form{controls, notice, list, log, paths, Clock::system(), platform, arp, localIP};
+  OuiFile oui{log, paths};
+  FormContext form{controls, notice, list, log, paths, Clock::system(), platform, arp, oui, localIP};
   FakeEchoNetwork net;  // outlives the engine the sweep keeps
   PingSweep sweep{form};
 };
