@@ -29,6 +29,10 @@ MainForm::MainForm(Controls& controls, UserNotice& notice, ErrorReporter& log,
 
 MainForm::~MainForm() = default;
 
+void MainForm::setSweepStepObserver(std::function<void(int line)> observer) {
+  m_sweep->setStepObserver(std::move(observer));
+}
+
 void MainForm::Form_Load() {
   StepTrap trap(m_context.log, QStringLiteral("Form_Load"), Container::Form);
   // Lines 20 to 80: the scan prefix starts from the host's own address.

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -43,6 +44,10 @@ class MainForm final : public QObject {
 
   void cmdScanPing_Click();
   void cmdScanBroadcast_Click();
+
+  // Told the line of each step of cmdScanPing_Click as it starts: where a sweep spends its
+  // time, for measurements. Changes nothing the sweep does.
+  void setSweepStepObserver(std::function<void(int line)> observer);
 
  private:
   Controls& m_controls;
