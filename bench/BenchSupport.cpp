@@ -58,7 +58,6 @@ double CpuMs() {
 }
 
 long RssKb() { return statusKb("VmRSS"); }
-long PeakRssKb() { return statusKb("VmHWM"); }
 
 StallWatch::StallWatch(QObject* parent) : QObject(parent) {
   m_timer.setTimerType(Qt::PreciseTimer);

@@ -16,7 +16,6 @@ void RequireLabOrExit(const char* program);
 qint64 MonotonicNs();   // the system-wide monotonic clock: comparable between processes
 double CpuMs();         // user + system time of this process so far
 long RssKb();           // resident memory now
-long PeakRssKb();       // the most resident memory so far (VmHWM)
 
 // The longest time the event loop went without turning, beyond the watch's own period:
 // what a user's click would have waited for at worst. Runs wherever events are processed,

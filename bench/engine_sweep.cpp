@@ -5,8 +5,8 @@
 //
 //   engine_sweep [--list FILE] [--host-timeout MS] [--all-timeout MS] [--block N]
 //
-// Output: "ENGINE entries=N answered=K wall_ms=W cpu_ms=C hwm_before_kb=A hwm_after_kb=B",
-// then one "UP address" line per answer.
+// Output: "ENGINE entries=N answered=K reported=R wall_ms=W cpu_ms=C", then one
+// "UP address" line per answer.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -82,18 +82,15 @@ int main(int argc, char** argv) {
                    [](const QString& reason) {
                      std::fprintf(stderr, "engine_sweep: no echo socket: %s\n", qPrintable(reason));
                    });
-  const long hwmBefore = velmaro::bench::PeakRssKb();
   const double cpuBefore = velmaro::bench::CpuMs();
   QElapsedTimer wall;
   wall.start();
   engine.PingHostList(list, o.hostTimeout, allTimeout);
   const double wallMs = double(wall.nsecsElapsed()) / 1e6;
   const double cpuMs = velmaro::bench::CpuMs() - cpuBefore;
-  std::printf("ENGINE entries=%lld answered=%lld reported=%lld wall_ms=%.3f cpu_ms=%.3f "
-              "hwm_before_kb=%ld hwm_after_kb=%ld\n",
+  std::printf("ENGINE entries=%lld answered=%lld reported=%lld wall_ms=%.3f cpu_ms=%.3f\n",
               static_cast<long long>(list.size()), static_cast<long long>(answered.size()),
-              static_cast<long long>(reports), wallMs, cpuMs, hwmBefore,
-              velmaro::bench::PeakRssKb());
+              static_cast<long long>(reports), wallMs, cpuMs);
   for (const QString& ip : answered) std::printf("UP %s\n", qPrintable(ip));
   return reports == list.size() ? 0 : 1;
 }
