@@ -3,9 +3,9 @@
 // time of the last reply of each answer is written to a file, so the window's side can tell
 // how long the last row took to show. Runs only in a lab namespace, ends by itself.
 //
-//   scan_units --first 198.18.7.41 --units 200 --spread-ms 100 --queries 10 --stamps FILE
+//   scan_units --addresses FILE --spread-ms 100 --queries 10 --stamps FILE
 //
-// The addresses (first, first + 1, ...) must already be on the host's lab link.
+// One unit per address of FILE (one a line); each must already be on the host's lab link.
 #include <QCoreApplication>
 #include <QFile>
 #include <QHostAddress>
@@ -24,8 +24,7 @@ constexpr quint16 kQueryPort = 69;
 constexpr int kLimitSeconds = 900;  // a forgotten responder still ends
 
 struct Options {
-  QHostAddress first;
-  int units = 200;
+  QList<QHostAddress> addresses;
   int spreadMs = 100;
   int queries = 10;
   QString stamps;
@@ -61,17 +60,22 @@ int main(int argc, char** argv) {
   Options o;
   const QStringList args = QCoreApplication::arguments();
   for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
-    if (args[i] == u"--first") o.first = QHostAddress(args[i + 1]);
-    else if (args[i] == u"--units") o.units = args[i + 1].toInt();
-    else if (args[i] == u"--spread-ms") o.spreadMs = args[i + 1].toInt();
+    if (args[i] == u"--addresses") {
+      QFile list(args[i + 1]);
+      if (list.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : list.readAll().split('\n')) {
+          if (!line.trimmed().isEmpty()) o.addresses << QHostAddress(QString::fromLatin1(line.trimmed()));
+        }
+      }
+    } else if (args[i] == u"--spread-ms") o.spreadMs = args[i + 1].toInt();
     else if (args[i] == u"--queries") o.queries = args[i + 1].toInt();
     else if (args[i] == u"--stamps") o.stamps = args[i + 1];
   }
-  if (o.first.protocol() != QAbstractSocket::IPv4Protocol || o.units < 1 || o.stamps.isEmpty()) {
-    std::fprintf(stderr, "usage: scan_units --first ADDRESS --units N --spread-ms MS "
-                         "--queries N --stamps FILE\n");
+  if (o.addresses.isEmpty() || o.stamps.isEmpty()) {
+    std::fprintf(stderr, "usage: scan_units --addresses FILE --spread-ms MS --queries N --stamps FILE\n");
     return 2;
   }
+  const int count = int(o.addresses.size());
   QUdpSocket listener;
   if (!listener.bind(QHostAddress::AnyIPv4, kQueryPort)) {
     std::fprintf(stderr, "scan_units: cannot listen on port %u: %s\n", kQueryPort,
@@ -80,9 +84,9 @@ int main(int argc, char** argv) {
   }
   std::vector<std::unique_ptr<QUdpSocket>> units;
   std::vector<QByteArray> replies;
-  for (int i = 0; i < o.units; ++i) {
+  for (int i = 0; i < count; ++i) {
     auto socket = std::make_unique<QUdpSocket>();
-    const QHostAddress own(o.first.toIPv4Address() + quint32(i));
+    const QHostAddress& own = o.addresses[i];
     if (!socket->bind(own, 0)) {
       std::fprintf(stderr, "scan_units: cannot bind %s: %s\n", qPrintable(own.toString()),
                    qPrintable(socket->errorString()));
@@ -93,7 +97,7 @@ int main(int argc, char** argv) {
   }
   QFile stamps(o.stamps);
   if (!stamps.open(QIODevice::WriteOnly | QIODevice::Append)) return 1;
-  std::printf("scan_units: %d units ready\n", o.units);
+  std::printf("scan_units: %d units ready\n", count);
   std::fflush(stdout);
 
   const qint64 endNs = velmaro::bench::MonotonicNs() + qint64(kLimitSeconds) * 1000000000;
@@ -104,9 +108,9 @@ int main(int argc, char** argv) {
       const QNetworkDatagram query = listener.receiveDatagram();
       if (query.data() != "getdeviceinfo") continue;
       const qint64 start = velmaro::bench::MonotonicNs();
-      const qint64 step = qint64(o.spreadMs) * 1000000 / o.units;
+      const qint64 step = qint64(o.spreadMs) * 1000000 / count;
       qint64 last = start;
-      for (int i = 0; i < o.units; ++i) {
+      for (int i = 0; i < count; ++i) {
         sleepUntil(start + step * i);
         units[size_t(i)]->writeDatagram(replies[size_t(i)], query.senderAddress(),
                                         quint16(query.senderPort()));
