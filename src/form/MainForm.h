@@ -11,6 +11,7 @@
 
 #include "form/FormContext.h"
 #include "form/ResultList.h"
+#include "form/ScanOutcome.h"
 
 namespace velmaro {
 
@@ -44,8 +45,13 @@ class MainForm final : public QObject {
   // Re-reads the selected row: MAC and manufacturer, then its name from both kinds of page.
   void mnuIPRefresh_Click();
 
-  void cmdScanPing_Click();
-  void cmdScanBroadcast_Click();
+  // Both report how they ended; the window ignores it, the command line turns it into
+  // its exit status.
+  ScanOutcome cmdScanPing_Click();
+  ScanOutcome cmdScanBroadcast_Click();
+
+  // The neighbour table the refresh looks MACs up in, as the last sweep left it.
+  ArpTable& arpTable() { return *m_arp; }
 
   // Told the line of each step of cmdScanPing_Click as it starts: where a sweep spends its
   // time, for measurements. Changes nothing the sweep does.
