@@ -33,50 +33,23 @@
 #include "support/LabLayout.h"
 #include "support/Tunables.h"
 #include "ui/ResultView.h"
+#include "ui/LabWindow.h"
 #include "ui/frmMain.h"
 
 namespace velmaro::bench {
 namespace {
 
-// Failures the window would write to ErrorLog.txt, counted instead: a benchmark that made
-// the program report failures measured something else.
-class CountingLog final : public ErrorReporter {
- public:
-  void LogError(const QString& message) override {
-    if (reports++ < 3) std::fprintf(stderr, "window_bench: the window reported: %s\n", qPrintable(message));
-  }
-  int reports = 0;
-};
-
-// Lets events run until `done` holds or the time is up.
-bool RunUntil(const std::function<bool()>& done, int limitMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < limitMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  return done();
-}
-
-// The window as the program builds it, with its files in a folder of its own and the
-// vendor file shipped beside this program as the install's copy.
-struct Window {
-  Window() {
-    WindowServices services;
-    services.paths = AppPaths(dir.path(), dir.path(), QCoreApplication::applicationDirPath());
-    services.log = &log;
-    window = std::make_unique<frmMain>(std::move(services));
-    window->Form_Load();
-    window->show();
-    // Drawn once before anything is measured: the first paint belongs to start-up.
-    RunUntil([] { return false; }, 300);
-  }
+// The window as the lab's window suites build it (its files in a folder of its own, the
+// vendor file shipped beside this program as the install's copy, failures kept in memory:
+// a benchmark that made the program report failures measured something else), drawn once
+// before anything is measured: the first paint belongs to start-up.
+using test::RunUntil;
+struct Window : test::LabWindow {
+  Window() { RunUntil([] { return false; }, 300); }
   QPushButton& button(const char* name) const {
     return *window->findChild<QPushButton*>(QLatin1String(name));
   }
   ResultList& list() const { return window->form().lstIPs(); }
-
-  QTemporaryDir dir;
-  CountingLog log;
-  std::unique_ptr<frmMain> window;
 };
 
 // Times of paint events of one window's widgets.
@@ -147,7 +120,8 @@ ClickTimes OneClick() {
     if (at <= watch.longestEndNs()) times.stallLine = line;
   }
   times.rows = w.list().count();
-  if (w.log.reports) std::fprintf(stderr, "window_bench: %d failures reported\n", w.log.reports);
+  for (const QString& report : w.log.reports)
+    std::fprintf(stderr, "window_bench: the window reported: %s\n", qPrintable(report));
   return times;
 }
 

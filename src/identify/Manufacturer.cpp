@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "support/AppPaths.h"
 #include "support/ErrorLog.h"
@@ -214,10 +216,13 @@ OuiFile::~OuiFile() = default;
 QString OuiFile::lookUp(const QString& mac, const QString& path, StepTrap& trap) {
   const QFileInfo info(path);
   if (!(info.exists() && info.isFile())) return {};                    // 60 (FileExists)
-  const Identity found{path, info.size(),
-                       info.lastModified().toMSecsSinceEpoch(),
-                       info.metadataChangeTime().toMSecsSinceEpoch()};
-  if (m_readFrom != found) {
+  // The modification time to the file system's own precision, and without the conversion
+  // to local time that a QDateTime costs: this check runs on every look-up.
+  std::error_code unreadable;
+  const auto modified = std::filesystem::last_write_time(
+      std::filesystem::path(QFile::encodeName(path).toStdString()), unreadable);
+  const Identity found{path, info.size(), unreadable ? 0 : modified.time_since_epoch().count()};
+  if (unreadable || m_readFrom != found) {
     m_readFrom.reset();
     m_table = {};
     const qint64 readingStarts = QDateTime::currentMSecsSinceEpoch();
@@ -234,7 +239,8 @@ QString OuiFile::lookUp(const QString& mac, const QString& path, StepTrap& trap)
     // A file written just before it was read can be written again within the same tick of
     // the file system's clock, same size and same times: only a file that had settled is
     // taken as unchanged later. A failed reading is tried afresh by the next look-up.
-    const bool settled = found.modified < readingStarts - tunables::kOuiSettledMs;
+    const bool settled =
+        info.lastModified().toMSecsSinceEpoch() < readingStarts - tunables::kOuiSettledMs;
     if (settled && m_table.ending() != OuiTable::Ending::ReadFailed) m_readFrom = found;
   }
   return OuiAnswer(m_table, mac, trap);

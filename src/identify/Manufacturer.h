@@ -83,9 +83,8 @@ class OuiTable {
 QString OuiAnswer(const OuiTable& table, const QString& mac, StepTrap& trap);
 
 // The data module's vendor-prefix file. A look-up reads oui.txt only when the file it finds
-// is not the one it read last (another path, size, modification or status-change time), so
-// a changed or replaced file is used at the very next look-up and an unchanged one is
-// never read twice. Failures are reported to `log` as procedure "OUI_GetMFGByMAC" of the
+// is not the one it read last (another path, size or modification time), so a changed or
+// replaced file is used at the very next look-up and an unchanged one is never read twice. Failures are reported to `log` as procedure "OUI_GetMFGByMAC" of the
 // module, at every look-up they concern, as a fresh reading would report them.
 class OuiFile {
  public:
@@ -106,8 +105,7 @@ class OuiFile {
   struct Identity {
     QString path;
     qint64 size = 0;
-    qint64 modified = 0;  // ms since the epoch
-    qint64 changed = 0;   // status change, ms since the epoch: a rewrite that kept the time
+    qint64 modified = 0;  // the file system's own count, to its own precision
     friend bool operator==(const Identity&, const Identity&) = default;
   };
   QString lookUp(const QString& mac, const QString& path, StepTrap& trap);
