@@ -16,6 +16,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStylePainter>
+#include <qdrawutil.h>
 
 #include "form/MainForm.h"
 #include "ui/Artwork.h"
@@ -70,6 +72,28 @@ QFont dialogFont(double points, bool bold) {
   font.setBold(bold);
   return font;
 }
+
+// A frame whose line runs through the middle of its caption, as the design draws it. Styles
+// that put the caption above the line would draw that line through the first row of
+// inputs, which sit just below the caption.
+class CaptionFrame final : public QGroupBox {
+ public:
+  using QGroupBox::QGroupBox;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter painter(this);
+    const QFontMetrics metrics = fontMetrics();
+    // An etched line, whatever the style would add above its own frames.
+    qDrawShadeRect(&painter, rect().adjusted(0, metrics.height() / 2, 0, 0), palette(), true, 1, 0);
+    const int gap = metrics.averageCharWidth() / 2;
+    const QRect caption(metrics.averageCharWidth(), 0, metrics.horizontalAdvance(title()) + 2 * gap,
+                        metrics.height());
+    painter.fillRect(caption, palette().window());
+    painter.drawItemText(caption, Qt::AlignCenter, palette(), isEnabled(), title(),
+                         QPalette::WindowText);
+  }
+};
 
 double screenScale() {
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -149,7 +173,7 @@ void frmMain::buildControls() {
     return button;
   };
 
-  m_fraMain[0] = new QGroupBox(QStringLiteral("Network Information"), this);
+  m_fraMain[0] = new CaptionFrame(QStringLiteral("Network Information"), this);
   place(m_fraMain[0], kFraMain0, "fraMain(0)");
   m_XPHolder = new QWidget(m_fraMain[0]);
   place(m_XPHolder, kXPHolder, "XPHolder");
@@ -199,7 +223,7 @@ void frmMain::buildControls() {
   m_lblScanning->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   m_picScanning->hide();
 
-  m_fraMain[1] = new QGroupBox(QStringLiteral("Located IPs"), this);
+  m_fraMain[1] = new CaptionFrame(QStringLiteral("Located IPs"), this);
   place(m_fraMain[1], kFraMain1, "fraMain(1)");
 }
 
