@@ -3,22 +3,14 @@
 // their fix, and the doctor's view of a healthy two-card client.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <map>
 
 #include "form/Doctor.h"
-#include "form/FormContext.h"
+#include "form/FormHarness.h"
 #include "form/InterfaceBroadcast.h"
-#include "form/ResultList.h"
-#include "identify/ArpTable.h"
 #include "platform/Platform.h"
-#include "support/AppPaths.h"
-#include "support/FakeClock.h"
-#include "support/FakeControls.h"
-#include "support/FakeNotice.h"
 #include "support/LabGuard.h"
 #include "support/LabLayout.h"
-#include "support/RecordingReporter.h"
 #include "support/Wait.h"
 
 namespace velmaro {
@@ -30,31 +22,13 @@ constexpr int kListenMs = 1500;  // every lab unit answers within a few millisec
 
 class FieldLab : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // Queries go to the limited broadcast address on every card: only ever inside the lab.
-    ASSERT_NO_FATAL_FAILURE(lab::RequireLab());
-    ASSERT_TRUE(folder.isValid());
-  }
+  // Queries go to the limited broadcast address on every card: only ever inside the lab.
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(lab::RequireLab()); }
 
-  DoctorLine lineOf(const std::vector<DoctorLine>& lines, const char* check) {
-    for (const DoctorLine& line : lines) {
-      if (line.check == QLatin1String(check)) return line;
-    }
-    ADD_FAILURE() << "no line " << check;
-    return {};
-  }
-
-  test::FakeControls controls;
-  test::FakeNotice notice;
-  ResultList list;
-  test::RecordingReporter log;
-  QTemporaryDir folder;
-  AppPaths paths{folder.path(), QString(), QString()};
-  test::FakeClock clock;
   std::unique_ptr<platform::Platform> system = platform::createSystemPlatform();
-  ArpTable arp{log, paths, *system, clock};
-  QString localIP = Q(lab::kClientIp);
-  FormContext form{controls, notice, list, log, paths, clock, *system, arp, localIP};
+  test::FormHarness harness{*system, Q(lab::kClientIp)};
+  FormContext& form = harness.form;
+  ResultList& list = harness.list;
 };
 
 TEST_F(FieldLab, EveryCardCarriesTheQueryAndTagsItsReplies) {
@@ -94,20 +68,20 @@ TEST_F(FieldLab, EveryCardCarriesTheQueryAndTagsItsReplies) {
             u"169.254.7.28 is a link-local address, outside vlab1's 198.18.8.0/24: add "
             u"169.254.7.253/16 to vlab1 (sudo ip addr add 169.254.7.253/16 dev vlab1) or give the "
             u"unit an address in 198.18.8.0/24");
-  EXPECT_TRUE(log.reports.isEmpty()) << log.reports.join(u'\n').toStdString();
+  EXPECT_TRUE(harness.log.reports.isEmpty()) << harness.log.reports.join(u'\n').toStdString();
 }
 
 TEST_F(FieldLab, DoctorFindsTheTwoCardClientReady) {
   const std::vector<DoctorLine> lines = RunDoctor(form, ProbeReplies(form, kListenMs));
-  EXPECT_EQ(lineOf(lines, "icmp").text,
+  EXPECT_EQ(test::LineOf(lines, "icmp").text,
             u"ok (unprivileged datagram socket: group 0 lies in ping_group_range 0 2147483647)");
-  EXPECT_EQ(lineOf(lines, "udp-2860").text, u"ok (UDP port 2860 is free)");
-  EXPECT_EQ(lineOf(lines, "broadcast-route").text,
+  EXPECT_EQ(test::LineOf(lines, "udp-2860").text, u"ok (UDP port 2860 is free)");
+  EXPECT_EQ(test::LineOf(lines, "broadcast-route").text,
             u"ok (255.255.255.255 leaves through vlab0 from 198.18.7.2; 1 other cards hear it only "
             u"with --all-interfaces)");
-  EXPECT_EQ(lineOf(lines, "tunnels").text, u"ok (no tunnel or VPN is up)");
-  EXPECT_EQ(lineOf(lines, "ipv4-addresses").text, u"ok (every card that is up has one)");
-  EXPECT_EQ(lineOf(lines, "replies").text, u"ok (vlab0: 5 replies; vlab1: 3 replies)");
+  EXPECT_EQ(test::LineOf(lines, "tunnels").text, u"ok (no tunnel or VPN is up)");
+  EXPECT_EQ(test::LineOf(lines, "ipv4-addresses").text, u"ok (every card that is up has one)");
+  EXPECT_EQ(test::LineOf(lines, "replies").text, u"ok (vlab0: 5 replies; vlab1: 3 replies)");
   EXPECT_FALSE(AnyBlocking(lines));
 }
 

@@ -3,21 +3,13 @@
 // over a scripted platform.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <map>
 
 #include "form/Doctor.h"
-#include "form/FormContext.h"
+#include "form/FormHarness.h"
 #include "form/InterfaceBroadcast.h"
-#include "form/ResultList.h"
-#include "identify/ArpTable.h"
-#include "support/AppPaths.h"
-#include "support/FakeClock.h"
-#include "support/FakeControls.h"
 #include "support/FakeDatagramSocket.h"
-#include "support/FakeNotice.h"
 #include "support/FakePlatform.h"
-#include "support/RecordingReporter.h"
 
 namespace velmaro {
 namespace {
@@ -54,36 +46,23 @@ class AllCards : public ::testing::Test {
   test::FakePlatform platform;
   std::map<QString, FakeDatagramSocket*> sockets;
   QString failingCard;
-  test::FakeControls controls;
-  test::FakeNotice notice;
-  ResultList list;
-  test::RecordingReporter log;
-  QTemporaryDir folder;
-  AppPaths paths{folder.path(), QString(), QString()};
-  test::FakeClock clock;
-  ArpTable arp{log, paths, platform, clock};
-  QString localIP;
-  FormContext form{controls, notice, list, log, paths, clock, platform, arp, localIP};
+  test::FormHarness harness{platform};
+  FormContext& form = harness.form;
+  ResultList& list = harness.list;
+  QStringList& logged = harness.log.reports;
 };
 
-TEST_F(AllCards, TheQueryLeavesOnEveryCardUpWithIPv4FromPort2860) {
+TEST_F(AllCards, TheQueryLeavesOnEachCardAndRepliesBecomeRowsTaggedWithCardAndReach) {
   InterfaceBroadcast scan(form);
   scan.start();
-  ASSERT_EQ(sockets.size(), 2u);
-  for (const char* name : {"eth0", "eth1"}) {
-    FakeDatagramSocket* socket = sockets.at(QString::fromLatin1(name));
-    EXPECT_EQ(socket->boundPort, 2860) << name;
-    ASSERT_EQ(socket->sent.size(), 1u) << name;
+  ASSERT_EQ(sockets.size(), 2u);  // neither loopback nor the card without an address
+  for (const auto& [name, socket] : sockets) {
+    EXPECT_EQ(socket->boundPort, 2860) << name.toStdString();
+    ASSERT_EQ(socket->sent.size(), 1u) << name.toStdString();
     EXPECT_EQ(socket->sent[0].data, QByteArray("getdeviceinfo"));
     EXPECT_EQ(socket->sent[0].address, 0xFFFFFFFFu);
     EXPECT_EQ(socket->sent[0].port, 69);
   }
-  EXPECT_TRUE(log.reports.isEmpty());
-}
-
-TEST_F(AllCards, RepliesBecomeRowsTaggedWithTheirCardAndReach) {
-  InterfaceBroadcast scan(form);
-  scan.start();
   sockets.at(QStringLiteral("eth0"))->deliver(kReply, ipv4("192.0.2.50"));
   sockets.at(QStringLiteral("eth1"))->deliver(kReply, ipv4("192.168.1.100"));
   sockets.at(QStringLiteral("eth1"))->deliver("too short", ipv4("198.51.100.7"));
@@ -116,7 +95,7 @@ TEST_F(AllCards, ACardWhosePortIsHeldSendsNothingAndIsReported) {
   ASSERT_EQ(scan.cards().size(), 2u);
   ASSERT_TRUE(scan.cards()[1].failure.has_value());
   EXPECT_EQ(scan.cards()[1].failure->number, 10048);
-  EXPECT_EQ(log.reports, QStringList{QStringLiteral("Error 10048 (Address in use (eth1)) in procedure "
+  EXPECT_EQ(logged, QStringList{QStringLiteral("Error 10048 (Address in use (eth1)) in procedure "
                                                     "ScanAllInterfaces of Form frmMain on line 100")});
 }
 
