@@ -177,9 +177,10 @@ DoctorLine CheckReplies(const std::optional<std::vector<CardProbe>>& probes) {
     if (probe.replies == 0 && probe.neighbours > 0) {
       return FixLine(check, true,
                      QStringLiteral("%1: the query went out and nothing came back, yet %2 hosts are "
-                                    "in the neighbour table there: a firewall drops the replies; "
-                                    "allow UDP to port %3 (sudo nft insert rule inet filter input "
-                                    "udp dport %3 accept, or sudo ufw allow %3/udp)")
+                                    "in the neighbour table there: if units are on this network, a "
+                                    "firewall drops their replies; allow UDP to port %3 (sudo nft "
+                                    "insert rule inet filter input udp dport %3 accept, or sudo ufw "
+                                    "allow %3/udp)")
                          .arg(probe.interfaceName)
                          .arg(probe.neighbours)
                          .arg(tunables::kReplyPort));

@@ -27,8 +27,9 @@ TEST_F(SecondClient, DoctorNamesTheDroppedRepliesAndTheMissingRoute) {
   const DoctorLine replies = test::LineOf(lines, "replies");
   EXPECT_EQ(replies.text,
             u"vlab0: the query went out and nothing came back, yet 3 hosts are in the neighbour "
-            u"table there: a firewall drops the replies; allow UDP to port 2860 (sudo nft insert "
-            u"rule inet filter input udp dport 2860 accept, or sudo ufw allow 2860/udp)");
+            u"table there: if units are on this network, a firewall drops their replies; allow UDP "
+            u"to port 2860 (sudo nft insert rule inet filter input udp dport 2860 accept, or sudo ufw "
+            u"allow 2860/udp)");
   EXPECT_TRUE(replies.blocking);
   EXPECT_EQ(test::LineOf(lines, "broadcast-route").text,
             u"no route for 255.255.255.255 (Network is unreachable), so SCAN sends nothing: sudo ip "
