@@ -4,6 +4,7 @@
 set(VELMARO_LAB_SCRIPT ${CMAKE_SOURCE_DIR}/lab/velmaro-lab)
 set(VELMARO_LAB_STATE ${CMAKE_BINARY_DIR}/lab.state)
 set(VELMARO_LAB_REGISTRATION ${CMAKE_CURRENT_LIST_DIR}/LabRegistration.cpp)
+set(VELMARO_LAB_RUN_AS ${CMAKE_CURRENT_LIST_DIR}/RunAsUser.sh)
 
 add_test(NAME lab_up COMMAND ${VELMARO_LAB_SCRIPT} up --state ${VELMARO_LAB_STATE}
          --unitsim $<TARGET_FILE:velmaro-unitsim>)
@@ -24,7 +25,7 @@ function(velmaro_add_lab_test name)
   endif()
   set(as_user "")
   if(T_RUN_AS)
-    set(as_user setpriv --reuid=${T_RUN_AS} --regid=${T_RUN_AS} --clear-groups --)
+    set(as_user bash ${VELMARO_LAB_RUN_AS} ${T_RUN_AS})
   endif()
   add_executable(${name} ${T_SOURCES} ${VELMARO_LAB_REGISTRATION})
   if(T_GUI)
