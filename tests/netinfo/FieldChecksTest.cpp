@@ -1,4 +1,5 @@
-// Which units the PC cannot reach, and the doctor's network lines, over hand-made facts.
+// Which units the PC cannot reach, and the doctor's network lines, over hand-made facts:
+// the cases the lab cannot make (tunnels, a nosuid program, a unit at 0.0.0.0...).
 #include <gtest/gtest.h>
 
 #include "netinfo/NetworkChecks.h"
@@ -76,9 +77,6 @@ TEST(DoctorLines, IcmpSaysWhichSocketOrHowToGrantOne) {
   facts.pingGroupRange = std::pair<quint32, quint32>{100, 200};
   facts.groups = {50, 150};
   facts.executable = QStringLiteral("/usr/bin/velmaro-cli");
-  facts.wouldUse = platform::EchoSocketKind::Datagram;
-  EXPECT_EQ(CheckIcmpPermission(facts).text,
-            u"ok (unprivileged datagram socket: group 150 lies in ping_group_range 100 200)");
   facts.wouldUse = platform::EchoSocketKind::Raw;
   facts.fileHasNetRaw = facts.processHasNetRaw = true;
   EXPECT_EQ(CheckIcmpPermission(facts).text,
@@ -105,16 +103,11 @@ TEST(DoctorLines, PortRouteTunnelsAndAddresses) {
                                             card("tun0", {{"10.8.0.2", 24}}, LinkKind::Tunnel, "tun"),
                                             card("eth1", {})};
   platform::RouteLookup viaEth0{QStringLiteral("eth0"), ipv4("192.0.2.9"), std::nullopt};
-  EXPECT_EQ(CheckBroadcastRoute(viaEth0, cards).text,
-            u"ok (255.255.255.255 leaves through eth0 from 192.0.2.9; 1 other cards hear it only with "
-            u"--all-interfaces)");
   EXPECT_EQ(CheckTunnels(viaEth0, cards).text, u"ok (tun0 (tun) up, but the query does not leave through it)");
   const DoctorLine viaTunnel = CheckTunnels({QStringLiteral("tun0"), 0, std::nullopt}, cards);
   EXPECT_TRUE(viaTunnel.blocking);
   EXPECT_EQ(viaTunnel.text, u"the query leaves through tun0 (tun), a tunnel or VPN where no unit hears it: "
                             u"disconnect the VPN, or velmaro-cli scan --all-interfaces");
-  const DoctorLine noRoute = CheckBroadcastRoute({{}, 0, platform::SocketFailure{10051, QStringLiteral("Network is unreachable")}}, cards);
-  EXPECT_TRUE(noRoute.blocking);
 
   const DoctorLine bare = CheckCardsWithoutIPv4(cards);
   EXPECT_EQ(bare.verdict, Verdict::Fix);
@@ -122,16 +115,13 @@ TEST(DoctorLines, PortRouteTunnelsAndAddresses) {
   EXPECT_TRUE(CheckCardsWithoutIPv4({card("eth1", {})}).blocking);
 }
 
-TEST(DoctorLines, RepliesDroppedOnlyWhenNeighboursShowAndNothingCame) {
+// The lab shows the dropped replies; here, silence without neighbours and no card at all.
+TEST(DoctorLines, RepliesWithoutNeighboursAreNoFirewall) {
   EXPECT_EQ(CheckReplies(std::nullopt).verdict, Verdict::NotChecked);
   EXPECT_EQ(CheckReplies(std::vector<CardProbe>{{QStringLiteral("eth0"), std::nullopt, 2, 5},
                                                 {QStringLiteral("eth1"), std::nullopt, 0, 0}})
                 .text,
             u"ok (eth0: 2 replies; eth1: no reply and no neighbour)");
-  const DoctorLine dropped =
-      CheckReplies(std::vector<CardProbe>{{QStringLiteral("eth0"), std::nullopt, 0, 4}});
-  EXPECT_TRUE(dropped.blocking);
-  EXPECT_TRUE(dropped.text.startsWith(u"eth0: the query went out and nothing came back, yet 4 hosts"));
   EXPECT_TRUE(CheckReplies(std::vector<CardProbe>{}).blocking);
 }
 
