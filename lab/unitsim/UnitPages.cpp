@@ -7,14 +7,21 @@ namespace {
 
 QByteArray Html(QStringView text) { return text.toString().toHtmlEscaped().toLatin1(); }
 
-QByteArray IdPage(const PageSet& pages) {
-  QByteArray page = "<html><head><title>Norvikta Product ID</title>\r\n";
-  if (pages.idPage == IdPageStyle::WithMeta) {
+QByteArray IdPageHead(const PageSet& pages) {
+  QByteArray page = "<html><head><title>" + Html(pages.idTitle) + "</title>\r\n";
+  if (pages.idPage == IdPageStyle::WithMeta || pages.idPage == IdPageStyle::NameOnly ||
+      pages.behaviour == WebBehaviour::Endless) {
     page += "<meta name=\"" + Html(pages.productName) + "\">\r\n";
-    page += "<meta mac=\"" + Html(pages.macText) + "\">\r\n";
+    if (pages.idPage != IdPageStyle::NameOnly)
+      page += "<meta mac=\"" + Html(pages.macText) + "\">\r\n";
   }
-  page += "</head>\r\n<body>" + Html(pages.productName) + "</body></html>\r\n";
+  page += "</head>\r\n";
+  page += pages.idPage == IdPageStyle::BodyWithAttributes ? "<body bgcolor=\"#FFFFFF\">" : "<body>";
   return page;
+}
+
+QByteArray IdPage(const PageSet& pages) {
+  return IdPageHead(pages) + Html(pages.productName) + "</body></html>\r\n";
 }
 
 QByteArray HomePage(const PageSet& pages) {
@@ -28,13 +35,21 @@ QByteArray ErrorPage(QByteArrayView status) {
          "</body></html>\r\n";
 }
 
-QByteArray Response(QByteArrayView status, const QByteArray& body, bool withBody) {
+QByteArray Response(QByteArrayView status, const QByteArray& body, bool withBody,
+                    const QByteArray& extraHead = {}) {
   QByteArray out = "HTTP/1.0 " + status.toByteArray() + "\r\n";
   out += "Content-Type: text/html\r\n";
+  out += extraHead;
   out += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
   out += "Connection: close\r\n\r\n";
   if (withBody) out += body;
   return out;
+}
+
+QByteArray NotFound(const PageSet& pages, bool withBody) {
+  const QByteArray body =
+      pages.missing == MissingPage::Empty ? QByteArray() : ErrorPage("404 Not Found");
+  return Response("404 Not Found", body, withBody);
 }
 
 }  // namespace
@@ -84,8 +99,24 @@ QByteArray BuildResponse(const PageSet& pages, const HeadParse& request) {
   const bool head = method == "HEAD";
   if (method != "GET" && !head)
     return Response("501 Not Implemented", ErrorPage("501 Not Implemented"), true);
+  if (pages.behaviour == WebBehaviour::Redirect) {
+    const QByteArray target = (pages.redirectTo + request.head.page).toLatin1();
+    return Response("302 Found",
+                    "<html><head><title>Moved</title></head><body><a href=\"" + target +
+                        "\">Moved</a></body></html>\r\n",
+                    !head, "Location: " + target + "\r\n");
+  }
+  if (pages.behaviour == WebBehaviour::Endless) {
+    // No length and no end: the reader decides how much it takes.
+    return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n" +
+           (head ? QByteArray() : IdPageHead(pages));
+  }
   if (const auto body = PageBody(pages, request.head.page)) return Response("200 OK", *body, !head);
-  return Response("404 Not Found", ErrorPage("404 Not Found"), !head);
+  return NotFound(pages, !head);
+}
+
+QByteArray EndlessFiller() {
+  return QByteArray("<p>status 0000 ok</p>\r\n").repeated(1024);
 }
 
 }  // namespace velmaro::lab

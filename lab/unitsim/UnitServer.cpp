@@ -6,6 +6,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <QUdpSocket>
+#include <memory>
 
 namespace velmaro::lab {
 namespace {
@@ -15,6 +16,12 @@ constexpr int kMaxRepliesPerSecond = 200;
 constexpr int kMaxDatagramsPerWakeup = 64;
 constexpr int kMaxConnections = 32;
 constexpr int kConnectionTimeoutMs = 5000;
+// An endless page still ends: at this many bytes, or at the connection's time-out.
+constexpr qint64 kEndlessLimitBytes = 256LL * 1024 * 1024;
+// Refill the socket when less than this waits to be sent, so the unit holds little itself.
+constexpr qint64 kEndlessLowWater = 64 * 1024;
+// A unit that runs for hours keeps only its first requests.
+constexpr qsizetype kMaxRecordedRequests = 1000;
 
 void Log(const QString& line) {
   QTextStream out(stdout);
@@ -111,14 +118,41 @@ void UnitServer::serve(QTcpSocket* socket) {
       socket->setProperty("received", received);
       return;
     }
+    socket->setProperty("answered", true);
+    if (request.status == HeadStatus::Complete && m_requested.size() < kMaxRecordedRequests)
+      m_requested.append(request.head.page);
+    const WebBehaviour behaviour = m_options.pages.behaviour;
+    if (behaviour == WebBehaviour::Silent && request.status == HeadStatus::Complete) {
+      // The connection stays open until the client gives up or the time-out aborts it.
+      Log(QStringLiteral("GET %1 from %2: left unanswered")
+              .arg(request.head.page, socket->peerAddress().toString()));
+      return;
+    }
     const QByteArray response = BuildResponse(m_options.pages, request);
     Log(QStringLiteral("GET %1 from %2: %3")
             .arg(request.head.page, socket->peerAddress().toString(),
                  QString::fromLatin1(response.left(response.indexOf('\r')))));
-    socket->setProperty("answered", true);
     socket->write(response);
+    if (behaviour == WebBehaviour::Endless && request.status == HeadStatus::Complete &&
+        request.head.method == "GET") {
+      sendEndlessly(socket);
+      return;
+    }
     socket->disconnectFromHost();
   });
+}
+
+void UnitServer::sendEndlessly(QTcpSocket* socket) {
+  auto sent = std::make_shared<qint64>(0);
+  auto refill = [socket, sent] {
+    static const QByteArray filler = EndlessFiller();
+    while (socket->bytesToWrite() < kEndlessLowWater && *sent < kEndlessLimitBytes) {
+      *sent += socket->write(filler);
+    }
+    if (*sent >= kEndlessLimitBytes) socket->disconnectFromHost();
+  };
+  connect(socket, &QTcpSocket::bytesWritten, socket, refill);
+  refill();
 }
 
 }  // namespace velmaro::lab

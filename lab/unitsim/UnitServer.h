@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QTcpServer;
 class QTcpSocket;
@@ -21,10 +22,14 @@ class UnitServer : public QObject {
   // Opens the sockets the options ask for; false with a reason when one cannot be opened.
   bool start(QString* why);
 
+  // The page names asked for so far, in order (tests read them when the unit runs in theirs).
+  const QStringList& requestedPages() const { return m_requested; }
+
  private:
   void answerQueries();
   void acceptConnection();
   void serve(QTcpSocket* socket);
+  void sendEndlessly(QTcpSocket* socket);
   bool replyAllowed();
 
   UnitOptions m_options;
@@ -33,6 +38,7 @@ class UnitServer : public QObject {
   QElapsedTimer m_rateWindow;
   int m_repliesInWindow = 0;
   int m_openConnections = 0;
+  QStringList m_requested;
 };
 
 }  // namespace velmaro::lab

@@ -4,6 +4,8 @@
 #include "form/BroadcastDiscovery.h"
 #include "identify/ArpTable.h"
 #include "form/RowMac.h"
+#include "form/RowName.h"
+#include "identify/HttpFetch.h"
 #include "netinfo/LocalIPs.h"
 #include "form/PingSweep.h"
 #include "form/SweepEnrichment.h"
@@ -20,9 +22,9 @@ MainForm::MainForm(Controls& controls, UserNotice& notice, ErrorReporter& log,
       m_arp(std::make_unique<ArpTable>(log, paths, platform, clock)),
       m_context{controls, notice, m_list, log, paths, clock, platform, *m_arp, m_sLocalIP},
       m_sweep(std::make_unique<PingSweep>(m_context)),
-      m_broadcast(std::make_unique<BroadcastDiscovery>(m_context)) {
-  // The name probe joins the enrichment when the identification pages are read.
-  m_sweep->setEnrichment([this](StepTrap& trap) { RunSweepEnrichment(m_context, trap, {}); });
+      m_broadcast(std::make_unique<BroadcastDiscovery>(m_context)),
+      m_http(std::make_unique<HttpFetch>(log, clock, platform, m_sweep->randomGenerator())) {
+  m_sweep->setEnrichment([this](StepTrap& trap) { RunSweepEnrichment(m_context, trap, *m_http); });
 }
 
 MainForm::~MainForm() = default;
@@ -97,7 +99,7 @@ void MainForm::mnuIPRefresh_Click() {
   const auto row = m_list.selected();
   if (!row) return;
   PopulateItemMAC(m_context, *row);
-  // The name is re-read from the unit's pages once those are read at all.
+  PopulateItemName(m_context, *m_http, *row, true, true);
 }
 
 void MainForm::cmdScanPing_Click() { m_sweep->cmdScanPing_Click(); }

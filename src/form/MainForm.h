@@ -15,6 +15,7 @@ namespace velmaro {
 
 class ArpTable;
 class BroadcastDiscovery;
+class HttpFetch;
 class PingSweep;
 
 class MainForm final : public QObject {
@@ -38,6 +39,7 @@ class MainForm final : public QObject {
   // true when the popup menu is to be shown (the row is then selected).
   bool lstIPs_MouseDown(int button, std::optional<RowId> rowUnderPointer);
   void mnuIPLoadBrowser_Click();
+  // Re-reads the selected row: MAC and manufacturer, then its name from both kinds of page.
   void mnuIPRefresh_Click();
 
   void cmdScanPing_Click();
@@ -51,6 +53,7 @@ class MainForm final : public QObject {
   FormContext m_context;
   std::unique_ptr<PingSweep> m_sweep;
   std::unique_ptr<BroadcastDiscovery> m_broadcast;
+  std::unique_ptr<HttpFetch> m_http;  // the data module's page reader
 };
 
 // The port box after its three rules, and one more: a value that rounds below 1 becomes

@@ -3,6 +3,7 @@
 #include "form/Controls.h"
 #include "identify/ArpTable.h"
 #include "form/RowMac.h"
+#include "form/RowName.h"
 #include "support/Events.h"
 #include "support/Numbers.h"
 #include "support/StepTrap.h"
@@ -14,7 +15,7 @@ namespace {
 constexpr int kCompleteMacLength = 17;  // six two-digit groups and five "-"
 }
 
-void RunSweepEnrichment(FormContext& form, StepTrap& trap, const NameProbe& probeName) {
+void RunSweepEnrichment(FormContext& form, StepTrap& trap, HttpFetch& http) {
   ResultList& list = form.list;
   Controls& controls = form.controls;
   if (!trap.test(560, [&] { return list.count() > 0; })) return;
@@ -44,10 +45,8 @@ void RunSweepEnrichment(FormContext& form, StepTrap& trap, const NameProbe& prob
                  pingCell != QStringLiteral("TimedOut");
         })) {
       trap.step(700, [&] {
-        if (probeName) {
-          probeName(list.rowAt(i), controls.value(CheckBox::ParseNVIDs) == 1,
-                    controls.value(CheckBox::ParseGenIDs) == 1);
-        }
+        PopulateItemName(form, http, list.rowAt(i), controls.value(CheckBox::ParseNVIDs) == 1,
+                         controls.value(CheckBox::ParseGenIDs) == 1);
       });
     }
     trap.step(760, [&] { TimedWait(tunables::kPerRowWaitMs); });

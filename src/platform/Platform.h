@@ -58,6 +58,10 @@ class Platform {
   // conversion of its listing into lines of "address  physical-address  type".
   virtual CommandLine arpCommand() const = 0;
   virtual QByteArray convertArpListing(const QByteArray& listing) const = 0;
+
+  // Whether a web page may be requested from `host` (a name or a dotted address). The
+  // machine's own backend lets every host through; a test backend keeps them on loopback.
+  virtual bool allowsWebRequest(const QString& /*host*/) const { return true; }
 };
 
 // The backend of the machine the program runs on.

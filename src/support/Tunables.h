@@ -73,3 +73,13 @@ inline constexpr int kSuggestedHostOctet = 253;
 // Units assumed to sit in a /24 when nothing tells their mask; link-local is a /16.
 inline constexpr int kAssumedUnitPrefix = 24;
 }  // namespace velmaro::tunables
+
+namespace velmaro::tunables {
+// Reading the units' web pages.
+inline constexpr int kHttpSettleMs = 50;  // a pause before each request, as the units expect
+// The most of a page that is kept: identification pages are a few hundred bytes, so a body
+// past 1 MiB is a misbehaving server; what came so far is taken as the page.
+inline constexpr std::int64_t kMaxPageBytes = 1024 * 1024;
+// What the network layer may hold unread for one request before it stops reading the socket.
+inline constexpr std::int64_t kPageReadBufferBytes = 64 * 1024;
+}  // namespace velmaro::tunables

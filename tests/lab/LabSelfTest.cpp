@@ -100,6 +100,7 @@ TEST(LabSelfTest, NonUnitsIgnoreTheQuery) {
   QUdpSocket socket;
   ASSERT_TRUE(socket.bind(QHostAddress::AnyIPv4, 0));
   for (const LabHost& host : kPlainHosts) socket.writeDatagram("getdeviceinfo", QHostAddress(Q(host.ip)), 69);
+  for (const LabWebHost& host : kWebHosts) socket.writeDatagram("getdeviceinfo", QHostAddress(Q(host.ip)), 69);
   EXPECT_TRUE(Collect(socket, 700).isEmpty());
 }
 

@@ -208,7 +208,9 @@ TEST(UnitOptions, RefusesBadArguments) {
   const std::vector<QStringList> bad{
       {"sim", "--http-port", "70000"}, {"sim", "--reply", "weird"}, {"sim", "--id-page", "xml"},
       {"sim", "--bind", "::1"},        {"sim", "--bind", "nowhere"}, {"sim", "--max-seconds", "0"},
-      {"sim", "--name-width", "-1"},   {"sim", "stray"},             {"sim", "--unknown"}};
+      {"sim", "--name-width", "-1"},   {"sim", "stray"},             {"sim", "--unknown"},
+      {"sim", "--web", "slow"},        {"sim", "--missing", "none"}, {"sim", "--id-page", "meta-mac"},
+      {"sim", "--web", "silent", "--redirect-to", "http://198.18.7.21/"}};
   for (const QStringList& arguments : bad)
     EXPECT_TRUE(std::holds_alternative<QString>(ParseUnitOptions(arguments))) << arguments.join(' ').toStdString();
 }

@@ -24,6 +24,11 @@ QByteArray FakePlatform::convertArpListing(const QByteArray& listing) const {
   return arpConverter ? arpConverter(listing) : listing;
 }
 
+bool FakePlatform::allowsWebRequest(const QString& host) const {
+  QHostAddress address;
+  return address.setAddress(host) && address.isLoopback();
+}
+
 quint32 ipv4(const char* dotted) { return QHostAddress(QString::fromLatin1(dotted)).toIPv4Address(); }
 
 }  // namespace velmaro::test

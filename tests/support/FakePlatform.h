@@ -23,6 +23,8 @@ class FakePlatform final : public platform::Platform {
   std::optional<std::vector<platform::Adapter>> adapters() override { return adapterList; }
   platform::CommandLine arpCommand() const override { return arp; }
   QByteArray convertArpListing(const QByteArray& listing) const override;
+  // Only loopback: a test that makes rows of made-up addresses must not reach a real host.
+  bool allowsWebRequest(const QString& host) const override;
 
   std::function<platform::EchoOpenResult()> echoFactory;
   std::function<std::unique_ptr<platform::DatagramSocket>()> datagramFactory;

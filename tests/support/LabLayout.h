@@ -69,10 +69,46 @@ inline constexpr std::array<LabHost, 3> kPlainHosts{kH1, kH2, kH3};
 // A spare plain host that starts unplugged: silent until a test plugs it in.
 inline constexpr LabHost kSpare{"x1", 40, "198.18.7.40", "00-1B-21-00-00-40", "Intel Corporate", ""};
 
+// Web hosts: each answers ping and serves port 80 in one of the ways readers of unit pages
+// must cope with; none answers the discovery query. Their MACs carry the maker's prefix.
+struct LabWebHost {
+  std::string_view key;
+  int octet;
+  std::string_view ip;
+  std::string_view mac;
+  std::string_view what;
+  std::string_view name;             // "name" after reading the product-ID page alone
+  std::string_view nameWithGeneric;  // "name" when the home pages are read too
+  bool macFromPage;                  // a product-ID page with meta entries sets "mac"
+  std::string_view macOnPage;        // what it sets it to ("" when the entry is missing)
+};
+
+inline constexpr LabWebHost kW1{"w1", 51, "198.18.7.51", "00-0A-2B-01-B0-51", "meta name without mac",
+                                "NV-DIO-0800 Pump room", "NV-DIO-0800 Pump room", true, ""};
+inline constexpr LabWebHost kW2{"w2", 52, "198.18.7.52", "00-0A-2B-01-B0-52", "product-ID title in other letter case",
+                                "---", "Gateway home", false, ""};
+inline constexpr LabWebHost kW3{"w3", 53, "198.18.7.53", "00-0A-2B-01-B0-53", "body tag with attributes",
+                                "", "", false, ""};
+inline constexpr LabWebHost kW4{"w4", 54, "198.18.7.54", "00-0A-2B-01-B0-54", "index.htm error page File Not Found",
+                                "---", "", false, ""};
+inline constexpr LabWebHost kW5{"w5", 55, "198.18.7.55", "00-0A-2B-01-B0-55", "index.htm empty, index.html present",
+                                "---", "NV-MON-0500 Lobby", false, ""};
+inline constexpr LabWebHost kW6{"w6", 56, "198.18.7.56", "00-0A-2B-01-B0-56", "accepts and never answers",
+                                "---", "---", false, ""};
+inline constexpr LabWebHost kW7{"w7", 57, "198.18.7.57", "00-0A-2B-01-B0-57", "product-ID page without end",
+                                "NV-STR-9000 Endless feed", "NV-STR-9000 Endless feed", true, "00-0A-2B-01-B0-57"};
+inline constexpr LabWebHost kW8{"w8", 58, "198.18.7.58", "00-0A-2B-01-B0-58", "redirects every page to u1",
+                                "---", "Moved", false, ""};
+
+inline constexpr std::array<LabWebHost, 8> kWebHosts{kW1, kW2, kW3, kW4, kW5, kW6, kW7, kW8};
+
 // Every address that answers ping while the lab is as "up" made it, in address order.
-inline constexpr std::array<std::string_view, 8> kLiveIps{
+inline constexpr std::array<std::string_view, 16> kLiveIps{
     "198.18.7.21", "198.18.7.22", "198.18.7.23", "198.18.7.24",
-    "198.18.7.25", "198.18.7.31", "198.18.7.32", "198.18.7.33"};
+    "198.18.7.25", "198.18.7.31", "198.18.7.32", "198.18.7.33",
+    // the web hosts
+    "198.18.7.51", "198.18.7.52", "198.18.7.53", "198.18.7.54",
+    "198.18.7.55", "198.18.7.56", "198.18.7.57", "198.18.7.58"};
 
 // ---- The second segment (br1): the client's second card and the field-diagnostics hosts.
 inline constexpr std::string_view kSecondLink = "vlab1";           // the client's card there

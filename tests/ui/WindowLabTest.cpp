@@ -1,17 +1,23 @@
-// The real window, offscreen, inside the lab: SCAN and PING as a technician presses them,
-// with the lab's simulated units, plain hosts and the kernel's own ICMP and ARP.
+// The real window, offscreen, inside the lab: SCAN, PING and Refresh as a technician uses
+// them, with the lab's simulated units, plain and web hosts and the kernel's own ICMP and ARP.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <functional>
 #include <map>
 
 #include "form/MainForm.h"
+#include "ui/ResultView.h"
 #include "ui/frmMain.h"
 #include "support/LabGuard.h"
 #include "support/LabLayout.h"
@@ -138,8 +144,8 @@ TEST_F(WindowLabTest, PingFillsEveryLiveHostWithMacAndManufacturer) {
   button("cmdScanPing").click();                      // returns when the sweep has ended
   EXPECT_EQ(box("txtPingTO").text(), QStringLiteral("100"));
   EXPECT_TRUE(button("cmdScanPing").isEnabled());
-  EXPECT_EQ(m_window->findChild<QLabel*>(QStringLiteral("lblScanning"))->text(),
-            QStringLiteral("Pinging 254 addresses. Please wait."));
+  // The last caption is the name stage's, left as it was.
+  EXPECT_TRUE(m_window->findChild<QLabel*>(QStringLiteral("lblScanning"))->text().startsWith(u"Testing for NV ID on "));
   EXPECT_FALSE(m_window->findChild<QWidget*>(QStringLiteral("picScanning"))->isVisible());
 
   const auto found = rows();
@@ -185,6 +191,110 @@ TEST_F(WindowLabTest, UpdateModeFlagsThenDropsAHostThatStopsAnsweringAndWelcomes
   ASSERT_TRUE(list().findByText(qs(lab::kH1.ip)));
   EXPECT_EQ(iconOf(lab::kH1.ip), RowIcon::Add);
   EXPECT_EQ(list().count(), 3);
+}
+
+// ---- Names from the hosts' pages ----
+
+// The "name" and "mac" cells every live host ends with after a PING at port 80, by address.
+std::map<QString, std::pair<QString, QString>> ExpectedNames(bool generic) {
+  std::map<QString, std::pair<QString, QString>> out;
+  const QString none = QStringLiteral("---");
+  for (const auto& unit : lab::kUnits) {
+    QString name = none;
+    if (unit.httpPort == 80 && !unit.idName.empty()) name = qs(unit.idName);
+    else if (generic && unit.httpPort == 80 && !unit.homeTitle.empty()) name = qs(unit.homeTitle);
+    out[qs(unit.ip)] = {name, qs(unit.mac)};
+  }
+  for (const auto& host : lab::kPlainHosts) {
+    out[qs(host.ip)] = {generic && !host.homeTitle.empty() ? qs(host.homeTitle) : none, qs(host.mac)};
+  }
+  for (const auto& host : lab::kWebHosts) {
+    out[qs(host.ip)] = {qs(generic ? host.nameWithGeneric : host.name),
+                        qs(host.macFromPage ? host.macOnPage : host.mac)};
+  }
+  return out;
+}
+
+class WindowNamesLabTest : public WindowLabTest {
+ protected:
+  void expectNames(bool generic) {
+    const auto found = rows();
+    EXPECT_EQ(found.size(), lab::kLiveIps.size() + 1);
+    for (const auto& [ip, cells] : ExpectedNames(generic)) {
+      ASSERT_EQ(found.count(ip), 1u) << ip.toStdString();
+      const auto& row = found.find(ip)->second;
+      EXPECT_EQ(row[5], cells.first) << ip.toStdString();
+      EXPECT_EQ(row[3], cells.second) << ip.toStdString();
+    }
+    EXPECT_EQ(found.find(qs(lab::kClientIp))->second[5], u"LOCALHOST");
+    EXPECT_FALSE(list().selected().has_value());
+    EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
+  }
+  // A right click on the row of `ip`, then "Refresh" in the popup menu.
+  void refresh(std::string_view ip) {
+    const int position = list().positionOf(*list().findByText(qs(ip)));
+    ui::ResultView& view = m_window->resultView();
+    const QPoint at = view.visualRect(view.model()->index(position - 1, 0)).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, view.viewport()->mapToGlobal(at), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &press);
+    ASSERT_TRUE(m_window->popupMenu().isVisible());
+    m_window->popupMenu().hide();
+    m_window->findChild<QAction*>(QStringLiteral("mnuIPRefresh"))->trigger();
+  }
+  QString cell(std::string_view ip, int index) { return list().cell(*list().findByText(qs(ip)), index); }
+};
+
+TEST_F(WindowNamesLabTest, PingWithTheDefaultBoxesNamesEveryHost) {
+  button("cmdScanPing").click();
+  expectNames(false);
+}
+
+TEST_F(WindowNamesLabTest, GenericBoxAddsTheHomePageTitles) {
+  m_window->findChild<QWidget*>(QStringLiteral("chkParseGenIDs"))->setProperty("checked", true);
+  button("cmdScanPing").click();
+  expectNames(true);
+  EXPECT_EQ(cell(lab::kH3.ip, 5), u"Lab Web Host");
+}
+
+// A row found by SCAN is refreshed the same way: see RefreshCommand in the form's tests.
+TEST_F(WindowNamesLabTest, RefreshRereadsTheSelectedRow) {
+  box("txtIPScan").setText(QStringLiteral("33-33"));
+  button("cmdScanPing").click();
+  EXPECT_EQ(cell(lab::kH3.ip, 5), u"---");
+  refresh(lab::kH3.ip);
+  EXPECT_EQ(cell(lab::kH3.ip, 3), qs(lab::kH3.mac));
+  EXPECT_EQ(cell(lab::kH3.ip, 4), qs(lab::kH3.manufacturer));
+  EXPECT_EQ(cell(lab::kH3.ip, 5), qs(lab::kH3.homeTitle));  // the generic page, whatever the box
+  EXPECT_FALSE(list().selected().has_value());
+  EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
+}
+
+TEST_F(WindowNamesLabTest, ScanPressedDuringTheNameStage) {
+  QLabel* status = m_window->findChild<QLabel*>(QStringLiteral("lblScanning"));
+  QTimer watch;
+  int scans = 0;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (scans == 0 && status->text().startsWith(u"Testing for NV ID on ")) {
+      ++scans;
+      button("cmdScanBroadcast").click();
+    }
+  });
+  watch.start(5);
+  button("cmdScanPing").click();
+  watch.stop();
+  ASSERT_EQ(scans, 1);
+  EXPECT_TRUE(button("cmdScanPing").isEnabled());
+  ASSERT_TRUE(RunUntil([&] { return list().count() >= kWellFormedUnits; }, 5000));
+  // The list is the scan's now; the rows the stage still counted were reported as gone.
+  for (const auto& unit : lab::kUnits) {
+    if (!unit.wellFormed) continue;
+    EXPECT_EQ(cell(unit.ip, 5), qs(unit.name) + u' ' + qs(unit.freeText)) << unit.ip;
+  }
+  ASSERT_FALSE(m_log.reports.isEmpty());
+  for (const QString& report : m_log.reports) {
+    EXPECT_TRUE(report.startsWith(u"Error 35600 ") || report.startsWith(u"Error 91 ")) << report.toStdString();
+  }
 }
 
 }  // namespace
