@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "identify/Manufacturer.h"
+#include "identify/RegistrySample.h"
 #include "identify/VendorRegistry.h"
 #include "support/RecordingReporter.h"
 
@@ -23,14 +24,7 @@ namespace velmaro {
 namespace {
 
 // A piece of the registry as the IEEE publishes it (UTF-8, CR LF).
-const QByteArray kRegistry =
-    "OUI/MA-L                                                    Organization\r\n"
-    "company_id                                                  Organization\r\n"
-    "                                                            Address\r\n"
-    "\r\n"
-    "00-22-72   (hex)\t\tAmerican Micro-Fuel Device Corp.\r\n"
-    "002272     (base 16)\t\tAmerican Micro-Fuel Device Corp.\r\n"
-    "\t\t\t\t2181 Buchanan Loop\r\n"
+const QByteArray kRegistry = test::kRegistryStart +
     "\t\t\t\tUS\r\n"
     "\r\n"
     "58-b5-68   (hex)\t\tSECURITAS DIRECT ESPA\xC3\x91" "A, SAU\r\n"

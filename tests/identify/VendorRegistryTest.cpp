@@ -11,6 +11,7 @@
 
 #include "identify/Manufacturer.h"
 #include "identify/VendorFile.h"
+#include "identify/RegistrySample.h"
 #include "identify/VendorRegistry.h"
 #include "support/AppPaths.h"
 #include "support/RecordingReporter.h"
@@ -18,14 +19,7 @@
 namespace velmaro {
 namespace {
 
-const QByteArray kText =
-    "OUI/MA-L                                                    Organization\r\n"
-    "company_id                                                  Organization\r\n"
-    "                                                            Address\r\n"
-    "\r\n"
-    "00-22-72   (hex)\t\tAmerican Micro-Fuel Device Corp.\r\n"
-    "002272     (base 16)\t\tAmerican Micro-Fuel Device Corp.\r\n"
-    "\t\t\t\t2181 Buchanan Loop\r\n"
+const QByteArray kText = test::kRegistryStart +
     "\r\n"
     "f4-bd-9e   (hex)\t\tCisco Systems, Inc\r\n"
     "F4BD9E     (base 16)\t\tCisco Systems, Inc\r\n"
