@@ -65,19 +65,25 @@ platform::DatagramSocket& BroadcastDiscovery::socket() {
   return *sktBroadcast;
 }
 
-void BroadcastDiscovery::cmdScanBroadcast_Click() {
+ScanOutcome BroadcastDiscovery::cmdScanBroadcast_Click() {
   StepTrap trap(m_form.log, QStringLiteral("cmdScanBroadcast_Click"), Container::Form);
   trap.step(20, [&] { m_form.list.clear(); });
   trap.step(40, [&] { socket().close(); });
   // 50: the socket is a UDP socket by construction.
   trap.step(60, [&] { m_remoteHost = tunables::kLimitedBroadcast; });
   trap.step(70, [&] { m_remotePort = tunables::kQueryPort; });
-  trap.step(80, [&] { throwIfFailed(socket().bind(tunables::kReplyPort)); });
+  const bool bound = trap.value(80, false, [&] {
+    throwIfFailed(socket().bind(tunables::kReplyPort));
+    return true;
+  });
   // A failed bind leaves the socket unbound; the query still goes out from any port.
-  trap.step(100, [&] {
+  const bool sent = trap.value(100, false, [&] {
     const QByteArray query(tunables::kQueryText, qsizetype(sizeof tunables::kQueryText) - 1);
     throwIfFailed(socket().sendTo(query, m_remoteHost, m_remotePort));
+    return true;
   });
+  if (!bound) return ScanOutcome::ReplyPortHeld;
+  return sent ? ScanOutcome::Completed : ScanOutcome::QueryNotSent;
 }
 
 void BroadcastDiscovery::sktBroadcast_DataArrival() {

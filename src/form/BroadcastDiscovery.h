@@ -8,6 +8,7 @@
 
 #include "form/FormContext.h"
 #include "form/ResultList.h"
+#include "form/ScanOutcome.h"
 #include "platform/DatagramSocket.h"
 
 namespace velmaro {
@@ -26,7 +27,7 @@ class BroadcastDiscovery final : public QObject {
   explicit BroadcastDiscovery(FormContext& form);
   ~BroadcastDiscovery() override;
 
-  void cmdScanBroadcast_Click();
+  ScanOutcome cmdScanBroadcast_Click();
   // Handles every datagram waiting on the socket, each as one reply.
   void sktBroadcast_DataArrival();
 

@@ -102,9 +102,9 @@ void MainForm::mnuIPRefresh_Click() {
   PopulateItemName(m_context, *m_http, *row, true, true);
 }
 
-void MainForm::cmdScanPing_Click() { m_sweep->cmdScanPing_Click(); }
+ScanOutcome MainForm::cmdScanPing_Click() { return m_sweep->cmdScanPing_Click(); }
 
-void MainForm::cmdScanBroadcast_Click() { m_broadcast->cmdScanBroadcast_Click(); }
+ScanOutcome MainForm::cmdScanBroadcast_Click() { return m_broadcast->cmdScanBroadcast_Click(); }
 
 QString ValidatedPortText(const QString& text) {
   QString t = text;

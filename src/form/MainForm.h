@@ -10,6 +10,7 @@
 
 #include "form/FormContext.h"
 #include "form/ResultList.h"
+#include "form/ScanOutcome.h"
 
 namespace velmaro {
 
@@ -42,8 +43,13 @@ class MainForm final : public QObject {
   // Re-reads the selected row: MAC and manufacturer, then its name from both kinds of page.
   void mnuIPRefresh_Click();
 
-  void cmdScanPing_Click();
-  void cmdScanBroadcast_Click();
+  // Both report how they ended; the window ignores it, the command line turns it into
+  // its exit status.
+  ScanOutcome cmdScanPing_Click();
+  ScanOutcome cmdScanBroadcast_Click();
+
+  // The neighbour table the refresh looks MACs up in, as the last sweep left it.
+  ArpTable& arpTable() { return *m_arp; }
 
  private:
   Controls& m_controls;

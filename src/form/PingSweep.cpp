@@ -60,10 +60,10 @@ class ScopedFlag {
 PingSweep::PingSweep(FormContext& form) : m_form(form) {}
 PingSweep::~PingSweep() = default;
 
-void PingSweep::cmdScanPing_Click() {
+ScanOutcome PingSweep::cmdScanPing_Click() {
   // The button is disabled while a sweep runs; a click that still gets here (another front
   // end, a queued event) must not replace the engine that is running under it.
-  if (m_sweeping) return;
+  if (m_sweeping) return ScanOutcome::Busy;
   ScopedFlag sweeping(m_sweeping);
   StepTrap trap(m_form.log, QString::fromUtf16(kProcedure), Container::Form);
   m_trap = &trap;
@@ -93,7 +93,7 @@ void PingSweep::cmdScanPing_Click() {
   }
   if (!rangeUsable) {
     trap.step(100, [&] { m_form.notice.showInformation(ScanRangeMessage()); });
-    return;
+    return ScanOutcome::BadRange;
   }
 
   trap.step(130, [&] { controls.setBusyCursor(true); });
@@ -117,6 +117,7 @@ void PingSweep::cmdScanPing_Click() {
   trap.step(320, [&] { m_clsPingBase.reset(); });
   trap.step(330, [&] { newEngine(); });
   m_echoUnavailable = false;
+  m_echoNotPermitted = false;
 
   const QStringList addresses = buildAddressList(trap);
   const auto count = addresses.size();
@@ -135,8 +136,8 @@ void PingSweep::cmdScanPing_Click() {
     if (!m_clsPingBase) throw err::objectNotSet();
     m_clsPingBase->setNumParalellActions(tunables::kSweepParallel);
   });
+  bool limitsFit = false;  // the time-out gave limits the engine can count
   trap.step(kPingLine, [&] {
-    if (!m_clsPingBase) throw err::objectNotSet();
     const double timeout = LeadingNumber(controls.text(TextBox::PingTO));
     const qint32 timeOutHost = ToInt32(2 * timeout);
     // The whole list's allowance scales with its length, but for one to three addresses
@@ -144,6 +145,8 @@ void PingSweep::cmdScanPing_Click() {
     // user chose would count as missed, and in update mode a live row would go.
     const qint32 timeOutAll =
         std::max(ToInt32(static_cast<double>(count) * timeout / 2), timeOutHost);
+    limitsFit = true;
+    if (!m_clsPingBase) throw err::objectNotSet();
     if (addresses.isEmpty() || WaitsAborted()) return;
     m_clsPingBase->PingHostList(addresses, timeOutHost, timeOutAll);
   });
@@ -158,6 +161,12 @@ void PingSweep::cmdScanPing_Click() {
   trap.step(810, [&] { controls.setIdle(true); });
   trap.step(820, [&] { controls.hideScanningPanel(); });
   trap.step(830, [&] { controls.setBusyCursor(false); });
+
+  if (!limitsFit) return ScanOutcome::TimeoutTooLarge;
+  if (m_echoUnavailable) {
+    return m_echoNotPermitted ? ScanOutcome::EchoNotPermitted : ScanOutcome::NoEchoSocket;
+  }
+  return ScanOutcome::Completed;
 }
 
 void PingSweep::newEngine() {
@@ -249,6 +258,7 @@ void PingSweep::m_clsPingBase_PingFail(const QString& sIPAddress, qint32 /*lNewS
 void PingSweep::m_clsPingBase_EchoUnavailable(const QString& reason, bool permissionDenied) {
   if (m_echoUnavailable) return;  // one report and one box per sweep
   m_echoUnavailable = true;
+  m_echoNotPermitted = permissionDenied;
   handlerStep([&] {
     if (permissionDenied) throw VbError(70, QStringLiteral("Permission denied"));
     throw VbError(5, QStringLiteral("No ICMP echo socket: ") + reason);

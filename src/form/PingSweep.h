@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "form/FormContext.h"
+#include "form/ScanOutcome.h"
 
 namespace velmaro {
 
@@ -23,7 +24,7 @@ class PingSweep final : public QObject {
   explicit PingSweep(FormContext& form);
   ~PingSweep() override;
 
-  void cmdScanPing_Click();
+  ScanOutcome cmdScanPing_Click();
   QString GetNextScanIP();
 
   void m_clsPingBase_PingSuccess(const QString& sIPAddress, qint32 lNewStatus, qint32 ArrayIndex);
@@ -61,6 +62,7 @@ class PingSweep final : public QObject {
   StepTrap* m_trap = nullptr;        // the running sweep's trap
   bool m_sweeping = false;           // a sweep is on the stack
   bool m_echoUnavailable = false;    // this sweep could not send a single echo
+  bool m_echoNotPermitted = false;   // ... because this user may not send any
 };
 
 }  // namespace velmaro

@@ -83,3 +83,18 @@ inline constexpr std::int64_t kMaxPageBytes = 1024 * 1024;
 // What the network layer may hold unread for one request before it stops reading the socket.
 inline constexpr std::int64_t kPageReadBufferBytes = 64 * 1024;
 }  // namespace velmaro::tunables
+
+namespace velmaro::tunables {
+// The command line front end. The units answer the discovery query within a second on
+// any LAN; two give a slow one its chance.
+inline constexpr int kDefaultListenMs = 2000;
+// An hour: a longer listen is a typing slip, and every wait must end by itself.
+inline constexpr int kMaxListenMs = 3'600'000;
+// No command takes more than a dozen words; more is not a command line someone typed.
+inline constexpr int kMaxArguments = 64;
+// The longest path Linux accepts; no option value needs more.
+inline constexpr int kMaxArgumentLength = 4096;
+// An earlier result read back: a list of 10,000 rows is about 2 MB of JSON.
+inline constexpr std::int64_t kMaxResultFileBytes = 16 * 1024 * 1024;
+inline constexpr int kMaxResultRows = 65536;
+}  // namespace velmaro::tunables

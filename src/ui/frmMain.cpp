@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "form/ControlDefaults.h"
 #include "form/MainForm.h"
 #include "ui/Artwork.h"
 #include "ui/ResultView.h"
@@ -113,20 +114,19 @@ void frmMain::buildControls() {
     label->move(ui::TwipsToPixels(r, m_scale).topLeft());
     label->resize(label->sizeHint());
   };
-  const auto lineEdit = [&](QWidget* parent, const TwipsRect& r, const char* name,
-                            const char* initial, int maxLength) {
-    auto* edit = new QLineEdit(QString::fromLatin1(initial), parent);
+  const auto lineEdit = [&](QWidget* parent, const TwipsRect& r, const char* name, TextBox which) {
+    auto* edit = new QLineEdit(DefaultText(which), parent);
     place(edit, r, name);
-    if (maxLength > 0) edit->setMaxLength(maxLength);
+    if (MaxLength(which) > 0) edit->setMaxLength(MaxLength(which));
     return edit;
   };
   // A check box keeps its design place, and grows only when this desktop's font and
   // indicator need more room: wider to the right, taller about its design middle.
   const auto checkBox = [&](QWidget* parent, const TwipsRect& r, const char* name,
-                            const char* caption, bool checked, const char* tip) {
+                            const char* caption, CheckBox which, const char* tip) {
     auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
     place(box, r, name);
-    box->setChecked(checked);
+    box->setChecked(DefaultValue(which) == 1);
     box->setToolTip(QString::fromLatin1(tip));
     const QSize need = box->sizeHint();
     const int grow = std::max(0, need.height() - box->height());
@@ -152,27 +152,27 @@ void frmMain::buildControls() {
   // Created in tab order, which is also the order of the focus chain.
   m_lblDisp[0] = new QLabel(QStringLiteral("IP Range:"), m_XPHolder);
   autoSize(m_lblDisp[0], kLblDisp1, "lblDisp(1)");
-  m_txtIP[0] = lineEdit(m_XPHolder, kTxtIP0, "txtIP(0)", "192", 3);
-  m_txtIP[1] = lineEdit(m_XPHolder, kTxtIP1, "txtIP(1)", "168", 3);
-  m_txtIP[2] = lineEdit(m_XPHolder, kTxtIP2, "txtIP(2)", "0", 3);
-  m_txtIPScan = lineEdit(m_XPHolder, kTxtIPScan, "txtIPScan", "1-254", 7);
-  m_chkUpdateOnly = checkBox(m_XPHolder, kChkUpdateOnly, "chkUpdateOnly", "Update Only", true,
+  m_txtIP[0] = lineEdit(m_XPHolder, kTxtIP0, "txtIP(0)", TextBox::IP0);
+  m_txtIP[1] = lineEdit(m_XPHolder, kTxtIP1, "txtIP(1)", TextBox::IP1);
+  m_txtIP[2] = lineEdit(m_XPHolder, kTxtIP2, "txtIP(2)", TextBox::IP2);
+  m_txtIPScan = lineEdit(m_XPHolder, kTxtIPScan, "txtIPScan", TextBox::IPScan);
+  m_chkUpdateOnly = checkBox(m_XPHolder, kChkUpdateOnly, "chkUpdateOnly", "Update Only", CheckBox::UpdateOnly,
                              "Do not clear, update over existing list");
   m_cmdScanBroadcast = scanButton(m_XPHolder, kCmdScanBroadcast, "cmdScanBroadcast", "SCAN",
                                   "Broadcast a packet");
-  m_chkParseARP = checkBox(m_XPHolder, kChkParseARP, "chkParseARP", "Process MACs", true,
+  m_chkParseARP = checkBox(m_XPHolder, kChkParseARP, "chkParseARP", "Process MACs", CheckBox::ParseARP,
                            "Include MAC address information");
-  m_txtHTTPPort = lineEdit(m_XPHolder, kTxtHTTPPort, "txtHTTPPort", "80", 5);
-  m_chkParseNVIDs = checkBox(m_XPHolder, kChkParseNVIDs, "chkParseNVIDs", "Read NV unit IDs", true,
+  m_txtHTTPPort = lineEdit(m_XPHolder, kTxtHTTPPort, "txtHTTPPort", TextBox::HTTPPort);
+  m_chkParseNVIDs = checkBox(m_XPHolder, kChkParseNVIDs, "chkParseNVIDs", "Read NV unit IDs", CheckBox::ParseNVIDs,
                              "Read ID web resource");
   m_lblDisp[1] = new QLabel(QStringLiteral("Time Out (ms):"), m_XPHolder);
   autoSize(m_lblDisp[1], kLblDisp2, "lblDisp(2)");
   m_lblDisp[2] = new QLabel(QStringLiteral("Port:"), m_XPHolder);
   autoSize(m_lblDisp[2], kLblDisp3, "lblDisp(3)");
-  m_txtPingTO = lineEdit(m_XPHolder, kTxtPingTO, "txtPingTO", "500", 0);
+  m_txtPingTO = lineEdit(m_XPHolder, kTxtPingTO, "txtPingTO", TextBox::PingTO);
   m_cmdScanPing = scanButton(m_XPHolder, kCmdScanPing, "cmdScanPing", "PING", "Ping network (legacy)");
   m_chkParseGenIDs = checkBox(m_XPHolder, kChkParseGenIDs, "chkParseGenIDs", "Read generic unit IDs",
-                              false, "Read title of the index pages");
+                              CheckBox::ParseGenIDs, "Read title of the index pages");
 
   m_Line1 = new QFrame(m_XPHolder);
   place(m_Line1, kLine1, "Line1");

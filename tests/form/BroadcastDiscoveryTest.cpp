@@ -226,7 +226,7 @@ TEST_F(BroadcastScan, BindFailureIsReportedAndTheQueryStillSent) {
   socket->bindFailure = platform::SocketFailure{10048, QStringLiteral("Address in use")};
   socket->sent.clear();
 
-  discovery.cmdScanBroadcast_Click();
+  EXPECT_EQ(discovery.cmdScanBroadcast_Click(), ScanOutcome::ReplyPortHeld);
 
   EXPECT_EQ(log.reports,
             QStringList{reportText(10048, "Address in use", "cmdScanBroadcast_Click", 80)});
@@ -238,13 +238,13 @@ TEST_F(BroadcastScan, BindFailureIsReportedAndTheQueryStillSent) {
 TEST_F(BroadcastScan, SendFailureIsReportedOnLine100) {
   discovery.cmdScanBroadcast_Click();
   socket->sendFailure = platform::SocketFailure{10051, QStringLiteral("Network is unreachable")};
-  discovery.cmdScanBroadcast_Click();
+  EXPECT_EQ(discovery.cmdScanBroadcast_Click(), ScanOutcome::QueryNotSent);
   EXPECT_EQ(log.reports, QStringList{reportText(10051, "Network is unreachable",
                                                 "cmdScanBroadcast_Click", 100)});
 }
 
 TEST_F(BroadcastScan, SecondClickStartsANewListOnTheSameSocket) {
-  discovery.cmdScanBroadcast_Click();
+  EXPECT_EQ(discovery.cmdScanBroadcast_Click(), ScanOutcome::Completed);
   socket->deliver(replyFrom("NV-CAM-1000", "00-0A-2B-01-80-01", "Front door"), ipv4("198.18.7.21"));
   socket->deliver(replyFrom("NV-ENC-2200", "00-0A-2B-01-FF-FF", "Lab bench"), ipv4("198.18.7.22"));
   ASSERT_EQ(list.count(), 2);

@@ -34,8 +34,9 @@ TEST_P(SweepRangeTest, PingsTheRangeInOrderOrShowsTheMessage) {
   rig.answerAll("192.168.0");
   rig.controls.texts[TextBox::IPScan] = QString::fromLatin1(c.text);
 
-  rig.sweep.cmdScanPing_Click();
+  const ScanOutcome outcome = rig.sweep.cmdScanPing_Click();
 
+  EXPECT_EQ(outcome, c.first < 0 ? ScanOutcome::BadRange : ScanOutcome::Completed) << c.text;
   if (c.first < 0) {
     EXPECT_EQ(rig.notice.boxes, QStringList{ScanRangeMessage()}) << c.text;
     EXPECT_TRUE(rig.net.sent.empty());

@@ -216,7 +216,7 @@ TEST_P(SweepHugeTimeoutTest, ReportsAndPingsNothing) {
   const RowId kept = rig.addRow("192.168.0.1", "Kept", "1 ms");
   bool enriched = false;
   rig.sweep.setEnrichment([&](StepTrap&) { enriched = true; });
-  rig.sweep.cmdScanPing_Click();
+  EXPECT_EQ(rig.sweep.cmdScanPing_Click(), ScanOutcome::TimeoutTooLarge);
   QStringList expected;
   for (int line : GetParam().lines) {
     expected.append(
@@ -243,7 +243,7 @@ TEST(Sweep, LargestTimeOutThatFitsStillPings) {
   rig.controls.texts[TextBox::PingTO] = QStringLiteral("1e9");  // 2e9 and 5e8 both fit
   rig.controls.texts[TextBox::IPScan] = QStringLiteral("1-1");
   rig.net.answer(ipv4("192.168.0.1"));
-  rig.sweep.cmdScanPing_Click();
+  EXPECT_EQ(rig.sweep.cmdScanPing_Click(), ScanOutcome::Completed);
   EXPECT_TRUE(rig.log.reports.isEmpty()) << rig.log.reports.join(u'\n').toStdString();
   EXPECT_EQ(rig.list.count(), 1);
 }
@@ -253,7 +253,9 @@ TEST(Sweep, NoEchoSocketIsReportedOnceAndFlagsNoRow) {
   rig.net.denyPermission(true);
   rig.controls.texts[TextBox::IPScan] = QStringLiteral("1-3");
   const RowId two = rig.addRow("192.168.0.2", "Unit", "2 ms");
-  for (int sweep = 0; sweep < 2; ++sweep) rig.sweep.cmdScanPing_Click();
+  for (int sweep = 0; sweep < 2; ++sweep) {
+    EXPECT_EQ(rig.sweep.cmdScanPing_Click(), ScanOutcome::EchoNotPermitted);
+  }
 
   ASSERT_EQ(rig.log.reports.size(), 2);  // one per sweep
   EXPECT_EQ(rig.log.reports.first(),

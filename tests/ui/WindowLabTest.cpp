@@ -5,20 +5,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <functional>
 #include <map>
 
 #include "form/MainForm.h"
+#include "ui/LabWindow.h"
 #include "ui/ResultView.h"
-#include "ui/frmMain.h"
 #include "support/LabGuard.h"
 #include "support/LabLayout.h"
 #include "support/RecordingReporter.h"
@@ -28,27 +25,14 @@ namespace {
 
 QString qs(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
-// Lets events run until `done` holds or the time is up; the waits that matter are bounded.
-bool RunUntil(const std::function<bool()>& done, int limitMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < limitMs) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return done();
-}
+using test::RunUntil;
 
 class WindowLabTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(lab::RequireLab());
-    WindowServices services;
-    // The vendor file shipped beside the test programs serves as the install's copy.
-    services.paths = AppPaths(m_dir.path(), m_dir.path(), QCoreApplication::applicationDirPath());
-    services.log = &m_log;
-    m_window = std::make_unique<frmMain>(std::move(services));
-    m_window->Form_Load();
-    m_window->show();
+    m_lab = std::make_unique<test::LabWindow>();
+    m_window = m_lab->window.get();
   }
 
   QPushButton& button(const char* name) { return *m_window->findChild<QPushButton*>(QLatin1String(name)); }
@@ -71,9 +55,8 @@ class WindowLabTest : public ::testing::Test {
     return row ? list().icon(*row) : RowIcon::None;
   }
 
-  QTemporaryDir m_dir;
-  test::RecordingReporter m_log;
-  std::unique_ptr<frmMain> m_window;
+  std::unique_ptr<test::LabWindow> m_lab;
+  frmMain* m_window = nullptr;
 };
 
 constexpr int kWellFormedUnits = 4;
@@ -107,7 +90,7 @@ TEST_F(WindowLabTest, ScanListsEveryWellFormedUnitOnceWithItsCells) {
     EXPECT_EQ(cells[5], qs(unit.name) + u' ' + qs(unit.freeText)) << unit.ip;
     EXPECT_EQ(list().tag(*list().findByText(ip)), ip);
   }
-  EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
+  EXPECT_TRUE(m_lab->log.reports.isEmpty()) << m_lab->log.reports.join(u'\n').toStdString();
 }
 
 TEST_F(WindowLabTest, SecondClickStartsANewListThatTakesEveryLateReply) {
@@ -228,7 +211,7 @@ class WindowNamesLabTest : public WindowLabTest {
     }
     EXPECT_EQ(found.find(qs(lab::kClientIp))->second[5], u"LOCALHOST");
     EXPECT_FALSE(list().selected().has_value());
-    EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
+    EXPECT_TRUE(m_lab->log.reports.isEmpty()) << m_lab->log.reports.join(u'\n').toStdString();
   }
   // A right click on the row of `ip`, then "Refresh" in the popup menu.
   void refresh(std::string_view ip) {
@@ -267,7 +250,7 @@ TEST_F(WindowNamesLabTest, RefreshRereadsTheSelectedRow) {
   EXPECT_EQ(cell(lab::kH3.ip, 4), qs(lab::kH3.manufacturer));
   EXPECT_EQ(cell(lab::kH3.ip, 5), qs(lab::kH3.homeTitle));  // the generic page, whatever the box
   EXPECT_FALSE(list().selected().has_value());
-  EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
+  EXPECT_TRUE(m_lab->log.reports.isEmpty()) << m_lab->log.reports.join(u'\n').toStdString();
 }
 
 TEST_F(WindowNamesLabTest, ScanPressedDuringTheNameStage) {
@@ -291,8 +274,8 @@ TEST_F(WindowNamesLabTest, ScanPressedDuringTheNameStage) {
     if (!unit.wellFormed) continue;
     EXPECT_EQ(cell(unit.ip, 5), qs(unit.name) + u' ' + qs(unit.freeText)) << unit.ip;
   }
-  ASSERT_FALSE(m_log.reports.isEmpty());
-  for (const QString& report : m_log.reports) {
+  ASSERT_FALSE(m_lab->log.reports.isEmpty());
+  for (const QString& report : m_lab->log.reports) {
     EXPECT_TRUE(report.startsWith(u"Error 35600 ") || report.startsWith(u"Error 91 ")) << report.toStdString();
   }
 }

@@ -1,0 +1,243 @@
+#include "cli/Options.h"
+
+#include <array>
+#include <span>
+
+#include "form/ControlDefaults.h"
+#include "support/Ipv4Text.h"
+
+namespace velmaro::cli {
+namespace {
+
+// The commands each option belongs to, as bits.
+constexpr unsigned bit(Command command) { return 1u << static_cast<unsigned>(command); }
+constexpr unsigned kScan = bit(Command::Scan);
+constexpr unsigned kPing = bit(Command::Ping);
+constexpr unsigned kIdentify = bit(Command::Identify);
+constexpr unsigned kRunning = kScan | kPing | kIdentify;
+
+// Applies a value to the options; the error text when the value cannot be taken.
+using Apply = QString (*)(Options& options, const QString& value);
+
+struct OptionSpec {
+  const char* name;
+  bool takesValue;
+  unsigned commands;
+  Apply apply;
+};
+
+QString boxText(Options& options, TextBox box, const QString& value, const char* option) {
+  const int limit = MaxLength(box);
+  if (limit > 0 && value.size() > limit) {
+    return QStringLiteral("%1 takes at most %2 characters, as the window's box does")
+        .arg(QLatin1String(option))
+        .arg(limit);
+  }
+  options.texts[box] = value;
+  return {};
+}
+
+QString applyFormat(Options& options, const QString& value) {
+  if (value == u"table") {
+    options.format = OutputFormat::Table;
+  } else if (value == u"csv") {
+    options.format = OutputFormat::Csv;
+  } else if (value == u"json") {
+    options.format = OutputFormat::Json;
+  } else {
+    return QStringLiteral("--format is one of table, csv, json");
+  }
+  return {};
+}
+
+QString applyListen(Options& options, const QString& value) {
+  // Plain digits only: a listen time is a count of milliseconds, read the same in every locale.
+  qint64 ms = value.isEmpty() ? -1 : 0;
+  for (QChar c : value) {
+    if (c < u'0' || c > u'9' || ms > tunables::kMaxListenMs) {
+      ms = -1;
+      break;
+    }
+    ms = ms * 10 + (c.unicode() - u'0');
+  }
+  if (ms < 0 || ms > tunables::kMaxListenMs) {
+    return QStringLiteral("--listen takes whole milliseconds from 0 to %1").arg(tunables::kMaxListenMs);
+  }
+  options.listenMs = static_cast<int>(ms);
+  return {};
+}
+
+QString applyPrefix(Options& options, const QString& value) {
+  const QStringList parts = value.split(u'.');
+  if (parts.size() != 3) return QStringLiteral("--prefix takes the first three octets, as A.B.C");
+  for (int i = 0; i < 3; ++i) {
+    const QString error = boxText(options, kTextBoxes[static_cast<size_t>(i)], parts[i], "--prefix");
+    if (!error.isEmpty()) return error + QStringLiteral(" for each octet");
+  }
+  return {};
+}
+
+QString applyUpdateFrom(Options& options, const QString& value) {
+  if (value.isEmpty()) return QStringLiteral("--update-from needs a file");
+  options.updateFrom = value;
+  options.checks[CheckBox::UpdateOnly] = 1;
+  return {};
+}
+
+const std::array<OptionSpec, 12> kOptions{{
+    {"--help", false, kRunning, [](Options& o, const QString&) { o.command = Command::Help; return QString(); }},
+    {"-h", false, kRunning, [](Options& o, const QString&) { o.command = Command::Help; return QString(); }},
+    {"--format", true, kRunning, applyFormat},
+    {"--listen", true, kScan, applyListen},
+    {"--no-mac", false, kScan | kPing,
+     [](Options& o, const QString&) { o.checks[CheckBox::ParseARP] = 0; return QString(); }},
+    {"--prefix", true, kPing, applyPrefix},
+    {"--range", true, kPing,
+     [](Options& o, const QString& v) { return boxText(o, TextBox::IPScan, v, "--range"); }},
+    {"--timeout", true, kPing | kIdentify,
+     [](Options& o, const QString& v) { return boxText(o, TextBox::PingTO, v, "--timeout"); }},
+    {"--port", true, kPing | kIdentify,
+     [](Options& o, const QString& v) { return boxText(o, TextBox::HTTPPort, v, "--port"); }},
+    {"--update-from", true, kPing, applyUpdateFrom},
+    {"--no-nvid", false, kPing,
+     [](Options& o, const QString&) { o.checks[CheckBox::ParseNVIDs] = 0; return QString(); }},
+    {"--genid", false, kPing,
+     [](Options& o, const QString&) { o.checks[CheckBox::ParseGenIDs] = 1; return QString(); }},
+}};
+
+struct CommandSpec {
+  const char* name;
+  Command command;
+  bool takesHost;
+};
+
+constexpr std::array<CommandSpec, 3> kCommands{{
+    {"scan", Command::Scan, false},
+    {"ping", Command::Ping, false},
+    {"identify", Command::Identify, true},
+}};
+
+const OptionSpec* findOption(QStringView name, Command command) {
+  for (const OptionSpec& spec : kOptions) {
+    if (name == QLatin1String(spec.name) && (spec.commands & bit(command))) return &spec;
+  }
+  return nullptr;
+}
+
+// A text quoted for a message, cut short when long and with its control characters shown
+// as "?", so a message never carries what a terminal would act on.
+QString quoted(const QString& text) {
+  QString shown = text.left(40);
+  for (QChar& c : shown) {
+    if (c.category() == QChar::Other_Control) c = u'?';
+  }
+  if (text.size() > shown.size()) shown += QStringLiteral("...");
+  return u'\'' + shown + u'\'';
+}
+
+std::variant<Options, UsageError> parseCommand(const CommandSpec& spec, std::span<const QString> words) {
+  Options options;
+  options.command = spec.command;
+  // A sweep from the command line starts a fresh list, unless it is given one to update.
+  if (spec.command == Command::Ping) options.checks[CheckBox::UpdateOnly] = 0;
+  QStringList positionals;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const QString& word = words[i];
+    if (optionsEnded || !word.startsWith(u'-') || word == u"-") {
+      positionals.append(word);
+      continue;
+    }
+    if (word == u"--") {
+      optionsEnded = true;
+      continue;
+    }
+    const qsizetype equals = word.indexOf(u'=');
+    const QString name = equals < 0 ? word : word.left(equals);
+    const OptionSpec* option = findOption(name, spec.command);
+    if (!option) {
+      return UsageError{QStringLiteral("%1 has no option %2")
+                            .arg(QLatin1String(spec.name), quoted(name))};
+    }
+    QString value;
+    if (!option->takesValue) {
+      if (equals >= 0) return UsageError{QStringLiteral("%1 takes no value").arg(name)};
+    } else if (equals >= 0) {
+      value = word.mid(equals + 1);
+    } else if (i + 1 < words.size()) {
+      value = words[++i];
+    } else {
+      return UsageError{QStringLiteral("%1 needs a value").arg(name)};
+    }
+    const QString error = option->apply(options, value);
+    if (!error.isEmpty()) return UsageError{error};
+    if (options.command == Command::Help) return options;
+  }
+  if (spec.takesHost) {
+    if (positionals.size() != 1) {
+      return UsageError{QStringLiteral("%1 takes one HOST").arg(QLatin1String(spec.name))};
+    }
+    if (!ParseDottedAddress(positionals.front())) {
+      return UsageError{QStringLiteral("HOST %1 is not a dotted IPv4 address").arg(quoted(positionals.front()))};
+    }
+    options.host = positionals.front();
+  } else if (!positionals.isEmpty()) {
+    return UsageError{QStringLiteral("unexpected argument %1").arg(quoted(positionals.front()))};
+  }
+  return options;
+}
+
+}  // namespace
+
+std::variant<Options, UsageError> ParseOptions(const QStringList& arguments) {
+  if (arguments.size() > tunables::kMaxArguments) {
+    return UsageError{QStringLiteral("more than %1 arguments").arg(tunables::kMaxArguments)};
+  }
+  for (const QString& argument : arguments) {
+    if (argument.size() > tunables::kMaxArgumentLength) {
+      return UsageError{QStringLiteral("an argument longer than %1 characters").arg(tunables::kMaxArgumentLength)};
+    }
+  }
+  if (arguments.isEmpty()) return UsageError{QStringLiteral("no command given")};
+  const QString& first = arguments.front();
+  if (first == u"--help" || first == u"-h") return Options{};
+  if (first == u"--version") {
+    if (arguments.size() > 1) return UsageError{QStringLiteral("--version takes nothing more")};
+    Options options;
+    options.command = Command::Version;
+    return options;
+  }
+  for (const CommandSpec& spec : kCommands) {
+    if (first == QLatin1String(spec.name)) {
+      return parseCommand(spec, std::span<const QString>(arguments).subspan(1));
+    }
+  }
+  return UsageError{QStringLiteral("unknown command %1").arg(quoted(first))};
+}
+
+QString UsageText() {
+  return QStringLiteral(
+      "usage: velmaro-cli COMMAND [OPTIONS]\n"
+      "Finds the network units on an IPv4 LAN, as the Velmaro window does, and prints the list.\n"
+      "\n"
+      "  velmaro-cli --version\n"
+      "  velmaro-cli --help\n"
+      "  velmaro-cli scan [--listen MS] [--no-mac] [--format table|csv|json]\n"
+      "      one discovery query to the broadcast address; replies are collected for MS\n"
+      "      milliseconds (default 2000)\n"
+      "  velmaro-cli ping [--prefix A.B.C] [--range XX-YY] [--timeout T] [--port P]\n"
+      "                   [--update-from FILE.json] [--no-mac] [--no-nvid] [--genid]\n"
+      "                   [--format table|csv|json]\n"
+      "      sweeps A.B.C.XX to A.B.C.YY (default: this machine's own network, 1-254), time-out\n"
+      "      T ms (default 500), web pages on port P (default 80); --update-from updates an\n"
+      "      earlier JSON result as \"Update Only\" does: new hosts \"add\", missed ones \"remove\"\n"
+      "  velmaro-cli identify HOST [--port P] [--timeout T] [--format table|csv|json]\n"
+      "      MAC, manufacturer and name of one host, as the list's \"Refresh\" reads them\n"
+      "\n"
+      "--no-mac: no MAC and manufacturer; --no-nvid: do not read the units' ID pages;\n"
+      "--genid: read the title of other hosts' home pages.\n"
+      "Exit status: 0 the run completed (also when nothing was found); 1 the network cannot be\n"
+      "used (no permission to ping, reply port 2860 held); 2 bad usage or a bad range.\n");
+}
+
+}  // namespace velmaro::cli

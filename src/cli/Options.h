@@ -1,0 +1,42 @@
+// The command line of velmaro-cli read into what the window's controls would hold: a pure
+// function over the argument texts, so every line a user can type is tested and fuzzed
+// alone. Box values are only carried here; the procedures apply the boxes' own rules.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <variant>
+
+#include "form/Controls.h"
+#include "support/Tunables.h"
+
+namespace velmaro::cli {
+
+enum class Command { Help, Version, Scan, Ping, Identify };
+enum class OutputFormat { Table, Csv, Json };
+
+struct Options {
+  Command command = Command::Help;
+  OutputFormat format = OutputFormat::Table;
+  // What the options put in the window's boxes and check boxes; every box they leave
+  // alone keeps the window's own default (and the prefix boxes its load-time preset).
+  std::map<TextBox, QString> texts;
+  std::map<CheckBox, int> checks;
+  int listenMs = tunables::kDefaultListenMs;  // scan: how long replies are collected
+  QString updateFrom;                          // ping: an earlier JSON result to update
+  QString host;                                // identify: the dotted address
+  friend bool operator==(const Options&, const Options&) = default;
+};
+
+struct UsageError {
+  QString message;  // one line, without the program name
+};
+
+// The arguments after the program name.
+std::variant<Options, UsageError> ParseOptions(const QStringList& arguments);
+
+// The text of --help.
+QString UsageText();
+
+}  // namespace velmaro::cli

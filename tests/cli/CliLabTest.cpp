@@ -1,0 +1,163 @@
+// velmaro-cli inside the lab: its rows equal to the window's rows for the same lab, an
+// update run over its own JSON, identify, and its exit statuses.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <algorithm>
+
+#include "cli/Formats.h"
+#include "form/MainForm.h"
+#include "support/LabGuard.h"
+#include "support/LabLayout.h"
+#include "ui/LabWindow.h"
+
+namespace velmaro::cli {
+namespace {
+
+QString qs(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
+struct CliRun {
+  int exitCode = -1;
+  QByteArray out;
+  QString err;
+};
+
+// velmaro-cli with the arguments, bounded: a run that hangs fails the test.
+CliRun RunCli(QStringList arguments) {
+  QProcess process;
+  process.start(QStringLiteral(VELMARO_CLI_PATH), arguments);
+  const bool ended = process.waitForFinished(120000);
+  if (!ended) process.kill();
+  EXPECT_TRUE(ended) << arguments.join(u' ').toStdString();
+  return {ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+// Rows in address order: hosts answer in any order.
+std::vector<RowRecord> Sorted(std::vector<RowRecord> rows) {
+  std::sort(rows.begin(), rows.end(), [](const RowRecord& a, const RowRecord& b) { return a.cells < b.cells; });
+  return rows;
+}
+
+// The rows of a JSON run, sorted.
+std::vector<RowRecord> Rows(QStringList arguments, QByteArray* json = nullptr) {
+  const CliRun run = RunCli(arguments << QStringLiteral("--format=json"));
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();  // not a terminal: no progress
+  if (json) *json = run.out;
+  auto parsed = ParseJsonRows(run.out);
+  if (!std::holds_alternative<std::vector<RowRecord>>(parsed)) {
+    ADD_FAILURE() << std::get<QString>(parsed).toStdString();
+    return {};
+  }
+  return Sorted(std::get<std::vector<RowRecord>>(std::move(parsed)));
+}
+
+const RowRecord* Find(const std::vector<RowRecord>& rows, std::string_view ip) {
+  const auto it = std::find_if(rows.begin(), rows.end(), [&](const RowRecord& r) { return r.cells[0] == qs(ip); });
+  return it == rows.end() ? nullptr : &*it;
+}
+
+template <class W>
+W& Child(test::LabWindow& lab, const char* name) { return *lab.window->findChild<W*>(QLatin1String(name)); }
+
+class CliLabTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(lab::RequireLab()); }
+};
+
+TEST_F(CliLabTest, ScanPrintsTheRowsTheWindowShows) {
+  const std::vector<RowRecord> printed = Rows({QStringLiteral("scan")});
+  ASSERT_EQ(printed.size(), 4u);  // every unit but the one whose reply is malformed
+  test::LabWindow window;  // after the command line: it keeps the reply port bound
+  Child<QPushButton>(window, "cmdScanBroadcast").click();
+  ResultList& list = window.window->form().lstIPs();
+  ASSERT_TRUE(test::RunUntil([&] { return list.count() >= 4; }, 5000));
+  test::RunUntil([] { return false; }, 500);
+  EXPECT_TRUE(Sorted(RowsOf(list)) == printed);
+}
+
+TEST_F(CliLabTest, PingPrintsTheRowsTheWindowShows) {
+  std::vector<RowRecord> printed = Rows({QStringLiteral("ping")});
+  ASSERT_EQ(printed.size(), lab::kLiveIps.size() + 1);  // and the client itself
+  test::LabWindow window;
+  Child<QCheckBox>(window, "chkUpdateOnly").setChecked(false);  // the command line's is a fresh list
+  Child<QPushButton>(window, "cmdScanPing").click();
+  std::vector<RowRecord> shown = Sorted(RowsOf(window.window->form().lstIPs()));
+  // Echo times differ from one sweep to the next; nothing else may.
+  const QRegularExpression time(QStringLiteral("^\\d+ ms$"));
+  for (auto* rows : {&printed, &shown}) {
+    for (RowRecord& row : *rows) {
+      EXPECT_TRUE(time.match(row.cells[2]).hasMatch()) << row.cells[0].toStdString();
+      row.cells[2].clear();
+    }
+  }
+  EXPECT_TRUE(shown == printed);
+}
+
+TEST_F(CliLabTest, UpdateFromMarksAHostThatStopsAnsweringThenDropsIt) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("lan.json"));
+  const auto sweepOver = [&](bool update) {
+    QStringList arguments{QStringLiteral("ping"), QStringLiteral("--range"), QStringLiteral("31-33")};
+    if (update) arguments << QStringLiteral("--update-from") << file;
+    QByteArray json;
+    std::vector<RowRecord> rows = Rows(arguments, &json);
+    QFile out(file);
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(json) == json.size());
+    return rows;
+  };
+  ASSERT_EQ(sweepOver(false).size(), 3u);
+  lab::UnpluggedHost pulled(lab::kH1.key);
+  ASSERT_TRUE(pulled.ok()) << pulled.error().toStdString();
+  const std::vector<RowRecord> once = sweepOver(true);
+  ASSERT_NE(Find(once, lab::kH1.ip), nullptr);
+  EXPECT_EQ(Find(once, lab::kH1.ip)->icon, QStringLiteral("remove"));
+  EXPECT_EQ(Find(once, lab::kH1.ip)->cells[2], QStringLiteral("???"));
+  ASSERT_NE(Find(once, lab::kH2.ip), nullptr);
+  EXPECT_EQ(Find(once, lab::kH2.ip)->icon, QString());
+  const std::vector<RowRecord> twice = sweepOver(true);
+  EXPECT_EQ(Find(twice, lab::kH1.ip), nullptr);
+  EXPECT_EQ(twice.size(), 2u);
+}
+
+TEST_F(CliLabTest, IdentifyRefreshesOneUnit) {
+  for (const auto& unit : {lab::kU1, lab::kU2}) {
+    const std::vector<RowRecord> rows = Rows(
+        {QStringLiteral("identify"), qs(unit.ip), QStringLiteral("--port"), QString::number(unit.httpPort)});
+    ASSERT_EQ(rows.size(), 1u) << unit.ip;
+    EXPECT_EQ(rows[0].cells[3], qs(unit.mac)) << unit.ip;
+    EXPECT_EQ(rows[0].cells[4], qs(unit.manufacturer)) << unit.ip;
+    EXPECT_EQ(rows[0].cells[5], qs(unit.idName)) << unit.ip;
+  }
+}
+
+TEST_F(CliLabTest, ExitStatusAndOneLineReason) {
+  // Another program holds the reply port: the network cannot be used.
+  QUdpSocket holder;
+  ASSERT_TRUE(holder.bind(QHostAddress::AnyIPv4, 2860, QAbstractSocket::DontShareAddress));
+  const std::tuple<QStringList, int, const char*> runs[] = {
+      {{QStringLiteral("scan"), QStringLiteral("--listen"), QStringLiteral("0")}, 1,
+       "UDP port 2860 is held by another program"},
+      {{QStringLiteral("ping"), QStringLiteral("--range"), QStringLiteral("10-5")}, 2, "Scan range is incorrect."},
+      {{QStringLiteral("ping"), QStringLiteral("--range=1-1"), QStringLiteral("--timeout=1e999")}, 2,
+       "time-out is too large"},
+      {{QStringLiteral("ping"), QStringLiteral("--update-from"), QStringLiteral("/nonexistent/lan.json")}, 2,
+       "--update-from /nonexistent/lan.json: "},
+  };
+  for (const auto& [arguments, exitCode, reason] : runs) {
+    const CliRun run = RunCli(arguments);
+    EXPECT_EQ(run.exitCode, exitCode) << reason;
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.startsWith(u"velmaro-cli: ") && run.err.count(u'\n') == 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QLatin1String(reason))) << run.err.toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace velmaro::cli

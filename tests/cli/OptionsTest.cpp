@@ -1,0 +1,97 @@
+// The command line read into box texts and check states, and every line it refuses.
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "cli/Options.h"
+
+namespace velmaro::cli {
+namespace {
+
+QStringList words(std::initializer_list<const char*> list) {
+  QStringList out;
+  for (const char* w : list) out.append(QString::fromLatin1(w));
+  return out;
+}
+
+Options command(Command c, std::map<TextBox, QString> texts = {}, std::map<CheckBox, int> checks = {}) {
+  Options o;
+  o.command = c;
+  o.texts = std::move(texts);
+  o.checks = std::move(checks);
+  return o;
+}
+
+TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
+  Options scan = command(Command::Scan, {}, {{CheckBox::ParseARP, 0}});
+  scan.listenMs = 500;
+  scan.format = OutputFormat::Csv;
+  Options ping = command(Command::Ping,
+                         {{TextBox::IP0, QStringLiteral("10")}, {TextBox::IP1, QStringLiteral("1")},
+                          {TextBox::IP2, QStringLiteral("2")}, {TextBox::IPScan, QString()},
+                          {TextBox::PingTO, QStringLiteral("750")}, {TextBox::HTTPPort, QStringLiteral("8080")}},
+                         {{CheckBox::UpdateOnly, 0}, {CheckBox::ParseNVIDs, 0}, {CheckBox::ParseGenIDs, 1}});
+  ping.format = OutputFormat::Json;
+  Options update = command(Command::Ping, {}, {{CheckBox::UpdateOnly, 1}});
+  update.updateFrom = QStringLiteral("old.json");
+  Options identify = command(Command::Identify);
+  identify.host = QStringLiteral("198.18.7.21");
+  const std::pair<QStringList, Options> cases[] = {
+      {words({"scan"}), command(Command::Scan)},
+      {words({"scan", "--listen", "500", "--no-mac", "--format=csv"}), scan},
+      // A sweep from the command line is a fresh list; an empty range is left to the sweep.
+      {words({"ping"}), command(Command::Ping, {}, {{CheckBox::UpdateOnly, 0}})},
+      {words({"ping", "--prefix", "10.1.2", "--range=", "--timeout", "750", "--port", "8080", "--no-nvid",
+              "--genid", "--format", "json"}),
+       ping},
+      {words({"ping", "--update-from", "old.json"}), update},
+      {words({"identify", "--", "198.18.7.21"}), identify},
+      {words({"--version"}), command(Command::Version)},
+      {words({"scan", "--help", "--listen"}), command(Command::Help)},
+  };
+  for (const auto& [arguments, expected] : cases) {
+    const auto parsed = ParseOptions(arguments);
+    ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<UsageError>(parsed).message.toStdString();
+    EXPECT_TRUE(std::get<Options>(parsed) == expected) << arguments.join(u' ').toStdString();
+  }
+}
+
+struct BadCase {
+  QStringList arguments;
+  const char* message;  // a part of the one-line message
+};
+void PrintTo(const BadCase& c, std::ostream* os) { *os << c.arguments.join(u' ').left(60).toStdString(); }
+
+class OptionsBadTest : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(OptionsBadTest, RefusesWithOneLine) {
+  const auto parsed = ParseOptions(GetParam().arguments);
+  ASSERT_TRUE(std::holds_alternative<UsageError>(parsed));
+  const QString message = std::get<UsageError>(parsed).message;
+  EXPECT_TRUE(message.contains(QLatin1String(GetParam().message))) << message.toStdString();
+  EXPECT_FALSE(message.contains(u'\n'));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, OptionsBadTest,
+    ::testing::Values(
+        BadCase{{}, "no command given"}, BadCase{words({"sweep"}), "unknown command 'sweep'"},
+        BadCase{words({"scan", "--range", "1-2"}), "scan has no option '--range'"},
+        BadCase{words({"scan", "--listen", "1e3"}), "--listen takes whole milliseconds"},
+        BadCase{words({"scan", "--listen", "99999999999999999999999"}), "--listen takes whole milliseconds"},
+        BadCase{words({"scan", "--no-mac=1"}), "--no-mac takes no value"},
+        BadCase{words({"scan", "--listen"}), "--listen needs a value"},
+        BadCase{words({"scan", "--format", "xml"}), "--format is one of table, csv, json"},
+        BadCase{words({"ping", "--prefix", "10.1"}), "--prefix takes the first three octets"},
+        BadCase{words({"ping", "--prefix", "1000.1.1"}), "--prefix takes at most 3 characters"},
+        BadCase{words({"ping", "--range", "001-0254"}), "--range takes at most 7 characters"},
+        BadCase{words({"ping", "extra"}), "unexpected argument 'extra'"},
+        BadCase{words({"identify", "1.2.3.4", "5.6.7.8"}), "identify takes one HOST"},
+        BadCase{words({"identify", "1.2.3.256"}), "is not a dotted IPv4 address"},
+        BadCase{QStringList(65, QStringLiteral("scan")), "more than 64 arguments"},
+        BadCase{{QStringLiteral("scan"), QString(4097, u'x')}, "longer than 4096 characters"},
+        // What a message quotes never carries a terminal's control sequence.
+        BadCase{{QStringLiteral("\x1b]0;owned\x07")}, "unknown command '?]0;owned?'"}));
+
+}  // namespace
+}  // namespace velmaro::cli
