@@ -51,6 +51,10 @@ class MainForm final : public QObject {
   // The neighbour table the refresh looks MACs up in, as the last sweep left it.
   ArpTable& arpTable() { return *m_arp; }
 
+  // What the procedures share, for those only the command line runs (the query on every
+  // card, the doctor): they fill this list with the same rows.
+  FormContext& context() { return m_context; }
+
  private:
   Controls& m_controls;
   ResultList m_list;
