@@ -4,14 +4,11 @@
 #pragma once
 
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <vector>
 
 #include "form/FormContext.h"
 #include "form/ResultList.h"
 #include "identify/ArpTable.h"
 #include "support/AppPaths.h"
-#include "support/DoctorLine.h"
 #include "support/FakeClock.h"
 #include "support/FakeControls.h"
 #include "support/FakeNotice.h"
@@ -35,14 +32,5 @@ struct FormHarness {
   QString localIP;
   FormContext form{controls, notice, list, log, paths, clock, platform, arp, localIP};
 };
-
-// The doctor's line for one check; a test failure when there is none.
-inline DoctorLine LineOf(const std::vector<DoctorLine>& lines, const char* check) {
-  for (const DoctorLine& line : lines) {
-    if (line.check == QLatin1String(check)) return line;
-  }
-  ADD_FAILURE() << "no line " << check;
-  return {};
-}
 
 }  // namespace velmaro::test
