@@ -10,10 +10,12 @@ namespace velmaro {
 
 class AppPaths {
  public:
-  AppPaths(QString appFolder, QString userFolder, QString shareFolder);
+  // `writeInAppFolder` false: the program's files never go to the application folder.
+  AppPaths(QString appFolder, QString userFolder, QString shareFolder, bool writeInAppFolder = true);
 
   // The folders of this executable: its own folder, the per-user data folder and
-  // share/velmaro beside the install's bin folder.
+  // share/velmaro beside the install's bin folder. An installed program (one with that
+  // share folder) writes only to the per-user folder, also when run as root.
   static AppPaths forExecutable();
 
   const QString& appFolder() const { return m_appFolder; }
@@ -40,6 +42,7 @@ class AppPaths {
   QString m_appFolder;
   QString m_userFolder;
   QString m_shareFolder;
+  bool m_writeInAppFolder;
   mutable std::optional<QString> m_writable;  // probed once: a probe creates a file
 };
 

@@ -98,3 +98,20 @@ inline constexpr int kMaxArgumentLength = 4096;
 inline constexpr std::int64_t kMaxResultFileBytes = 16 * 1024 * 1024;
 inline constexpr int kMaxResultRows = 65536;
 }  // namespace velmaro::tunables
+
+namespace velmaro::tunables {
+// Window size limits: the main window's outer width is fixed and its height has a floor.
+inline constexpr int kFormOuterWidthTwips = 12870;      // 858 pixels at 96 dpi, frame included
+inline constexpr int kFormMinOuterHeightTwips = 4920;   // 328 pixels at 96 dpi: inputs and a few rows
+// A limit given as 0 stands for these (twips) or for the screen's own size.
+inline constexpr int kDefaultMinWidthTwips = 2000;
+inline constexpr int kDefaultMinHeightTwips = 1000;
+// No hooked window can be dragged smaller than this, in pixels, whatever its limits say.
+inline constexpr int kMinTrackWidth = 150;
+inline constexpr int kMinTrackHeight = 100;
+// Room kept right of the "Title" column for the list's vertical scroll bar.
+inline constexpr int kScrollBarRoomTwips = 350;
+// The "Title" column never shrinks away: when the other columns take the whole list, it
+// keeps this width (about 80 pixels at 96 dpi) and the list scrolls sideways.
+inline constexpr int kTitleMinWidthTwips = 1200;
+}  // namespace velmaro::tunables
