@@ -57,6 +57,10 @@ class MainForm final : public QObject {
   // time, for measurements. Changes nothing the sweep does.
   void setSweepStepObserver(std::function<void(int line)> observer);
 
+  // What the procedures share, for those only the command line runs (the query on every
+  // card, the doctor): they fill this list with the same rows.
+  FormContext& context() { return m_context; }
+
  private:
   Controls& m_controls;
   ResultList m_list;

@@ -48,6 +48,12 @@ QString AppPaths::writableFolder() const {
   return *m_writable;
 }
 
+bool AppPaths::writableFolderUsable() const { return canCreateFilesIn(writableFolder()); }
+
+QString AppPaths::userOuiPath() const {
+  return m_userFolder.isEmpty() ? QString() : m_userFolder + QStringLiteral("/oui.txt");
+}
+
 QString AppPaths::errorLogPath() const { return writableFolder() + QStringLiteral("/ErrorLog.txt"); }
 
 QString AppPaths::arpPath() const { return writableFolder() + QStringLiteral("/arp.txt"); }

@@ -26,11 +26,17 @@ class AppPaths {
   // there, otherwise the per-user folder (created on demand).
   QString writableFolder() const;
 
+  // True when a file can be created in writableFolder() now (it tries).
+  bool writableFolderUsable() const;
+
   QString errorLogPath() const;  // ErrorLog.txt
   QString arpPath() const;       // arp.txt
   // oui.txt: the first that exists of the application, per-user and install folders;
   // the application folder's path when none does.
   QString ouiPath() const;
+  // Where an imported vendor file goes: oui.txt in the per-user folder, which the look-up
+  // reads before the install's; empty when there is no per-user folder.
+  QString userOuiPath() const;
 
  private:
   QString m_appFolder;

@@ -57,6 +57,24 @@ inline constexpr int kMaxArpLine = 1024;
 }  // namespace velmaro::tunables
 
 namespace velmaro::tunables {
+// Field diagnostics. The limited broadcast address, where every query goes.
+inline constexpr std::uint32_t kLimitedBroadcast = 0xFFFF'FFFFu;
+// The kernel answers a route question at once; a second means it never will.
+inline constexpr int kRouteAnswerLimitMs = 1000;
+inline constexpr int kRouteAnswerBytes = 8192;   // one route message with its attributes
+// Kernel text files read for facts (ping_group_range, status): a few hundred bytes each.
+inline constexpr std::int64_t kMaxProcFileBytes = 64 * 1024;
+// A vendor registry from the IEEE is about 6 MB as text; anything far beyond is not one.
+inline constexpr std::int64_t kMaxRegistryBytes = 64 * 1024 * 1024;
+inline constexpr int kMaxRegistryLine = 4096;    // longest address line seen is ~200 bytes
+// An address suggested to a technician for a unit's subnet: the top of a /24, where a
+// unit's factory address rarely sits.
+inline constexpr int kSuggestedHostOctet = 253;
+// Units assumed to sit in a /24 when nothing tells their mask; link-local is a /16.
+inline constexpr int kAssumedUnitPrefix = 24;
+}  // namespace velmaro::tunables
+
+namespace velmaro::tunables {
 // Reading the units' web pages.
 inline constexpr int kHttpSettleMs = 50;  // a pause before each request, as the units expect
 // The most of a page that is kept: identification pages are a few hundred bytes, so a body

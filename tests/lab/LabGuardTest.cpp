@@ -59,6 +59,16 @@ INSTANTIATE_TEST_SUITE_P(
         GuardCase{"client", Dev({"lo", "vlab0"}), kRouteHeader + kLabSubnet + kBroadcastHost, std::nullopt, true, ""},
         GuardCase{"unit host", Dev({"lo", "vlab0"}), kRouteHeader + kLabSubnet, false, true, ""},
         GuardCase{"link down, no routes", Dev({"vlab0", "lo"}), kRouteHeader, std::nullopt, true, ""},
+        GuardCase{"client with the second segment", Dev({"lo", "vlab0", "vlab1"}),
+                  kRouteHeader + kLabSubnet + kBroadcastHost + Route("vlab1", "000812C6", "00000000", "00FFFFFF"),
+                  std::nullopt, true, ""},
+        // A unit outside the client's subnet, routed straight back to segment B.
+        GuardCase{"unit at a link-local address", Dev({"lo", "vlab0"}),
+                  kRouteHeader + Route("vlab0", "0000FEA9", "00000000", "0000FFFF") +
+                      Route("vlab0", "000812C6", "00000000", "00FFFFFF"),
+                  std::nullopt, true, ""},
+        GuardCase{"a third link", Dev({"lo", "vlab0", "vlab2"}), kRouteHeader + kLabSubnet, std::nullopt, false,
+                  "vlab2"},
         GuardCase{"host with eth0", Dev({"lo", "eth0"}), kRouteHeader, std::nullopt, false, "eth0"},
         GuardCase{"extra interface", Dev({"lo", "vlab0", "veth1"}), kRouteHeader + kLabSubnet, std::nullopt, false,
                   "veth1"},
