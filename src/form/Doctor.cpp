@@ -30,8 +30,8 @@ std::optional<platform::SocketFailure> tryReplyPort(platform::Platform& platform
 std::vector<CardProbe> ProbeReplies(FormContext& form, int listenMilliseconds) {
   // A list of its own: the probe's rows are nobody's business.
   ResultList scratch;
-  FormContext probeForm{form.controls, form.notice, scratch, form.log, form.paths,
-                        form.clock,    form.platform, form.arp, form.localIP};
+  FormContext probeForm{form.controls, form.notice,   scratch,  form.log, form.paths,
+                        form.clock,    form.platform, form.arp, form.oui, form.localIP};
   InterfaceBroadcast broadcast(probeForm);
   broadcast.start();
   TimedWait(listenMilliseconds);
