@@ -18,6 +18,8 @@
 #include "scan/ClassPingBase.h"
 #include "support/LabLayout.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Options {

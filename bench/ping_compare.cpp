@@ -230,8 +230,8 @@ int compareScale(const QString& engine, qsizetype entries, int runs) {
     if (s.failed || b.failed || b.rssKb.isEmpty()) return -1.0;
     return (SpreadOf(s.rssKb).median - b.rssKb.first()) * 1024 / double(entries);
   };
-  const Samples& e = samples["engine"];
-  const Samples& f = samples["fping"];
+  const Samples& e = samples[QStringLiteral("engine")];
+  const Samples& f = samples[QStringLiteral("fping")];
   const double n = double(entries);
   const QString key = QStringLiteral("scale%1").arg(entries);
   const QString note = QStringLiteral("%1 runs; %2 live hosts found at fewest (engine), %3 (fping)")

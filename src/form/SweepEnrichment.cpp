@@ -21,7 +21,7 @@ void RunSweepEnrichment(FormContext& form, StepTrap& trap, HttpFetch& http) {
   if (!trap.test(560, [&] { return list.count() > 0; })) return;
 
   if (trap.test(570, [&] { return controls.value(CheckBox::ParseARP) == 1; })) {
-    trap.step(580, [&] { TimedWait(tunables::kArpSettleMs); });
+    trap.step(580, [&] { TimedWait(tunables::kArpSettleMs, form.clock); });
     trap.step(590, [&] { form.arp.ARP_LoadTable(); });
   }
 
@@ -49,7 +49,7 @@ void RunSweepEnrichment(FormContext& form, StepTrap& trap, HttpFetch& http) {
                          controls.value(CheckBox::ParseGenIDs) == 1);
       });
     }
-    trap.step(760, [&] { TimedWait(tunables::kPerRowWaitMs); });
+    trap.step(760, [&] { TimedWait(tunables::kPerRowWaitMs, form.clock); });
     trap.step(770, [&] { DoEvents(); });
   }
 }

@@ -70,7 +70,7 @@ void ArpTable::ARP_LoadTable() {
     captured = ShellAndWait(m_platform.arpCommand(), path, tunables::kArpCaptureSeconds, m_clock);
     if (captured) convertCapture(path);
   });
-  trap.step(60, [&] { TimedWait(tunables::kArpReadPauseMs); });
+  trap.step(60, [&] { TimedWait(tunables::kArpReadPauseMs, m_clock); });
   if (!trap.test(70, [&] { return !captured || !FileExists(path); })) {
     QFile file(path);
     QByteArray listing;

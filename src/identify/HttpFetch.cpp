@@ -2,7 +2,6 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -82,10 +81,10 @@ class PageRequest final : public QObject {
 };
 
 // Sleeps in a nested event loop until the request is complete, `timeoutMs` have passed
-// since `start` on the injected clock or by the real timer, or the program is closing.
-// The loop also returns when the application quits, which ends every loop of the thread.
+// since `start` on the injected clock or by the real timer, or the program is closing or
+// quitting.
 void WaitForAnswer(const Clock& clock, qint64 start, qint32 timeoutMs, const PageRequest* request,
-                   QEventLoop& loop) {
+                   WaitLoop& loop) {
   bool deadlinePassed = false;
   auto elapsed = [&] {
     const qint64 ms = clock.monotonicMs() - start;
@@ -99,20 +98,20 @@ void WaitForAnswer(const Clock& clock, qint64 start, qint32 timeoutMs, const Pag
   QTimer deadline;
   deadline.setSingleShot(true);
   deadline.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+  QObject::connect(&deadline, &QTimer::timeout, &deadline, [&] {
     deadlinePassed = true;
-    loop.quit();
+    loop.end();
   });
   deadline.start(static_cast<int>(std::min<qint64>(timeoutMs - elapsed(), std::numeric_limits<int>::max())));
   // Each time the thread is about to sleep: a clock that moved on or a window that is
   // closing ends the wait without a timer of its own.
   QMetaObject::Connection watch;
   if (auto* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread())) {
-    watch = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
-      if (finished()) loop.quit();
+    watch = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &deadline, [&] {
+      if (finished()) loop.end();
     });
   }
-  loop.exec();
+  loop.run();
   QObject::disconnect(watch);
 }
 
@@ -135,9 +134,9 @@ QString HttpFetch::HTTP_Download(const QString& host, quint16 port, const QStrin
     // Units sit on the local network: a desktop proxy must not see, or answer, these requests.
     m_manager->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
   });
-  trap.step(40, [&] { TimedWait(tunables::kHttpSettleMs); });
+  trap.step(40, [&] { TimedWait(tunables::kHttpSettleMs, m_clock); });
 
-  QEventLoop loop;
+  WaitLoop loop;
   std::unique_ptr<PageRequest> request;
   QUrl url;
   bool opened = false;
@@ -148,7 +147,7 @@ QString HttpFetch::HTTP_Download(const QString& host, quint16 port, const QStrin
   });
   trap.step(60, [&] {
     if (!opened || !m_manager || WaitsAborted()) return;  // a closing window waits for nothing
-    request = std::make_unique<PageRequest>(*m_manager, url, [&loop] { loop.quit(); });
+    request = std::make_unique<PageRequest>(*m_manager, url, [&loop] { loop.end(); });
   });
   qint64 start = 0;
   trap.step(70, [&] { start = m_clock.monotonicMs(); });

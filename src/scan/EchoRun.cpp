@@ -1,7 +1,5 @@
 #include "scan/EchoRun.h"
 
-#include <QAbstractEventDispatcher>
-#include <QThread>
 #include <algorithm>
 
 #include "support/Events.h"
@@ -19,8 +17,6 @@ EchoRun::EchoRun(std::unique_ptr<platform::EchoSocket> socket, const Clock& cloc
   m_entries.reserve(destinations.size());
   for (auto& destination : destinations) m_entries.push_back(Entry{destination});
   m_settings.blockSize = std::max<qint32>(m_settings.blockSize, 1);
-  m_timer.setSingleShot(true);
-  m_timer.setTimerType(Qt::PreciseTimer);
 }
 
 EchoRun::~EchoRun() = default;
@@ -32,20 +28,17 @@ void EchoRun::run(std::exception_ptr failure) {
       m_stopped = true;
     } else {
       connect(m_socket.get(), &platform::EchoSocket::readyRead, this, &EchoRun::service);
-      connect(&m_timer, &QTimer::timeout, this, [this] {
-        m_timerDue = std::max(m_timerDue, m_armedFor);
+      connect(m_socket.get(), &platform::EchoSocket::writable, this, [this] {
+        m_writable = true;
         service();
       });
-      // The window may close while this run sleeps; nothing would wake it before its next
-      // deadline, so look at the closing flag each time the thread is about to sleep.
-      if (auto* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread()))
-        m_sleepWatch = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
-          if (WaitsAborted()) stop();
-        });
+      m_alarm = m_clock.createAlarm([this] { service(); });
       m_allDeadline = m_clock.monotonicMs() + m_settings.allTimeoutMs;
       openBlock(0);
       service();
-      while (!m_stopped) m_loop.exec();
+      // Ends when every entry has ended, or at once when the window closes or the
+      // application quits.
+      m_wait.run();
     }
   } catch (...) {
     if (!m_failure) m_failure = std::current_exception();
@@ -56,7 +49,7 @@ void EchoRun::run(std::exception_ptr failure) {
 
 void EchoRun::stop() {
   m_stopped = true;
-  m_loop.quit();
+  m_wait.end();
 }
 
 // Every wake-up comes here. A handler that lets window events run may wake the run again
@@ -64,7 +57,7 @@ void EchoRun::stop() {
 // bookkeeping never runs twice at once.
 void EchoRun::service() {
   if (m_stopped) {
-    m_loop.quit();
+    m_wait.end();
     return;
   }
   if (m_inService) {
@@ -78,7 +71,7 @@ void EchoRun::service() {
   } while (m_again && !m_stopped);
   m_inService = false;
   if (m_stopped)
-    m_loop.quit();
+    m_wait.end();
   else
     arm();
 }
@@ -87,7 +80,9 @@ void EchoRun::step() {
   if (WaitsAborted()) return stop();
   drainReplies();
   if (m_stopped) return;
-  const qint64 now = effectiveNow();
+  retryBlocked();
+  if (m_stopped) return;
+  const qint64 now = m_clock.monotonicMs();
   expireDue(now);
   if (m_stopped) return;
   if (now >= m_allDeadline) return stop();
@@ -96,10 +91,7 @@ void EchoRun::step() {
   if (m_reported == qsizetype(m_entries.size())) stop();
 }
 
-qint64 EchoRun::effectiveNow() const { return std::max(m_clock.monotonicMs(), m_timerDue); }
-
-// Puts the block starting at `first` in flight at once. Entries that cannot be sent end
-// right away as missed, like a request the system rejects.
+// Puts the block starting at `first` in flight at once.
 void EchoRun::openBlock(qsizetype first) {
   const qsizetype n = qsizetype(m_entries.size());
   m_blockFirst = first;
@@ -108,19 +100,68 @@ void EchoRun::openBlock(qsizetype first) {
   for (qsizetype i = m_blockFirst; i < m_blockEnd && !m_stopped; ++i) {
     Entry& entry = m_entries[size_t(i)];
     if (entry.state != State::Waiting) continue;
-    entry.sentAt = effectiveNow();
+    entry.sentAt = m_clock.monotonicMs();
     entry.deadline = entry.sentAt + m_settings.hostTimeoutMs;
-    const bool sent = entry.destination &&
-                      m_socket->send(*entry.destination, quint16(i & 0xFFFF), m_settings.data);
-    if (sent) {
+    send(i);
+  }
+}
+
+// Hands one request to the system; an entry that cannot be sent ends right away as
+// missed, like a request the system rejects.
+void EchoRun::send(qsizetype index) {
+  Entry& entry = m_entries[size_t(index)];
+  const qint64 attempt = m_clock.monotonicMs();
+  const platform::SendResult result =
+      entry.destination
+          ? m_socket->send(*entry.destination, quint16(index & 0xFFFF), m_settings.data)
+          : platform::SendResult::Refused;
+  const bool wasBlocked = entry.state == State::Blocked;
+  switch (result) {
+    case platform::SendResult::Sent:
+      if (wasBlocked) --m_blocked;
       entry.state = State::InFlight;
+      // The round trip counts from this try, not from the first one.
+      entry.sentAt = attempt;
       // Answers from the hosts already sent to are taken as they come: left waiting until
       // the whole block is out, a near host's time would grow by the rest of the block.
       drainReplies();
-    } else {
-      end(i, -1);
-    }
+      break;
+    case platform::SendResult::TryAgain:
+      if (!wasBlocked) {
+        entry.state = State::Blocked;
+        ++m_blocked;
+      }
+      break;
+    case platform::SendResult::Refused:
+      if (wasBlocked) --m_blocked;
+      end(index, -1);
+      break;
   }
+}
+
+// Sends the requests that found the queue full, in order, once the socket says it can
+// take them or a pause has passed (a full device queue does not always say so). One
+// round per word or pause, so a queue that stays full never spins the processor.
+void EchoRun::retryBlocked() {
+  if (m_blocked == 0) {
+    m_writable = false;
+    m_socket->watchWritable(false);
+    return;
+  }
+  const qint64 now = m_clock.monotonicMs();
+  if (!m_writable && now < m_retryAt) {
+    m_socket->watchWritable(true);
+    return;
+  }
+  m_writable = false;
+  for (qsizetype i = m_blockFirst; i < m_blockEnd && !m_stopped && m_blocked > 0; ++i) {
+    Entry& entry = m_entries[size_t(i)];
+    if (entry.state != State::Blocked || entry.deadline <= now) continue;
+    send(i);
+  }
+  if (m_stopped) return;
+  m_retryAt = now + tunables::kEchoRetryPauseMs;
+  m_socket->watchWritable(m_blocked > 0);
 }
 
 void EchoRun::drainReplies() {
@@ -153,8 +194,14 @@ void EchoRun::accept(const platform::EchoReply& reply) {
 
 void EchoRun::expireDue(qint64 now) {
   for (qsizetype i = m_blockFirst; i < m_blockEnd && !m_stopped; ++i) {
-    const Entry& entry = m_entries[size_t(i)];
-    if (entry.state == State::InFlight && entry.deadline <= now) end(i, -1);
+    Entry& entry = m_entries[size_t(i)];
+    if (entry.deadline > now) continue;
+    if (entry.state == State::Blocked) {
+      --m_blocked;
+      end(i, -1);
+    } else if (entry.state == State::InFlight) {
+      end(i, -1);
+    }
   }
 }
 
@@ -164,12 +211,11 @@ void EchoRun::arm() {
   qint64 next = m_allDeadline;
   for (qsizetype i = m_blockFirst; i < m_blockEnd; ++i) {
     const Entry& entry = m_entries[size_t(i)];
-    if (entry.state == State::InFlight) next = std::min(next, entry.deadline);
+    if (entry.state == State::InFlight || entry.state == State::Blocked)
+      next = std::min(next, entry.deadline);
   }
-  m_armedFor = next;
-  const qint64 wait = std::clamp<qint64>(next - m_clock.monotonicMs(), 0,
-                                         std::numeric_limits<int>::max());
-  m_timer.start(int(wait));
+  if (m_blocked > 0) next = std::min(next, m_retryAt);
+  m_alarm->arm(next);
 }
 
 void EchoRun::end(qsizetype index, qint32 status) {
@@ -192,8 +238,7 @@ void EchoRun::end(qsizetype index, qint32 status) {
 // report.
 void EchoRun::finish() {
   m_stopped = true;
-  m_timer.stop();
-  QObject::disconnect(m_sleepWatch);
+  if (m_alarm) m_alarm->cancel();
   m_socket.reset();
   for (qsizetype i = 0; i < qsizetype(m_entries.size()); ++i) {
     Entry& entry = m_entries[size_t(i)];

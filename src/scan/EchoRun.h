@@ -3,9 +3,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QEventLoop>
 #include <QObject>
-#include <QTimer>
 #include <exception>
 #include <functional>
 #include <limits>
@@ -15,6 +13,7 @@
 
 #include "platform/EchoSocket.h"
 #include "support/Clock.h"
+#include "support/Events.h"
 
 namespace velmaro {
 
@@ -42,7 +41,9 @@ class EchoRun final : public QObject {
   void run(std::exception_ptr failure = nullptr);
 
  private:
-  enum class State : quint8 { Waiting, InFlight, Ended };
+  // Blocked: the system's queue was full when the request was due; it is sent again when
+  // the socket can take it, until its own time-out.
+  enum class State : quint8 { Waiting, Blocked, InFlight, Ended };
   struct Entry {
     std::optional<quint32> destination;
     State state = State::Waiting;
@@ -53,6 +54,8 @@ class EchoRun final : public QObject {
   void service();
   void step();
   void openBlock(qsizetype first);
+  void send(qsizetype index);
+  void retryBlocked();
   void drainReplies();
   void accept(const platform::EchoReply& reply);
   void expireDue(qint64 now);
@@ -60,7 +63,6 @@ class EchoRun final : public QObject {
   void end(qsizetype index, qint32 status);
   void stop();
   void finish();
-  qint64 effectiveNow() const;
 
   std::unique_ptr<platform::EchoSocket> m_socket;
   const Clock& m_clock;
@@ -68,18 +70,16 @@ class EchoRun final : public QObject {
   Settings m_settings;
   Report m_report;
 
-  QEventLoop m_loop;
-  QMetaObject::Connection m_sleepWatch;
-  QTimer m_timer;
+  WaitLoop m_wait;
+  std::unique_ptr<ClockAlarm> m_alarm;  // the nearest deadline, on the run's clock
   qint64 m_allDeadline = 0;
-  qint64 m_armedFor = 0;
-  // The latest deadline whose timer has fired: it has passed even when the injected
-  // clock has not moved as far.
-  qint64 m_timerDue = std::numeric_limits<qint64>::min();
   qsizetype m_blockFirst = 0;
   qsizetype m_blockEnd = 0;
   qsizetype m_blockRemaining = 0;
   qsizetype m_reported = 0;
+  qsizetype m_blocked = 0;  // entries of the block waiting for the socket
+  bool m_writable = false;  // the socket said it can take requests again
+  qint64 m_retryAt = 0;     // when blocked requests are next tried without that word
   bool m_stopped = false;
   bool m_inService = false;
   bool m_again = false;

@@ -45,7 +45,67 @@ QByteArray lastLineOf(QFile& file) {
   return line;
 }
 
+// One character outside Latin-1 as the file can hold it: typographic marks as their plain
+// forms, letters without their accents, "?" for anything else.
+void appendPlain(QByteArray& out, QChar c) {
+  switch (c.unicode()) {
+    case u'\u2010':
+    case u'\u2011':
+    case u'\u2012':
+    case u'\u2013':
+    case u'\u2014':
+    case u'\u2212':
+      out += '-';
+      return;
+    case u'\u2018':
+    case u'\u2019':
+    case u'\u201A':
+      out += '\'';
+      return;
+    case u'\u201C':
+    case u'\u201D':
+    case u'\u201E':
+      out += '"';
+      return;
+    case u'\u2026':
+      out += "...";
+      return;
+    default:
+      break;
+  }
+  QByteArray plain;
+  for (const QChar part : QString(c).normalized(QString::NormalizationForm_KD)) {
+    if (part.unicode() <= 0xFF && !part.isMark()) plain += char(part.unicode());
+  }
+  out += plain.isEmpty() ? QByteArray("?") : plain;
+}
+
+bool endsWithLineBreak(QFile& file) {
+  const qint64 length = file.size();
+  if (length == 0) return true;
+  if (!file.seek(length - 1)) return true;
+  const QByteArray last = file.read(1);
+  return last == "\n" || last == "\r";
+}
+
 }  // namespace
+
+QByteArray LogText(const QString& text) {
+  QByteArray out;
+  out.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c.unicode() <= 0xFF) {
+      out += char(c.unicode());
+    } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      out += '?';  // one character outside the basic plane, one mark
+      ++i;
+    } else {
+      appendPlain(out, c);
+    }
+  }
+  return out;
+}
 
 ErrorLog::ErrorLog(QString path, const Clock& clock, UserNotice* notice)
     : m_path(std::move(path)), m_clock(clock), m_notice(notice) {}
@@ -75,15 +135,22 @@ void ErrorLog::LogError(const QString& message) {
 
 void ErrorLog::writeReport(const QString& message) {
   // Nothing here may throw or report: a log that cannot be written is simply not written.
+  // The repeat rule compares what the file holds, not the text before it was made 8-bit.
+  const QByteArray stored = LogText(message);
   QFile file(m_path);
+  bool endsLine = true;
   if (FileExists(m_path) && file.open(QIODevice::ReadOnly)) {
-    const QString last = QString::fromLatin1(lastLineOf(file));
+    const QByteArray last = lastLineOf(file);
+    endsLine = endsWithLineBreak(file);
     file.close();
-    if (last.size() > 2 && last.contains(message)) return;
+    if (last.size() > 2 && last.contains(stored)) return;
   }
   if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return;
   QByteArray out;
   const qint64 size = file.size();
+  // A file left without a final line end (another program, a cut-off write) would glue
+  // the record to its last text, where the repeat rule never finds it.
+  if (size > 0 && !endsLine) out += kLineEnd;
   if (size == 0) {
     out += kAppTitle;
     out += " Error Log";
@@ -99,7 +166,7 @@ void ErrorLog::writeReport(const QString& message) {
   out += ' ';
   out += m_clock.localNow().toString(QStringLiteral("MMddyy HHmm")).toLatin1();
   out += ' ';
-  out += message.toLatin1();
+  out += stored;
   out += kLineEnd;
   file.write(out);
   file.close();

@@ -1,13 +1,19 @@
 #include "support/Numbers.h"
 
 #include <QString>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "support/VbError.h"
 
 namespace velmaro {
 namespace {
+
+// An exponent beyond this is as good as infinite for a double.
+constexpr qint64 kExponentCeiling = 1'000'000;
 
 bool isIgnorable(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
 
@@ -71,39 +77,59 @@ double LeadingNumber(QStringView text) {
     if (kind == u'O') return radixNumber(QStringView(s).mid(2), 8);
     return 0;
   }
-  // Collect the longest prefix that forms a decimal number, then let the C library
-  // convert it: it rounds correctly, which hand-made accumulation does not.
-  QByteArray number;
+  // Collect the longest prefix that forms a decimal number, then convert it with the
+  // standard library's correctly rounded conversion, which never looks at the desktop's
+  // locale: the point is "." even where the user writes a comma.
+  std::string number;
   qsizetype i = 0;
-  if (i < n && (s[i] == u'+' || s[i] == u'-')) number.append(char(s[i++].unicode()));
+  const bool negative = i < n && s[i] == u'-';
+  if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
   bool digits = false;
   bool point = false;
+  // Where the first significant digit sits relative to the point, for telling a value too
+  // large for a double from one too small.
+  qint64 magnitude = 0;
+  bool significant = false;
   while (i < n) {
     const QChar c = s[i];
-    if (c.isDigit() && c.unicode() < 128) {
+    if (c.unicode() >= u'0' && c.unicode() <= u'9') {
       digits = true;
-      number.append(char(c.unicode()));
+      if (c != u'0') significant = true;
+      if (!point && significant) ++magnitude;
+      if (point && !significant) --magnitude;
+      number.push_back(char(c.unicode()));
     } else if (c == u'.' && !point) {
       point = true;
-      number.append('.');
+      number.push_back('.');
     } else {
       break;
     }
     ++i;
   }
   if (!digits) return 0;
+  qint64 exponent = 0;
   if (i < n && (s[i].toUpper() == u'E' || s[i].toUpper() == u'D')) {
     qsizetype j = i + 1;
-    QByteArray exponent("e");
-    if (j < n && (s[j] == u'+' || s[j] == u'-')) exponent.append(char(s[j++].unicode()));
+    const bool negativeExponent = j < n && s[j] == u'-';
+    if (j < n && (s[j] == u'+' || s[j] == u'-')) ++j;
     bool expDigits = false;
     while (j < n && s[j] >= u'0' && s[j] <= u'9') {
       expDigits = true;
-      exponent.append(char(s[j++].unicode()));
+      // Far past any double's range; more digits change nothing.
+      exponent = std::min<qint64>(exponent * 10 + (s[j++].unicode() - u'0'), kExponentCeiling);
     }
-    if (expDigits) number.append(exponent);
+    if (expDigits) {
+      if (negativeExponent) exponent = -exponent;
+      number += 'e';
+      number += std::to_string(exponent);
+    }
   }
-  return std::strtod(number.constData(), nullptr);
+  double value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (error == std::errc::result_out_of_range) {
+    value = significant && magnitude + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  }
+  return negative ? -value : value;
 }
 
 bool IsPlainNumber(QStringView text) {

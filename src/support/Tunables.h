@@ -46,9 +46,7 @@ inline constexpr int kMaxRepliesPerEvent = 1024;
 }  // namespace velmaro::tunables
 
 namespace velmaro::tunables {
-// Waiting for a started program: how often the deadline is looked at (a tenth of the half
-// second the deadline may be off anyway), and how long starting it may take at most.
-inline constexpr int kShellPollMs = 25;
+// Waiting for a started program: how long starting it may take at most.
 inline constexpr int kShellStartLimitMs = 10000;
 // Neighbour listings: the most of a captured listing that is read (tens of thousands of
 // entries), and the longest line taken as an entry; anything beyond is damage.
@@ -72,6 +70,10 @@ inline constexpr int kMaxRegistryLine = 4096;    // longest address line seen is
 inline constexpr int kSuggestedHostOctet = 253;
 // Units assumed to sit in a /24 when nothing tells their mask; link-local is a /16.
 inline constexpr int kAssumedUnitPrefix = 24;
+// An echo request refused because the system's queue is full is tried again when the
+// socket says it can take it, and otherwise this often: a queue drains in milliseconds,
+// and trying faster only burns the processor.
+inline constexpr int kEchoRetryPauseMs = 10;
 }  // namespace velmaro::tunables
 
 namespace velmaro::tunables {

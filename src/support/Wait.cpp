@@ -1,17 +1,15 @@
 #include "support/Wait.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QPointer>
 #include <QProcess>
-#include <QTime>
-#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "support/Events.h"
 #include "support/Numbers.h"
@@ -20,32 +18,18 @@
 namespace velmaro {
 namespace {
 
-// The one timer every wait of this process shares, and whether it has fired since it was
-// last armed. Sharing it is what lets a wait nested in another end the outer one too; it
-// belongs to this process alone, so other running copies of the program never end or
-// stretch each other's waits.
+// The one timer every wait of this process shares. Each wait arms it afresh with its own
+// due time, which replaces the one before; when it fires, every wait in progress ends, so
+// a wait nested in another ends the outer one too. It belongs to this process alone, so
+// other running copies of the program never end or stretch each other's waits.
 struct SharedWaitTimer {
-  QPointer<QTimer> timer;
-  bool fired = true;
+  quint64 armedBy = 0;             // the wait that armed it last; only its alarm counts
+  std::vector<WaitLoop*> waiting;  // every TimedWait in progress
 };
 
 SharedWaitTimer& sharedWait() {
   static SharedWaitTimer state;
   return state;
-}
-
-// Arms the shared timer with a new due time, creating it on first use. The application
-// owns it, so it goes away with the event loop it needs.
-void armSharedTimer(std::chrono::milliseconds due) {
-  SharedWaitTimer& state = sharedWait();
-  if (!state.timer) {
-    state.timer = new QTimer(QCoreApplication::instance());
-    state.timer->setSingleShot(true);
-    state.timer->setTimerType(Qt::PreciseTimer);
-    QObject::connect(state.timer, &QTimer::timeout, state.timer, [] { sharedWait().fired = true; });
-  }
-  state.fired = false;
-  state.timer->start(due);
 }
 
 std::chrono::milliseconds dueTime(double milliseconds) {
@@ -73,7 +57,7 @@ void leaveRunning(std::unique_ptr<QProcess> process) {
 
 }  // namespace
 
-void TimedWait(double milliseconds) {
+void TimedWait(double milliseconds, const Clock& clock) {
   if (WaitsAborted()) return;
   if (!(milliseconds > 0)) {
     DoEvents();
@@ -84,12 +68,20 @@ void TimedWait(double milliseconds) {
     std::this_thread::sleep_for(dueTime(milliseconds));
     return;
   }
-  armSharedTimer(dueTime(milliseconds));
-  // Sleeps until the timer or any event arrives, handles what is pending, and stops once
-  // the shared timer has fired, whichever wait armed it last.
-  while (!sharedWait().fired && !WaitsAborted()) {
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
+  SharedWaitTimer& shared = sharedWait();
+  const quint64 me = ++shared.armedBy;
+  const std::unique_ptr<ClockAlarm> alarm = clock.createAlarm([me] {
+    SharedWaitTimer& state = sharedWait();
+    if (state.armedBy != me) return;  // re-armed by a later wait meanwhile
+    for (WaitLoop* wait : state.waiting) wait->end();
+  });
+  alarm->arm(clock.monotonicMs() + dueTime(milliseconds).count());
+  // Sleeps in the event loop until the shared timer fires, whichever wait armed it last.
+  WaitLoop loop;
+  shared.waiting.push_back(&loop);
+  loop.run();
+  shared.waiting.erase(std::remove(shared.waiting.begin(), shared.waiting.end(), &loop),
+                       shared.waiting.end());
 }
 
 bool ShellAndWait(const CommandLine& command, const QString& outputFile,
@@ -114,17 +106,15 @@ bool ShellAndWait(const CommandLine& command, const QString& outputFile,
     return false;
   }
 
-  // The end of the program wakes the event wait by itself; the poll timer wakes it to look
-  // at the clock, without keeping the processor busy in between.
-  QTimer poll;
-  poll.setInterval(tunables::kShellPollMs);
-  poll.start();
-  while (process->state() != QProcess::NotRunning) {
-    if (WaitsAborted()) break;
-    if (deadline && clock.monotonicMs() > *deadline) break;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-  poll.stop();
+  // The end of the program ends the wait, and so does an alarm just past the deadline; the
+  // processor sleeps in between.
+  WaitLoop loop;
+  QObject::connect(process.get(), &QProcess::finished, process.get(), [&loop] { loop.end(); });
+  const std::unique_ptr<ClockAlarm> alarm = clock.createAlarm([&loop] { loop.end(); });
+  if (deadline) alarm->arm(*deadline + 1);
+  if (process->state() != QProcess::NotRunning) loop.run();
+  alarm->cancel();
+  QObject::disconnect(process.get(), &QProcess::finished, process.get(), nullptr);
 
   if (process->state() != QProcess::NotRunning) leaveRunning(std::move(process));
   return true;

@@ -9,19 +9,20 @@
 
 namespace velmaro {
 
-// Waits `milliseconds` while the window keeps handling its events. All waits of the
-// process share one timer: a wait started by an event handled during another re-arms it
-// with its own due time, and when it ends the outer wait ends too as soon as control
+// Waits `milliseconds` of `clock` while the window keeps handling its events. All waits of
+// the process share one timer: a wait started by an event handled during another re-arms
+// it with its own due time, and when it ends the outer wait ends too as soon as control
 // returns to it. A duration of 0 or less handles pending events once and returns. Ends at
-// once when the window is closing.
-void TimedWait(double milliseconds);
+// once when the window is closing or the application quits.
+void TimedWait(double milliseconds, const Clock& clock = Clock::system());
 
 // Starts `command` with its standard output written to `outputFile` (replaced), handles
 // events while it runs, and returns true once it has ended or `timeoutSeconds` have
 // passed (0 or less: no limit); false when it cannot be started. The start is rounded to
 // the nearest whole second of the wall clock, so the wait lasts the time-out give or take
 // half a second; the deadline itself runs on the monotonic clock, so setting the clock
-// cannot stretch it. A program still running at the deadline is left running.
+// cannot stretch it. A program still running at the deadline is left running. Ends at
+// once when the window is closing or the application quits.
 bool ShellAndWait(const CommandLine& command, const QString& outputFile,
                   int timeoutSeconds, const Clock& clock = Clock::system());
 

@@ -12,6 +12,8 @@
 #include "support/FakePlatform.h"
 #include "support/RecordingReporter.h"
 
+using namespace Qt::StringLiterals;
+
 namespace velmaro {
 namespace {
 
@@ -20,11 +22,18 @@ TEST(PortRulesTest, BoxTextAfterLeavingThePortBox) {
     const char* typed;
     const char* kept;
   } cases[] = {
-      {"abc", "80"},       {"", "80"},           {"80a", "80"},      {"&H50", "80"},
-      {"99999", "65535"},  {"65536", "65535"},   {"1E9", "65535"},   {"65535", "65535"},
-      {"0", "1"},          {"00", "1"},          {"0.0", "1"},       {"-8", "1"},
-      {"0.4", "1"},        {"0.5", "1"},         {"-0.4", "1"},      {"8080", "8080"},
-      {" 81 ", " 81 "},    {"1", "1"},           {"1.5", "1.5"},     {"1e3", "1e3"},
+      {"abc", "80"},      {"", "80"},
+      {"80a", "80"},      {"&H50", "80"},
+      {"99999", "65535"}, {"65536", "65535"},
+      {"1E9", "65535"},   {"65535", "65535"},
+      {"0", "1"},         {"00", "1"},
+      {"0.0", "1"},       {"-8", "1"},
+      {"0.4", "1"},       {"0.5", "1"},
+      {"-0.4", "1"},      {"8080", "8080"},
+      {" 81 ", " 81 "},   {"1", "1"},
+      {"1.5", "1.5"},     {"1e3", "1e3"},
+      {"1.5e5", "65535"}, {"6.5535e4", "6.5535e4"},
+      {"0.6", "0.6"},     {"65535.4", "65535"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ValidatedPortText(QString::fromLatin1(c.typed)), QString::fromLatin1(c.kept))
@@ -85,9 +94,9 @@ TEST_F(MainFormTest, PortBoxIsCorrectedInPlace) {
 TEST_F(MainFormTest, HeaderClicksToggleTheOrder) {
   for (const char* t : {"10.0.0.2", "10.0.0.10", "10.0.0.1"}) list().append(QString::fromLatin1(t));
   form.lstIPs_ColumnClick(1);  // the address column is already the sort column: descending
-  EXPECT_EQ(column(0), (QStringList{"10.0.0.2", "10.0.0.10", "10.0.0.1"}));
+  EXPECT_EQ(column(0), (QStringList{u"10.0.0.2"_s, u"10.0.0.10"_s, u"10.0.0.1"_s}));
   form.lstIPs_ColumnClick(1);
-  EXPECT_EQ(column(0), (QStringList{"10.0.0.1", "10.0.0.10", "10.0.0.2"}));
+  EXPECT_EQ(column(0), (QStringList{u"10.0.0.1"_s, u"10.0.0.10"_s, u"10.0.0.2"_s}));
   EXPECT_TRUE(list().sortedMode());
   EXPECT_TRUE(log.reports.isEmpty());
 }
@@ -101,7 +110,7 @@ TEST_F(MainFormTest, FirstClickOnAnotherHeaderSortsItAscendingAsText) {
     list().setCell(list().append(QString::fromLatin1(r.ip)), 2, QString::fromLatin1(r.ping));
   }
   form.lstIPs_ColumnClick(3);
-  EXPECT_EQ(column(2), (QStringList{"100 ms", "20 ms", "3 ms"}));
+  EXPECT_EQ(column(2), (QStringList{u"100 ms"_s, u"20 ms"_s, u"3 ms"_s}));
   EXPECT_EQ(list().sortColumn(), 2);
   EXPECT_TRUE(list().sortAscending());
 }
@@ -112,7 +121,7 @@ TEST_F(MainFormTest, HeaderClickWhileNotIdleChangesNothing) {
   controls.setIdle(false);
   form.lstIPs_ColumnClick(1);
   form.lstIPs_ColumnClick(4);
-  EXPECT_EQ(column(0), (QStringList{"10.0.0.2", "10.0.0.1"}));
+  EXPECT_EQ(column(0), (QStringList{u"10.0.0.2"_s, u"10.0.0.1"_s}));
   EXPECT_FALSE(list().sortedMode());
   EXPECT_EQ(list().sortColumn(), 0);
   EXPECT_TRUE(list().sortAscending());
@@ -137,7 +146,7 @@ TEST_F(MainFormTest, DoubleClickOpensTheSelectedRowOnlyWhenIdle) {
   EXPECT_TRUE(controls.openedUrls.isEmpty());
   controls.setIdle(true);
   form.mnuIPLoadBrowser_Click();
-  EXPECT_EQ(controls.openedUrls, QStringList{"http://10.0.0.7:8080"});
+  EXPECT_EQ(controls.openedUrls, QStringList{u"http://10.0.0.7:8080"_s});
 }
 
 TEST_F(MainFormTest, BrowserThatDoesNotOpenIsLogged) {

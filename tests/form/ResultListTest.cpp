@@ -6,6 +6,8 @@
 #include "form/ResultList.h"
 #include "support/VbError.h"
 
+using namespace Qt::StringLiterals;
+
 namespace velmaro {
 namespace {
 
@@ -109,9 +111,9 @@ TEST(ResultListTest, SortingComparesTextAndKeepsHandles) {
   const RowId one = list.append(QStringLiteral("10.0.0.1"));
   list.setSortAscending(false);
   list.setSortedMode(true);
-  EXPECT_EQ(texts(list), (QStringList{"10.0.0.2", "10.0.0.10", "10.0.0.1"}));
+  EXPECT_EQ(texts(list), (QStringList{u"10.0.0.2"_s, u"10.0.0.10"_s, u"10.0.0.1"_s}));
   list.setSortAscending(true);
-  EXPECT_EQ(texts(list), (QStringList{"10.0.0.1", "10.0.0.10", "10.0.0.2"}));
+  EXPECT_EQ(texts(list), (QStringList{u"10.0.0.1"_s, u"10.0.0.10"_s, u"10.0.0.2"_s}));
   EXPECT_EQ(list.positionOf(one), 1);
   EXPECT_EQ(list.positionOf(ten), 2);
   EXPECT_EQ(list.positionOf(two), 3);
@@ -123,12 +125,13 @@ TEST(ResultListTest, RowAppendedInSortedModeGoesToItsPlace) {
   for (const char* t : {"10.0.0.5", "10.0.0.1", "10.0.0.3", "10.0.0.10"}) {
     list.append(QString::fromLatin1(t));
   }
-  EXPECT_EQ(texts(list), (QStringList{"10.0.0.1", "10.0.0.10", "10.0.0.3", "10.0.0.5"}));
+  EXPECT_EQ(texts(list),
+            (QStringList{u"10.0.0.1"_s, u"10.0.0.10"_s, u"10.0.0.3"_s, u"10.0.0.5"_s}));
   // Before sorted mode the rows stay in arrival order.
   ResultList unsorted;
   unsorted.append(QStringLiteral("b"));
   unsorted.append(QStringLiteral("a"));
-  EXPECT_EQ(texts(unsorted), (QStringList{"b", "a"}));
+  EXPECT_EQ(texts(unsorted), (QStringList{u"b"_s, u"a"_s}));
 }
 
 TEST(ResultListTest, RemovingTheSelectedRowLeavesNoSelection) {

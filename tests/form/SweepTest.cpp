@@ -98,6 +98,22 @@ TEST(Sweep, UpdateModeFlagsAMissRemovesOnTheSecondAndClearsOnAnAnswer) {
   EXPECT_TRUE(rig.log.reports.isEmpty()) << rig.log.reports.join(u'\n').toStdString();
 }
 
+// A host whose requests find the system's queue full for a moment is still live: two such
+// sweeps in update mode keep its row.
+TEST(Sweep, UpdateModeKeepsALiveRowWhoseRequestsWereRefusedForNow) {
+  SweepRig rig;
+  rig.controls.texts[TextBox::IPScan] = QStringLiteral("5-5");
+  const RowId five = rig.addRow("192.168.0.5", "Unit five", "3 ms");
+  rig.net.answer(ipv4("192.168.0.5"));
+  for (int sweep = 0; sweep < 2; ++sweep) {
+    rig.net.refuseForNow(ipv4("192.168.0.5"), 2);
+    rig.sweep.cmdScanPing_Click();
+    ASSERT_TRUE(rig.list.exists(five)) << "sweep " << sweep;
+    EXPECT_EQ(rig.list.icon(five), RowIcon::None);
+    EXPECT_TRUE(kPingTime.match(rig.cell(five, "ping")).hasMatch());
+  }
+}
+
 TEST(Sweep, UpdateModeLeavesRowsOutsideTheRangeWithAnEmptyPing) {
   SweepRig rig;
   rig.controls.texts[TextBox::IPScan] = QStringLiteral("1-2");

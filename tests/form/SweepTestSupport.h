@@ -7,13 +7,13 @@
 #include <QStringList>
 
 #include "form/FormContext.h"
+#include "form/PingSweep.h"
 #include "form/ResultList.h"
 #include "identify/ArpTable.h"
 #include "identify/Manufacturer.h"
-#include "form/PingSweep.h"
 #include "support/AppPaths.h"
-#include "support/Clock.h"
 #include "support/Events.h"
+#include "support/FakeClock.h"
 #include "support/FakeControls.h"
 #include "support/FakeEchoSocket.h"
 #include "support/FakeNotice.h"
@@ -25,8 +25,7 @@ namespace velmaro::test {
 struct SweepRig {
   SweepRig() {
     platform.echoFactory = [this] { return net.open(); };
-    // Short time-outs keep silent hosts from slowing the suite: 200 ms per request.
-    controls.texts[TextBox::PingTO] = QStringLiteral("100");
+    controls.texts[TextBox::PingTO] = QStringLiteral("100");  // 200 ms per request
   }
   ~SweepRig() { ResetWaitAbort(); }
 
@@ -59,11 +58,12 @@ struct SweepRig {
   RecordingReporter log;
   AppPaths paths{QDir::tempPath(), QDir::tempPath(), QDir::tempPath()};
   FakePlatform platform;
-  ArpTable arp{log, paths, platform, Clock::system()};
+  FakeClock clock;  // time-outs and replies pass on it, in no real time
+  ArpTable arp{log, paths, platform, clock};
   QString localIP;
   OuiFile oui{log, paths};
-  FormContext form{controls, notice, list, log, paths, Clock::system(), platform, arp, oui, localIP};
-  FakeEchoNetwork net;  // outlives the engine the sweep keeps
+  FormContext form{controls, notice, list, log, paths, clock, platform, arp, oui, localIP};
+  FakeEchoNetwork net{&clock};  // outlives the engine the sweep keeps
   PingSweep sweep{form};
 };
 

@@ -7,6 +7,8 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace velmaro::lab {
 namespace {
 
@@ -56,7 +58,8 @@ TEST_P(LabGuardCases, DecidesFromTheKernelListings) {
 INSTANTIATE_TEST_SUITE_P(
     Namespaces, LabGuardCases,
     ::testing::Values(
-        GuardCase{"client", Dev({"lo", "vlab0"}), kRouteHeader + kLabSubnet + kBroadcastHost, std::nullopt, true, ""},
+        GuardCase{"client", Dev({"lo", "vlab0"}), kRouteHeader + kLabSubnet + kBroadcastHost,
+                  std::nullopt, true, ""},
         GuardCase{"unit host", Dev({"lo", "vlab0"}), kRouteHeader + kLabSubnet, false, true, ""},
         GuardCase{"link down, no routes", Dev({"vlab0", "lo"}), kRouteHeader, std::nullopt, true, ""},
         GuardCase{"client with the second segment", Dev({"lo", "vlab0", "vlab1"}),
@@ -70,12 +73,12 @@ INSTANTIATE_TEST_SUITE_P(
         GuardCase{"a third link", Dev({"lo", "vlab0", "vlab2"}), kRouteHeader + kLabSubnet, std::nullopt, false,
                   "vlab2"},
         GuardCase{"host with eth0", Dev({"lo", "eth0"}), kRouteHeader, std::nullopt, false, "eth0"},
-        GuardCase{"extra interface", Dev({"lo", "vlab0", "veth1"}), kRouteHeader + kLabSubnet, std::nullopt, false,
-                  "veth1"},
+        GuardCase{"extra interface", Dev({"lo", "vlab0", "veth1"}), kRouteHeader + kLabSubnet,
+                  std::nullopt, false, "veth1"},
         GuardCase{"no lab link", Dev({"lo"}), kRouteHeader, std::nullopt, false, "vlab0"},
         GuardCase{"default route", Dev({"lo", "vlab0"}),
-                  kRouteHeader + kLabSubnet + Route("vlab0", "00000000", "010712C6", "00000000"), std::nullopt,
-                  false, "default route"},
+                  kRouteHeader + kLabSubnet + Route("vlab0", "00000000", "010712C6", "00000000"),
+                  std::nullopt, false, "default route"},
         GuardCase{"route outside the lab", Dev({"lo", "vlab0"}),
                   kRouteHeader + kLabSubnet + Route("vlab0", "000200C0", "00000000", "00FFFFFF"), std::nullopt,
                   false, "outside"},
@@ -90,23 +93,26 @@ INSTANTIATE_TEST_SUITE_P(
                   kRouteHeader + Route("vlab0", "000014C6", "00000000", "00FFFFFF"), std::nullopt, false,
                   "outside"},
         GuardCase{"route on lo", Dev({"lo", "vlab0"}),
-                  kRouteHeader + Route("lo", "0000007F", "00000000", "000000FF"), std::nullopt, false, "on lo"},
-        GuardCase{"host namespace by identity", Dev({"lo", "vlab0"}), kRouteHeader + kLabSubnet, true, false,
-                  "host's own"},
-        GuardCase{"unreadable listings", QByteArray(), QByteArray(), std::nullopt, false, "cannot read"},
-        GuardCase{"unreadable routes", Dev({"lo", "vlab0"}), QByteArray("garbage\n"), std::nullopt, false,
-                  "routing table"},
-        GuardCase{"bad route field", Dev({"lo", "vlab0"}), kRouteHeader + Route("vlab0", "XYZ", "0", "00FFFFFF"),
-                  std::nullopt, false, "unreadable"}),
-    [](const ::testing::TestParamInfo<GuardCase>& info) {
-      std::string name = info.param.what;
+                  kRouteHeader + Route("lo", "0000007F", "00000000", "000000FF"), std::nullopt,
+                  false, "on lo"},
+        GuardCase{"host namespace by identity", Dev({"lo", "vlab0"}), kRouteHeader + kLabSubnet,
+                  true, false, "host's own"},
+        GuardCase{"unreadable listings", QByteArray(), QByteArray(), std::nullopt, false,
+                  "cannot read"},
+        GuardCase{"unreadable routes", Dev({"lo", "vlab0"}), QByteArray("garbage\n"), std::nullopt,
+                  false, "routing table"},
+        GuardCase{"bad route field", Dev({"lo", "vlab0"}),
+                  kRouteHeader + Route("vlab0", "XYZ", "0", "00FFFFFF"), std::nullopt, false,
+                  "unreadable"}),
+    [](const ::testing::TestParamInfo<GuardCase>& tested) {
+      std::string name = tested.param.what;
       for (char& ch : name)
         if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
       return name;
     });
 
 TEST(LabGuard, ListsInterfaceNamesWithoutTheHeaderLines) {
-  EXPECT_EQ(InterfaceNames(Dev({"lo", "vlab0"})), (QStringList{"lo", "vlab0"}));
+  EXPECT_EQ(InterfaceNames(Dev({"lo", "vlab0"})), (QStringList{u"lo"_s, u"vlab0"_s}));
   EXPECT_TRUE(InterfaceNames(kDevHeader).isEmpty());
 }
 

@@ -81,7 +81,7 @@ TEST_P(UnitQuery, UnicastQueryGetsTheUnitsOwnBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, UnitQuery, ::testing::ValuesIn(kUnits),
-                         [](const auto& info) { return std::string(info.param.key); });
+                         [](const auto& tested) { return std::string(tested.param.key); });
 
 TEST(LabSelfTest, LimitedBroadcastReachesEveryUnitOnceAndNoOtherHost) {
   QUdpSocket socket;
@@ -131,22 +131,52 @@ TEST_P(Pages, AreServedWhereTestsExpectThem) {
 INSTANTIATE_TEST_SUITE_P(
     Lab, Pages,
     ::testing::Values(
-        PageCase{"u1 id with meta", kU1.ip, 80, "id.htm", "HTTP/1.0 200 ",
+        PageCase{"u1 id with meta",
+                 kU1.ip,
+                 80,
+                 "id.htm",
+                 "HTTP/1.0 200 ",
                  {"<title>Norvikta Product ID</title>", "<meta name=\"NV-CAM-1000 Front door\">",
-                  "<meta mac=\"00-0A-2B-01-80-01\">"}, {}},
-        PageCase{"u1 no home page", kU1.ip, 80, "index.htm", "HTTP/1.0 404 ", {"File Not Found"}, {}},
-        PageCase{"u2 id without meta", kU2.ip, 8080, "id.htm", "HTTP/1.0 200 ",
-                 {"<title>Norvikta Product ID</title>", "<body>NV-ENC-2200 Lab bench</body>"}, {"<meta"}},
+                  "<meta mac=\"00-0A-2B-01-80-01\">"},
+                 {}},
+        PageCase{
+            "u1 no home page", kU1.ip, 80, "index.htm", "HTTP/1.0 404 ", {"File Not Found"}, {}},
+        PageCase{"u2 id without meta",
+                 kU2.ip,
+                 8080,
+                 "id.htm",
+                 "HTTP/1.0 200 ",
+                 {"<title>Norvikta Product ID</title>", "<body>NV-ENC-2200 Lab bench</body>"},
+                 {"<meta"}},
         PageCase{"u2 nothing on 80", kU2.ip, 80, "id.htm", "", {}, {}},
-        PageCase{"u3 no id page", kU3.ip, 80, "id.htm", "HTTP/1.0 404 ", {}, {"Norvikta Product ID"}},
-        PageCase{"u3 home", kU3.ip, 80, "index.htm", "HTTP/1.0 200 ", {"<title>NV-OLD-0100 Storage</title>"}, {}},
+        PageCase{
+            "u3 no id page", kU3.ip, 80, "id.htm", "HTTP/1.0 404 ", {}, {"Norvikta Product ID"}},
+        PageCase{"u3 home",
+                 kU3.ip,
+                 80,
+                 "index.htm",
+                 "HTTP/1.0 200 ",
+                 {"<title>NV-OLD-0100 Storage</title>"},
+                 {}},
         PageCase{"u3 only index.htm", kU3.ip, 80, "index.html", "HTTP/1.0 404 ", {}, {}},
         PageCase{"u5 no web at all", kU5.ip, 80, "id.htm", "", {}, {}},
-        PageCase{"h3 index.htm", kH3.ip, 80, "index.htm", "HTTP/1.0 200 ", {"<title>Lab Web Host</title>"}, {}},
-        PageCase{"h3 index.html", kH3.ip, 80, "index.html", "HTTP/1.0 200 ", {"<title>Lab Web Host</title>"}, {}},
+        PageCase{"h3 index.htm",
+                 kH3.ip,
+                 80,
+                 "index.htm",
+                 "HTTP/1.0 200 ",
+                 {"<title>Lab Web Host</title>"},
+                 {}},
+        PageCase{"h3 index.html",
+                 kH3.ip,
+                 80,
+                 "index.html",
+                 "HTTP/1.0 200 ",
+                 {"<title>Lab Web Host</title>"},
+                 {}},
         PageCase{"h1 no web", kH1.ip, 80, "index.htm", "", {}, {}}),
-    [](const auto& info) {
-      std::string name = info.param.what;
+    [](const auto& tested) {
+      std::string name = tested.param.what;
       for (char& ch : name)
         if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
       return name;

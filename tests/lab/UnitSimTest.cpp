@@ -12,6 +12,8 @@
 #include <QUdpSocket>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace velmaro::lab {
 namespace {
 
@@ -192,8 +194,10 @@ TEST(UnitPages, NotFoundPageIsTitledTheWayUnitsTitleIt) {
 }
 
 TEST(UnitOptions, BuildsTheUnitFromItsCommandLine) {
-  const auto parsed = ParseUnitOptions({"sim", "--name", "NV-ENC-2200", "--mac", "00-0A-2B-01-FF-FF", "--text",
-                                        "Lab bench", "--port-line", "1F90", "--http-port", "8080", "--id-page", "body"});
+  const auto parsed =
+      ParseUnitOptions({u"sim"_s, u"--name"_s, u"NV-ENC-2200"_s, u"--mac"_s, u"00-0A-2B-01-FF-FF"_s,
+                        u"--text"_s, u"Lab bench"_s, u"--port-line"_s, u"1F90"_s, u"--http-port"_s,
+                        u"8080"_s, u"--id-page"_s, u"body"_s});
   ASSERT_TRUE(std::holds_alternative<UnitOptions>(parsed)) << std::get<QString>(parsed).toStdString();
   const auto& options = std::get<UnitOptions>(parsed);
   EXPECT_EQ(options.httpPort, 8080);
@@ -206,13 +210,14 @@ TEST(UnitOptions, BuildsTheUnitFromItsCommandLine) {
 
 TEST(UnitOptions, RefusesBadArguments) {
   const std::vector<QStringList> bad{
-      {"sim", "--http-port", "70000"}, {"sim", "--reply", "weird"}, {"sim", "--id-page", "xml"},
-      {"sim", "--bind", "::1"},        {"sim", "--bind", "nowhere"}, {"sim", "--max-seconds", "0"},
-      {"sim", "--name-width", "-1"},   {"sim", "stray"},             {"sim", "--unknown"},
-      {"sim", "--web", "slow"},        {"sim", "--missing", "none"}, {"sim", "--id-page", "meta-mac"},
-      {"sim", "--web", "silent", "--redirect-to", "http://198.18.7.21/"}};
+      {u"sim"_s, u"--http-port"_s, u"70000"_s}, {u"sim"_s, u"--reply"_s, u"weird"_s}, {u"sim"_s, u"--id-page"_s, u"xml"_s},
+      {u"sim"_s, u"--bind"_s, u"::1"_s},        {u"sim"_s, u"--bind"_s, u"nowhere"_s}, {u"sim"_s, u"--max-seconds"_s, u"0"_s},
+      {u"sim"_s, u"--name-width"_s, u"-1"_s},   {u"sim"_s, u"stray"_s},             {u"sim"_s, u"--unknown"_s},
+      {u"sim"_s, u"--web"_s, u"slow"_s},        {u"sim"_s, u"--missing"_s, u"none"_s}, {u"sim"_s, u"--id-page"_s, u"meta-mac"_s},
+      {u"sim"_s, u"--web"_s, u"silent"_s, u"--redirect-to"_s, u"http://198.18.7.21/"_s}};
   for (const QStringList& arguments : bad)
-    EXPECT_TRUE(std::holds_alternative<QString>(ParseUnitOptions(arguments))) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(std::holds_alternative<QString>(ParseUnitOptions(arguments)))
+        << arguments.join(u' ').toStdString();
 }
 
 // The real program, on loopback: a query gets its reply and a page its answer.
@@ -222,10 +227,12 @@ class UnitSimOnLoopback : public ::testing::Test {
     m_udpPort = static_cast<quint16>(20000 + QRandomGenerator::global()->bounded(20000));
     m_httpPort = static_cast<quint16>(m_udpPort + 1);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(QStringLiteral(VELMARO_UNITSIM_PATH),
-                    {"--bind", "127.0.0.1", "--udp-port", QString::number(m_udpPort), "--http-port",
-                     QString::number(m_httpPort), "--name", "NV-CAM-1000", "--mac", "00-0A-2B-01-80-01", "--text",
-                     "Front door", "--port-line", "50", "--id-page", "meta", "--max-seconds", "60"});
+    m_process.start(
+        QStringLiteral(VELMARO_UNITSIM_PATH),
+        {u"--bind"_s, u"127.0.0.1"_s, u"--udp-port"_s, QString::number(m_udpPort), u"--http-port"_s,
+         QString::number(m_httpPort), u"--name"_s, u"NV-CAM-1000"_s, u"--mac"_s,
+         u"00-0A-2B-01-80-01"_s, u"--text"_s, u"Front door"_s, u"--port-line"_s, u"50"_s,
+         u"--id-page"_s, u"meta"_s, u"--max-seconds"_s, u"60"_s});
     ASSERT_TRUE(m_process.waitForStarted(5000));
     ASSERT_TRUE(m_process.waitForReadyRead(5000)) << "the simulator never said it was listening";
     const QByteArray said = m_process.readAll();
@@ -274,7 +281,8 @@ TEST_F(UnitSimOnLoopback, ServesTheProductIdPageAndEndsTheConnection) {
 TEST(UnitSim, RefusesToListenBeyondLoopbackOutsideTheLab) {
   QProcess process;
   process.setProcessChannelMode(QProcess::MergedChannels);
-  process.start(QStringLiteral(VELMARO_UNITSIM_PATH), {"--udp-port", "0", "--http-port", "0", "--max-seconds", "1"});
+  process.start(QStringLiteral(VELMARO_UNITSIM_PATH),
+                {u"--udp-port"_s, u"0"_s, u"--http-port"_s, u"0"_s, u"--max-seconds"_s, u"1"_s});
   ASSERT_TRUE(process.waitForFinished(5000));
   const QByteArray said = process.readAll();
   if (said.contains("listening")) GTEST_SKIP() << "this test runs inside a lab namespace";

@@ -11,6 +11,8 @@
 #include "scan/ClassPingBase.h"
 #include "support/FakePlatform.h"
 
+using namespace Qt::StringLiterals;
+
 namespace velmaro::platform::linux_backend {
 // Names the socket kind in test listings.
 void PrintTo(IcmpSocketKind kind, std::ostream* os) {
@@ -62,7 +64,7 @@ TEST_P(LoopbackSocketTest, EchoComesBackWithSequenceAndData) {
   ASSERT_TRUE(socket);
   const quint32 target = ipv4("127.0.0.1");
   ASSERT_TRUE(isLoopback(target));
-  ASSERT_TRUE(socket->send(target, 4242, "PINGDATAMESSAGE"));
+  ASSERT_EQ(socket->send(target, 4242, "PINGDATAMESSAGE"), platform::SendResult::Sent);
   const auto reply = nextReply(*socket, 2000);
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->source, target);
@@ -76,15 +78,15 @@ TEST_P(LoopbackSocketTest, AnotherSocketsReplyIsNotHandedOver) {
   auto ours = open();
   auto other = open();
   ASSERT_TRUE(ours && other);
-  ASSERT_TRUE(other->send(ipv4("127.0.0.2"), 1, "PINGDATAMESSAGE"));
+  ASSERT_EQ(other->send(ipv4("127.0.0.2"), 1, "PINGDATAMESSAGE"), platform::SendResult::Sent);
   ASSERT_TRUE(nextReply(*other, 2000));
   EXPECT_FALSE(nextReply(*ours, 200));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, LoopbackSocketTest,
                          ::testing::Values(IcmpSocketKind::Datagram, IcmpSocketKind::Raw),
-                         [](const auto& info) {
-                           return info.param == IcmpSocketKind::Raw ? "Raw" : "Datagram";
+                         [](const auto& tested) {
+                           return tested.param == IcmpSocketKind::Raw ? "Raw" : "Datagram";
                          });
 
 TEST(LoopbackEngine, BothLoopbackAddressesAnswer) {
@@ -98,13 +100,13 @@ TEST(LoopbackEngine, BothLoopbackAddressesAnswer) {
   QObject::connect(&engine, &ClassPingBase::PingSuccess, &engine,
                    [&](const QString&, qint32 rtt, qint32 i) { successes.emplace_back(i, rtt); });
   QObject::connect(&engine, &ClassPingBase::PingFail, &engine, [&] { ++fails; });
-  engine.PingHostList({"127.0.0.1", "127.0.0.2"}, 2000, 4000);
+  engine.PingHostList({u"127.0.0.1"_s, u"127.0.0.2"_s}, 2000, 4000);
 
   EXPECT_EQ(fails, 0);
   ASSERT_EQ(successes.size(), 2u);
   for (const auto& [index, rtt] : successes) EXPECT_GE(rtt, 0) << index;
   EXPECT_NE(successes[0].first, successes[1].first);
-  EXPECT_GE(engine.PingHostSingle("127.0.0.1", 0), 0);
+  EXPECT_GE(engine.PingHostSingle(u"127.0.0.1"_s, 0), 0);
 }
 
 }  // namespace

@@ -84,6 +84,13 @@ TEST(Neighbours, ConvertsEveryKindOfEntry) {
       {"198.18.7.46 dev vlab0 lladdr 00:1b:21:00:00:46:: REACHABLE", "198.18.7.46",
        "00-00-00-00-00-00", "invalid"},
       {"198.18.7.47 dev vlab0 lladdr", "198.18.7.47", "00-00-00-00-00-00", "invalid"},
+      // link-layer addresses that are not six bytes: nothing the table can show
+      {"1.2.3.4 lladdr 0", "1.2.3.4", "00-00-00-00-00-00", "invalid"},
+      {"198.18.7.49 dev ib0 lladdr 80:00:00:48:fe:80:00:00:00:00:00:00:00:02:c9:03:00:0a:2b:01 "
+       "REACHABLE",
+       "198.18.7.49", "00-00-00-00-00-00", "invalid"},
+      {"198.18.7.50 dev vlab0 lladdr 00:1b:21:00:00 REACHABLE", "198.18.7.50", "00-00-00-00-00-00",
+       "invalid"},
       // a device whose name is a keyword is still a device
       {"198.18.7.48 dev lladdr lladdr 00:1b:21:00:00:48 REACHABLE", "198.18.7.48",
        "00-1b-21-00-00-48", "dynamic"},
@@ -154,6 +161,9 @@ TEST(Neighbours, AnyInputGivesOnlyWellFormedLines) {
       ASSERT_EQ(fields.size(), 3) << line.toStdString();
       EXPECT_TRUE(fields[2] == u"dynamic" || fields[2] == u"static" || fields[2] == u"invalid");
       EXPECT_EQ(fields[0].count(u'.'), 3);
+      // Whatever is written as usable, the table takes.
+      EXPECT_EQ(ParseArpLine(QString::fromLatin1(line)).has_value(), fields[2] != u"invalid")
+          << line.toStdString();
     }
   }
   EXPECT_GT(written, 5000);

@@ -161,8 +161,8 @@ TEST_P(EngineLabTest, ReplyOfAnotherSocketIsNotCounted) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, EngineLabTest,
                          ::testing::Values(IcmpSocketKind::Datagram, IcmpSocketKind::Raw),
-                         [](const auto& info) {
-                           return info.param == IcmpSocketKind::Raw ? "Raw" : "Datagram";
+                         [](const auto& tested) {
+                           return tested.param == IcmpSocketKind::Raw ? "Raw" : "Datagram";
                          });
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 #include <map>
 
 #include "scan/ClassPingBase.h"
@@ -12,6 +13,8 @@
 #include "support/FakeEchoSocket.h"
 #include "support/FakePlatform.h"
 #include "support/VbError.h"
+
+using namespace Qt::StringLiterals;
 
 namespace velmaro::test {
 namespace {
@@ -74,15 +77,15 @@ TEST_F(EngineTest, OneReachableOneSilent) {
   ClassPingBase engine(platform);
   record(engine);
   net.answer(ipv4("10.0.0.1"), 2);
-  engine.PingHostList({"10.0.0.1", "10.0.0.2"}, 100, 5000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s}, 100, 5000);
 
   ASSERT_EQ(outcomes.size(), 2u);
   EXPECT_TRUE(outcomes[0].success);
-  EXPECT_EQ(outcomes[0].address, "10.0.0.1");
+  EXPECT_EQ(outcomes[0].address, u"10.0.0.1"_s);
   EXPECT_EQ(outcomes[0].index, 0);
   EXPECT_GE(outcomes[0].status, 0);
   EXPECT_FALSE(outcomes[1].success);
-  EXPECT_EQ(outcomes[1].address, "10.0.0.2");
+  EXPECT_EQ(outcomes[1].address, u"10.0.0.2"_s);
   EXPECT_EQ(outcomes[1].status, -1);
   EXPECT_EQ(outcomes[1].index, 1);
   EXPECT_FALSE(engine.ListPingRunning());
@@ -92,7 +95,7 @@ TEST_F(EngineTest, OneReachableOneSilent) {
 
 TEST_F(EngineTest, SendsTheListDataWithTheIndexAsSequence) {
   ClassPingBase engine(platform);
-  engine.PingHostList({"10.0.0.7", "10.0.0.8", "10.0.0.9"}, 20, 1000);
+  engine.PingHostList({u"10.0.0.7"_s, u"10.0.0.8"_s, u"10.0.0.9"_s}, 20, 1000);
   ASSERT_EQ(net.requests.size(), 3u);
   for (quint16 i = 0; i < 3; ++i) {
     EXPECT_EQ(net.requests[i].data, QByteArray("PINGDATAMESSAGE"));
@@ -105,7 +108,7 @@ TEST_F(EngineTest, SendsTheListDataWithTheIndexAsSequence) {
 TEST_F(EngineTest, AllSilentEachMissedOnce) {
   ClassPingBase engine(platform);
   record(engine);
-  engine.PingHostList({"10.0.0.1", "10.0.0.2", "10.0.0.3"}, 30, 60000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s}, 30, 60000);
   ASSERT_EQ(outcomes.size(), 3u);
   EXPECT_EQ(indexes(), (std::vector<qint32>{0, 1, 2}));
   for (const auto& o : outcomes) {
@@ -121,7 +124,7 @@ TEST_F(EngineTest, OverallLimitShorterThanRequestLimit) {
   record(engine);
   net.answer(ipv4("10.0.0.2"), 400);  // answers well inside its own limit, too late overall
   net.answer(ipv4("10.0.0.3"), 1);
-  engine.PingHostList({"10.0.0.1", "10.0.0.2", "10.0.0.3"}, 5000, 150);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s}, 5000, 150);
 
   ASSERT_EQ(outcomes.size(), 3u);
   EXPECT_TRUE(outcomes[0].success);
@@ -141,7 +144,8 @@ TEST_F(EngineTest, BlocksStartOnlyWhenThePreviousBlockHasEnded) {
   net.answer(ipv4("10.0.0.3"), 1);
   net.answer(ipv4("10.0.0.4"), 1);
   net.answer(ipv4("10.0.0.5"), 1);
-  engine.PingHostList({"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4", "10.0.0.5"}, 60, 60000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s, u"10.0.0.4"_s, u"10.0.0.5"_s},
+                      60, 60000);
 
   ASSERT_EQ(net.sent.size(), 5u);
   for (quint32 i = 0; i < 5; ++i) EXPECT_EQ(net.sent[i], ipv4("10.0.0.1") + i);
@@ -162,7 +166,7 @@ TEST_F(EngineTest, BlockSizeBelowOneActsAsOne) {
   ClassPingBase engine(platform);
   record(engine);
   engine.setNumParalellActions(0);
-  engine.PingHostList({"10.0.0.1", "10.0.0.2", "10.0.0.3"}, 20, 60000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s}, 20, 60000);
   ASSERT_EQ(outcomes.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(outcomes[i].index, qint32(i));
@@ -179,10 +183,10 @@ TEST_F(EngineTest, CallFromInsideAHandlerIsRefused) {
   QObject::connect(&engine, &ClassPingBase::PingSuccess, &engine, [&] {
     runningInside = engine.ListPingRunning();
     const size_t before = outcomes.size();
-    engine.PingHostList({"10.0.0.9", "10.0.0.10"}, 20, 100);
+    engine.PingHostList({u"10.0.0.9"_s, u"10.0.0.10"_s}, 20, 100);
     outcomesAfterInner = outcomes.size() - before;
   });
-  engine.PingHostList({"10.0.0.1", "10.0.0.2"}, 40, 5000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s}, 40, 5000);
 
   EXPECT_TRUE(runningInside);
   EXPECT_EQ(outcomesAfterInner, 0u);
@@ -196,8 +200,8 @@ TEST_F(EngineTest, EngineCanBeUsedAgainAfterAList) {
   ClassPingBase engine(platform);
   record(engine);
   net.answer(ipv4("10.0.0.1"), 1);
-  engine.PingHostList({"10.0.0.1"}, 200, 1000);
-  engine.PingHostList({"10.0.0.1"}, 200, 1000);
+  engine.PingHostList({u"10.0.0.1"_s}, 200, 1000);
+  engine.PingHostList({u"10.0.0.1"_s}, 200, 1000);
   ASSERT_EQ(outcomes.size(), 2u);
   EXPECT_TRUE(outcomes[0].success);
   EXPECT_TRUE(outcomes[1].success);
@@ -211,7 +215,7 @@ TEST_F(EngineTest, LateReplyIsNotCounted) {
   record(engine);
   engine.setNumParalellActions(1);
   net.answer(ipv4("10.0.0.1"), 45);
-  engine.PingHostList({"10.0.0.1", "10.0.0.2", "10.0.0.3"}, 30, 60000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s}, 30, 60000);
 
   EXPECT_EQ(net.delivered, 1);  // the late reply did reach the socket during the run
   ASSERT_EQ(outcomes.size(), 3u);
@@ -224,7 +228,7 @@ TEST_F(EngineClockTest, RoundTripTimeFromTheClock) {
   record(engine);
   net.answer(ipv4("10.0.0.1"), 7);
   net.answer(ipv4("10.0.0.2"), 12);
-  engine.PingHostList({"10.0.0.1", "10.0.0.2"}, 5000, 60000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s}, 5000, 60000);
   ASSERT_EQ(outcomes.size(), 2u);
   EXPECT_EQ(outcomes[0].status, 7);
   EXPECT_EQ(outcomes[1].status, 12);
@@ -232,12 +236,30 @@ TEST_F(EngineClockTest, RoundTripTimeFromTheClock) {
 
 // A near host answers while the rest of the block is still being sent: its time is its
 // own, not its own plus the time the other sends took.
+// Time-outs pass on the engine's clock: a minute-long request limit takes no real time.
+TEST_F(EngineClockTest, SilentHostsAreMissedWhenTheirTimeOutPassesOnTheClock) {
+  ClassPingBase engine(platform, clock);
+  record(engine);
+  net.answer(ipv4("10.0.0.2"), 25000);
+  QElapsedTimer real;
+  real.start();
+  const qint64 start = clock.monotonicMs();
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s}, 60000, 120000);
+  EXPECT_LT(real.elapsed(), 5000);
+  EXPECT_EQ(clock.monotonicMs() - start, 60000);
+  ASSERT_EQ(outcomes.size(), 2u);
+  EXPECT_TRUE(outcomes[0].success);
+  EXPECT_EQ(outcomes[0].status, 25000);
+  EXPECT_FALSE(outcomes[1].success);
+  EXPECT_EQ(outcomes[1].index, 0);
+}
+
 TEST_F(EngineClockTest, NearHostsTimeIsNotStretchedByTheRestOfTheBlock) {
   ClassPingBase engine(platform, clock);
   record(engine);
   net.setSendCost(2);
   for (const char* host : {"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"}) net.answer(ipv4(host), 0);
-  engine.PingHostList({"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"}, 1000, 60000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s, u"10.0.0.4"_s}, 1000, 60000);
   ASSERT_EQ(outcomes.size(), 4u);
   for (size_t i = 0; i < outcomes.size(); ++i) {
     EXPECT_TRUE(outcomes[i].success);
@@ -260,7 +282,7 @@ TEST_F(EngineClockTest, StrayRepliesAreNotCounted) {
     net.injectStray(ipv4("10.0.0.1"), 1, "PINGDATAMESSAGE", 5);
     net.injectStray(ipv4("10.0.0.2"), 0, "PINGDATAMESSAGE", 5);
   });
-  engine.PingHostList({"10.0.0.1", "10.0.0.2"}, 300, 60000);  // 10.0.0.2 silent
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s}, 300, 60000);  // 10.0.0.2 silent
   EXPECT_EQ(net.delivered, 6);
   ASSERT_EQ(outcomes.size(), 2u);
   EXPECT_EQ(outcomes[0].index, 0);
@@ -274,7 +296,8 @@ TEST_F(EngineTest, TextsThatAreNoAddressAreNeverSent) {
   ClassPingBase engine(platform);
   record(engine);
   net.answer(ipv4("10.0.0.4"), 1);
-  const QStringList list{"256.1.1.1", "a.b.c.d", "", "10.0.0.4", "255.255.255.255", "1.2.3."};
+  const QStringList list{u"256.1.1.1"_s, u"a.b.c.d"_s,         u""_s,
+                         u"10.0.0.4"_s,  u"255.255.255.255"_s, u"1.2.3."_s};
   engine.PingHostList(list, 100, 5000);
 
   EXPECT_EQ(net.sent, std::vector<quint32>{ipv4("10.0.0.4")});
@@ -292,11 +315,47 @@ TEST_F(EngineTest, RequestRefusedBySystemIsMissedAtOnce) {
   record(engine);
   net.refuseSend(ipv4("10.0.0.1"));
   net.answer(ipv4("10.0.0.2"), 30);
-  engine.PingHostList({"10.0.0.1", "10.0.0.2"}, 2000, 5000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s}, 2000, 5000);
   ASSERT_EQ(outcomes.size(), 2u);
   EXPECT_EQ(outcomes[0].index, 0);  // before the answer of the other
   EXPECT_FALSE(outcomes[0].success);
   EXPECT_TRUE(outcomes[1].success);
+}
+
+// A full queue (EAGAIN, ENOBUFS) is not a miss: the request goes out once the socket can
+// take it, within the entry's own time-out, and each entry still ends exactly once.
+TEST_F(EngineTest, RequestRefusedForNowIsSentAgainOnceTheSocketTakesIt) {
+  ClassPingBase engine(platform);
+  record(engine);
+  net.answer(ipv4("10.0.0.1"), 1);
+  net.answer(ipv4("10.0.0.2"), 1);
+  net.refuseForNow(ipv4("10.0.0.1"), 3);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s}, 2000, 5000);
+  ASSERT_EQ(outcomes.size(), 2u);
+  for (const Outcome& o : outcomes) EXPECT_TRUE(o.success) << o.address.toStdString();
+  EXPECT_EQ(net.refusedForNow, 3);
+  EXPECT_EQ(std::count(net.sent.begin(), net.sent.end(), ipv4("10.0.0.1")), 1);
+}
+
+TEST_F(EngineTest, RequestRefusedUntilItsTimeOutIsMissedOnce) {
+  ClassPingBase engine(platform);
+  record(engine);
+  net.answer(ipv4("10.0.0.1"), 1);
+  net.answer(ipv4("10.0.0.2"), 1);
+  net.refuseForNow(ipv4("10.0.0.1"), 1000000);
+  QElapsedTimer timer;
+  timer.start();
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s}, 150, 5000);
+  EXPECT_GE(timer.elapsed(), 140);
+  ASSERT_EQ(outcomes.size(), 2u);
+  EXPECT_TRUE(outcomes[0].success);
+  EXPECT_EQ(outcomes[0].index, 1);
+  EXPECT_FALSE(outcomes[1].success);
+  EXPECT_EQ(outcomes[1].index, 0);
+  EXPECT_TRUE(net.sent == std::vector<quint32>{ipv4("10.0.0.2")});
+  // Tried again now and then, never in a busy loop.
+  EXPECT_GT(net.refusedForNow, 1);
+  EXPECT_LT(net.refusedForNow, 100);
 }
 
 TEST_F(EngineTest, NoSocketIsToldOnceAndEveryEntryMissed) {
@@ -313,11 +372,11 @@ TEST_F(EngineTest, NoSocketIsToldOnceAndEveryEntryMissed) {
                    });
   QObject::connect(&engine, &ClassPingBase::PingSuccess, &engine,
                    [&] { log.push_back(QStringLiteral("success")); });
-  engine.PingHostList({"10.0.0.1", "10.0.0.2", "10.0.0.3"}, 100, 1000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s}, 100, 1000);
 
-  EXPECT_EQ(log, (std::vector<QString>{"unavailable Operation not permitted 1",
-                                       "fail 10.0.0.1 -1 0", "fail 10.0.0.2 -1 1",
-                                       "fail 10.0.0.3 -1 2"}));
+  EXPECT_EQ(log, (std::vector<QString>{u"unavailable Operation not permitted 1"_s,
+                                       u"fail 10.0.0.1 -1 0"_s, u"fail 10.0.0.2 -1 1"_s,
+                                       u"fail 10.0.0.3 -1 2"_s}));
   EXPECT_TRUE(net.sent.empty());
   EXPECT_FALSE(engine.ListPingRunning());
 }
@@ -331,7 +390,7 @@ TEST_F(EngineTest, ClosingTheWindowEndsTheRunAtOnce) {
   QTimer::singleShot(50, [] { AbortAllWaits(); });
   QElapsedTimer elapsed;
   elapsed.start();
-  engine.PingHostList({"10.0.0.1", "10.0.0.2", "10.0.0.3"}, 60000, 60000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s}, 60000, 60000);
 
   EXPECT_LT(elapsed.elapsed(), 30000);
   ASSERT_EQ(outcomes.size(), 3u);
@@ -346,10 +405,10 @@ TEST_F(EngineTest, WindowAlreadyClosingSendsNothing) {
   ClassPingBase engine(platform);
   record(engine);
   AbortAllWaits();
-  engine.PingHostList({"10.0.0.1", "10.0.0.2"}, 60000, 60000);
+  engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s}, 60000, 60000);
   EXPECT_TRUE(net.sent.empty());
   EXPECT_EQ(indexes(), (std::vector<qint32>{0, 1}));
-  EXPECT_EQ(engine.PingHostSingle("10.0.0.1", 0), -1);
+  EXPECT_EQ(engine.PingHostSingle(u"10.0.0.1"_s, 0), -1);
 }
 
 // A handler fails in the middle: every other entry is still reported once, in index
@@ -363,7 +422,7 @@ TEST_F(EngineTest, FailingHandlerStillEndsEveryEntry) {
   });
   bool thrown = false;
   try {
-    engine.PingHostList({"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"}, 60000, 60000);
+    engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s, u"10.0.0.4"_s}, 60000, 60000);
   } catch (const VbError& e) {
     thrown = e.number == 91;
   }
@@ -380,7 +439,8 @@ TEST_F(EngineTest, FailingReportOfAMissStillReportsTheRest) {
                    [](const QString&, qint32, qint32 i) {
                      if (i == 0) throw err::indexOutOfBounds();
                    });
-  EXPECT_THROW(engine.PingHostList({"10.0.0.1", "10.0.0.2", "10.0.0.3"}, 10, 60000), VbError);
+  EXPECT_THROW(engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s}, 10, 60000),
+               VbError);
   EXPECT_EQ(indexes(), (std::vector<qint32>{0, 1, 2}));
 }
 
@@ -388,27 +448,29 @@ TEST_F(EngineClockTest, SinglePingReturnsTheRoundTripTime) {
   ClassPingBase engine(platform, clock);
   record(engine);
   net.answer(ipv4("10.0.0.5"), 9);
-  EXPECT_EQ(engine.PingHostSingle("10.0.0.5", 0), 9);
+  EXPECT_EQ(engine.PingHostSingle(u"10.0.0.5"_s, 0), 9);
   ASSERT_EQ(net.requests.size(), 1u);
   EXPECT_EQ(net.requests[0].data, QByteArray("TESTMESSAGE"));
   EXPECT_TRUE(outcomes.empty());  // no events for a single ping
 }
 
-TEST_F(EngineTest, SinglePingWithoutReplyOrSocket) {
-  ClassPingBase engine(platform);
-  EXPECT_EQ(engine.PingHostSingle("10.0.0.5", 0), -1);   // silent: after its second
-  EXPECT_EQ(engine.PingHostSingle("a.b.c.d", 0), -1);    // never sent
+TEST_F(EngineClockTest, SinglePingWithoutReplyOrSocket) {
+  ClassPingBase engine(platform, clock);
+  const qint64 start = clock.monotonicMs();
+  EXPECT_EQ(engine.PingHostSingle(u"10.0.0.5"_s, 0), -1);  // silent: after its second
+  EXPECT_EQ(clock.monotonicMs() - start, 1000);
+  EXPECT_EQ(engine.PingHostSingle(u"a.b.c.d"_s, 0), -1);  // never sent
   EXPECT_EQ(net.sent.size(), 1u);
   net.denyPermission(true);
-  EXPECT_EQ(engine.PingHostSingle("10.0.0.5", 0), -2);
+  EXPECT_EQ(engine.PingHostSingle(u"10.0.0.5"_s, 0), -2);
 }
 
 // A whole /24 plus its edges, for several block sizes: every entry is reported exactly
 // once, with its own text, and only the answering hosts succeed.
-class EngineListTest : public EngineTest, public ::testing::WithParamInterface<qint32> {};
+class EngineListTest : public EngineClockTest, public ::testing::WithParamInterface<qint32> {};
 
 TEST_P(EngineListTest, EveryEntryReportedExactlyOnce) {
-  ClassPingBase engine(platform);
+  ClassPingBase engine(platform, clock);
   record(engine);
   engine.setNumParalellActions(GetParam());
   QStringList list;

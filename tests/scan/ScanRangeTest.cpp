@@ -81,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BoundCase{"1.5", 2}, BoundCase{"2.5", 2}, BoundCase{"3.5", 4},
                       BoundCase{"255.4", 255}, BoundCase{"-0.5", 0}, BoundCase{"300", -1},
                       BoundCase{"256", -1}, BoundCase{"255.5", -1}, BoundCase{"1e3", -1},
-                      BoundCase{"-1", -1}, BoundCase{"&HFFFF", -1}, BoundCase{"1e999", -1}));
+                      BoundCase{"-1", -1}, BoundCase{"&HFFFF", -1}, BoundCase{"1e999", -1},
+                      BoundCase{"2.54e2", 254}, BoundCase{"0.9", 1}));
 
 struct PrefixCase {
   const char* box;
@@ -101,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(Boxes, PrefixOctetTest,
                                            PrefixCase{"", "0"}, PrefixCase{"a", "0"},
                                            PrefixCase{"1e2", "100"}, PrefixCase{"256", "256"},
                                            PrefixCase{"-1", "-1"}, PrefixCase{"1.5", "1.5"},
-                                           PrefixCase{" 1 0", "10"}, PrefixCase{"&H10", "16"}));
+                                           PrefixCase{" 1 0", "10"}, PrefixCase{"&H10", "16"},
+                                           PrefixCase{"1.92e2", "192"}));
 
 TEST(ScanAddressText, JoinsThePrefixAndTheFourthOctet) {
   EXPECT_EQ(ScanAddressText(u"192", u"168", u"0", 7), QStringLiteral("192.168.0.7"));

@@ -39,22 +39,25 @@ int FakeEchoNetwork::openNow() const {
 void FakeEchoNetwork::injectStray(quint32 source, quint16 sequence, QByteArray data,
                                   int delayMs) {
   const platform::EchoReply reply{source, sequence, std::move(data)};
-  const qint64 arrival = m_clock ? m_clock->monotonicMs() + delayMs : 0;
   for (const auto& socket : m_sockets) {
     if (socket.isNull()) continue;
-    FakeEchoSocket* target = socket.data();
-    // The timer belongs to the socket, so a socket destroyed first never gets it.
-    QTimer::singleShot(delayMs, target,
-                       [this, target, reply, arrival] { deliver(target, reply, arrival); });
+    later(socket.data(), delayMs, [this, target = socket, reply] {
+      if (target) deliver(target.data(), reply);
+    });
   }
 }
 
-bool FakeEchoNetwork::onSend(FakeEchoSocket& socket, quint32 destination, quint16 sequence,
-                             const QByteArray& data) {
+platform::SendResult FakeEchoNetwork::onSend(FakeEchoSocket& socket, quint32 destination,
+                                             quint16 sequence, const QByteArray& data) {
+  if (auto busy = m_busy.find(destination); busy != m_busy.end() && *busy > 0) {
+    --*busy;
+    ++refusedForNow;
+    return platform::SendResult::TryAgain;
+  }
   sent.push_back(destination);
   requests.push_back({destination, sequence, data});
   const Behaviour behaviour = m_hosts.value(destination);
-  if (behaviour.kind == Behaviour::Refuse) return false;
+  if (behaviour.kind == Behaviour::Refuse) return platform::SendResult::Refused;
   if (m_clock && m_sendCostMs > 0) m_clock->advance(m_sendCostMs);
   if (behaviour.kind == Behaviour::Answer) {
     const platform::EchoReply reply{destination, sequence, data};
@@ -65,27 +68,45 @@ bool FakeEchoNetwork::onSend(FakeEchoSocket& socket, quint32 destination, quint1
       ++delivered;
       FakeEchoSocket* target = &socket;
       QTimer::singleShot(0, target, [target] { emit target->readyRead(); });
-      return true;
+      return platform::SendResult::Sent;
     }
-    const qint64 arrival = m_clock ? m_clock->monotonicMs() + behaviour.delayMs : 0;
-    FakeEchoSocket* target = &socket;
-    QTimer::singleShot(behaviour.delayMs, target,
-                       [this, target, reply, arrival] { deliver(target, reply, arrival); });
+    later(&socket, behaviour.delayMs, [this, target = QPointer<FakeEchoSocket>(&socket), reply] {
+      if (target) deliver(target.data(), reply);
+    });
   }
-  return true;
+  return platform::SendResult::Sent;
 }
 
-void FakeEchoNetwork::deliver(FakeEchoSocket* socket, const platform::EchoReply& reply,
-                              qint64 arrivalMs) {
-  if (m_clock && arrivalMs > m_clock->monotonicMs())
-    m_clock->advance(arrivalMs - m_clock->monotonicMs());
+// On the test's clock when there is one, so replies and deadlines come in the order
+// their times give; on a real timer of the socket otherwise.
+void FakeEchoNetwork::later(FakeEchoSocket* socket, int delayMs, std::function<void()> action) {
+  if (m_clock) {
+    m_clock->after(delayMs, std::move(action));
+  } else {
+    QTimer::singleShot(delayMs, socket, std::move(action));
+  }
+}
+
+void FakeEchoNetwork::deliver(FakeEchoSocket* socket, const platform::EchoReply& reply) {
   socket->m_queue.push_back(reply);
   ++delivered;
   emit socket->readyRead();
 }
 
-bool FakeEchoSocket::send(quint32 destination, quint16 sequence, const QByteArray& data) {
+platform::SendResult FakeEchoSocket::send(quint32 destination, quint16 sequence,
+                                          const QByteArray& data) {
   return m_network.onSend(*this, destination, sequence, data);
+}
+
+void FakeEchoSocket::watchWritable(bool on) {
+  if (on && !m_watching) {
+    ++writableWatches;
+    // The queue drains a moment later, as a real device's does.
+    m_network.later(this, 1, [socket = QPointer<FakeEchoSocket>(this)] {
+      if (socket && socket->m_watching) emit socket->writable();
+    });
+  }
+  m_watching = on;
 }
 
 std::optional<platform::EchoReply> FakeEchoSocket::receive() {

@@ -146,6 +146,39 @@ TEST_F(ErrorLogTest, LastLineWithoutBreakAnywhereDoesNotSuppress) {
   EXPECT_TRUE(contents().endsWith("1.1.8 031512 1405 x y z\r\n"));
 }
 
+TEST_F(ErrorLogTest, LogWithoutAnyLineBreakGetsTheReportOnceOnALineOfItsOwn) {
+  writeFile("left by another program");
+  m_log.LogError(QStringLiteral("x y z"));
+  m_log.LogError(QStringLiteral("x y z"));
+  EXPECT_EQ(contents(), "left by another program\r\n1.1.8 031512 1405 x y z\r\n");
+}
+
+// Descriptions in the desktop's language can hold any character; the file is 8-bit.
+TEST_F(ErrorLogTest, ReportOutsideLatin1IsStoredReadablyAndNotRepeated) {
+  const struct {
+    const char16_t* report;
+    const char* stored;
+  } cases[] = {
+      {u"Error 10013 (\u041e\u0442\u043a\u0430\u0437\u0430\u043d\u043e) in procedure P of Form "
+       u"frmMain on line 40",
+       "Error 10013 (???????"
+       "?) in procedure P of Form frmMain on line 40"},
+      {u"Error 5 (Zugriff verweigert \u2013 \u0150rs\u00e9g \u201cx\u201d) in procedure P of Form "
+       u"frmMain on line 10",
+       "Error 5 (Zugriff verweigert - Ors\xe9g \"x\") in procedure P of Form frmMain on line 10"},
+      {u"Error 7 (\U0001F600 \uFB01le) in procedure P of Form frmMain on line 20",
+       "Error 7 (? file) in procedure P of Form frmMain on line 20"},
+  };
+  for (const auto& c : cases) {
+    const QString report = QString::fromUtf16(c.report);
+    m_log.LogError(report);
+    m_log.LogError(report);
+    const QByteArray record = QByteArray("1.1.8 031512 1405 ") + c.stored + "\r\n";
+    EXPECT_TRUE(contents().endsWith(record)) << c.stored;
+    EXPECT_EQ(contents().count(record), 1) << c.stored;
+  }
+}
+
 TEST(ErrorReportText, FollowsTheConvention) {
   EXPECT_EQ(ErrorReportText(6, QStringLiteral("Overflow"), QStringLiteral("cmdScanPing_Click"),
                             Container::Form, 80),

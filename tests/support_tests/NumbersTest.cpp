@@ -23,20 +23,24 @@ TEST(LeadingNumber, ReadsTheLeadingNumberOfEveryKindOfText) {
       {u"750 ms", 750},
       {u"  81  ", 81},
       {u" 1 ", 1},
-      {u"\t4\n2", 42},            // tabs and line feeds anywhere are ignored
-      {u"1 2 3", 123},            // so are blanks inside the number
+      {u"\t4\n2", 42},  // tabs and line feeds anywhere are ignored
+      {u"1 2 3", 123},  // so are blanks inside the number
       {u"- 5", -5},
       {u"+7", 7},
       {u"-", 0},
       {u"-5", -5},
       {u"1.5", 1.5},
+      {u"1.5e5", 150000},  // the point is "." whatever the desktop's locale
+      {u"2,5", 2},
+      {u"0.1", 0.1},  // rounded correctly, not accumulated digit by digit
+      {u"-0.000001", -0.000001},
       {u".5", 0.5},
-      {u"1.2.3", 1.2},            // one decimal point only
+      {u"1.2.3", 1.2},  // one decimal point only
       {u"007", 7},
       {u"1e2", 100},
       {u"1E3", 1000},
-      {u"2d2", 200},              // D is an exponent letter too
-      {u"1e", 1},                 // an exponent without digits is not read
+      {u"2d2", 200},  // D is an exponent letter too
+      {u"1e", 1},     // an exponent without digits is not read
       {u"1e+", 1},
       {u"1e-1", 0.1},
       {u"12abc", 12},
@@ -44,19 +48,19 @@ TEST(LeadingNumber, ReadsTheLeadingNumberOfEveryKindOfText) {
       {u"&H1", 1},
       {u"&HF", 15},
       {u"&hff", 255},
-      {u"&HFFFF", -1},            // fits 16 bits: signed 16-bit
+      {u"&HFFFF", -1},  // fits 16 bits: signed 16-bit
       {u"&H8000", -32768},
       {u"&H7FFF", 32767},
-      {u"&H10000", 65536},        // longer: signed 32-bit
+      {u"&H10000", 65536},  // longer: signed 32-bit
       {u"&HFFFFFFFF", -1},
       {u"&H80000000", -2147483648.0},
       {u"&O17", 15},
       {u"&o777", 511},
-      {u"&O8", 0},                // 8 is not an octal digit
+      {u"&O8", 0},  // 8 is not an octal digit
       {u"&HG", 0},
       {u"&", 0},
       {u"&X1", 0},
-      {u"\r5", 0},                // carriage return is not ignored
+      {u"\r5", 0},  // carriage return is not ignored
   };
   for (const auto& c : cases) {
     const QString text = QString::fromUtf16(c.text);
@@ -68,6 +72,18 @@ TEST(LeadingNumber, HugeNumbersReadAsInfinityAndNeverThrow) {
   EXPECT_TRUE(std::isinf(LeadingNumber(u"1e999")));
   EXPECT_TRUE(std::isinf(LeadingNumber(u"-1e999")));
   EXPECT_NO_THROW(LeadingNumber(QString(100000, u'9')));
+  EXPECT_TRUE(std::isinf(LeadingNumber(QString(400, u'9'))));
+  EXPECT_TRUE(std::isinf(LeadingNumber(u"1e99999999999999999999")));
+}
+
+TEST(LeadingNumber, TinyNumbersReadAsZeroWithTheirSign) {
+  EXPECT_EQ(LeadingNumber(u"1e-999"), 0.0);
+  EXPECT_TRUE(std::signbit(LeadingNumber(u"-1e-999")));
+  EXPECT_EQ(LeadingNumber(u"0.0000000000000000000000000000001e-300"), 0.0);
+  EXPECT_EQ(LeadingNumber(u"0e99999"), 0.0);
+  EXPECT_DOUBLE_EQ(LeadingNumber(u"0.001e3"), 1.0);
+  EXPECT_DOUBLE_EQ(
+      LeadingNumber(QStringLiteral("0.") + QString(400, u'0') + QStringLiteral("1e401")), 1.0);
 }
 
 TEST(IsPlainNumber, AcceptsOnlyDecimalNumbersWithOptionalBlanks) {

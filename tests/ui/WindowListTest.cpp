@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QScrollBar>
 
+using namespace Qt::StringLiterals;
+
 namespace velmaro::test {
 namespace {
 
@@ -72,15 +74,15 @@ TEST_F(WindowTest, HeaderClicksSortTheShownRows) {
     list().setCell(list().append(QString::fromLatin1(r.ip)), 2, QString::fromLatin1(r.ping));
   }
   clickHeader(view(), 0);
-  EXPECT_EQ(shownColumn(0), (QStringList{"10.0.0.2", "10.0.0.10", "10.0.0.1"}));
+  EXPECT_EQ(shownColumn(0), (QStringList{u"10.0.0.2"_s, u"10.0.0.10"_s, u"10.0.0.1"_s}));
   clickHeader(view(), 0);
-  EXPECT_EQ(shownColumn(0), (QStringList{"10.0.0.1", "10.0.0.10", "10.0.0.2"}));
+  EXPECT_EQ(shownColumn(0), (QStringList{u"10.0.0.1"_s, u"10.0.0.10"_s, u"10.0.0.2"_s}));
   clickHeader(view(), 2);
-  EXPECT_EQ(shownColumn(2), (QStringList{"100 ms", "20 ms", "3 ms"}));
+  EXPECT_EQ(shownColumn(2), (QStringList{u"100 ms"_s, u"20 ms"_s, u"3 ms"_s}));
   window->setIdle(false);
   clickHeader(view(), 2);
   clickHeader(view(), 0);
-  EXPECT_EQ(shownColumn(2), (QStringList{"100 ms", "20 ms", "3 ms"}));
+  EXPECT_EQ(shownColumn(2), (QStringList{u"100 ms"_s, u"20 ms"_s, u"3 ms"_s}));
   EXPECT_EQ(list().sortColumn(), 2);
   EXPECT_TRUE(list().sortAscending());
   EXPECT_TRUE(log.reports.isEmpty()) << log.reports.join(u'\n').toStdString();

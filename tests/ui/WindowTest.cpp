@@ -15,6 +15,8 @@
 
 #include "support/Wait.h"
 
+using namespace Qt::StringLiterals;
+
 namespace velmaro::test {
 namespace {
 
@@ -151,10 +153,11 @@ TEST_F(WindowTest, ProceduresReachEachTextBoxByItsName) {
 }
 
 TEST_F(WindowTest, TabOrderFollowsTheDesign) {
-  const QStringList expected{"txtIP(0)",      "txtIP(1)",       "txtIP(2)",      "txtIPScan",
-                             "chkUpdateOnly", "cmdScanBroadcast", "chkParseARP", "txtHTTPPort",
-                             "chkParseNVIDs", "txtPingTO",      "cmdScanPing",   "chkParseGenIDs",
-                             "lstIPs"};
+  const QStringList expected{u"txtIP(0)"_s,    u"txtIP(1)"_s,      u"txtIP(2)"_s,
+                             u"txtIPScan"_s,   u"chkUpdateOnly"_s, u"cmdScanBroadcast"_s,
+                             u"chkParseARP"_s, u"txtHTTPPort"_s,   u"chkParseNVIDs"_s,
+                             u"txtPingTO"_s,   u"cmdScanPing"_s,   u"chkParseGenIDs"_s,
+                             u"lstIPs"_s};
   QStringList chain;
   QWidget* start = child<QWidget>("txtIP(0)");
   QWidget* w = start;

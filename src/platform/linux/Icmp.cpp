@@ -16,30 +16,35 @@
 #include "platform/linux/IcmpPacket.h"
 #include "platform/linux/IcmpSocket.h"
 #include "platform/linux/LinuxBackends.h"
+#include "platform/linux/SystemError.h"
 #include "support/Tunables.h"
 
 namespace velmaro::platform::linux_backend {
 namespace {
-
-QString systemError(int number) { return QString::fromLocal8Bit(std::strerror(number)); }
 
 bool isPermissionError(int number) { return number == EACCES || number == EPERM; }
 
 class LinuxEchoSocket final : public EchoSocket {
  public:
   LinuxEchoSocket(int fd, bool raw)
-      : m_fd(fd), m_raw(raw), m_identifier(quint16(QRandomGenerator::system()->bounded(0x10000))),
-        m_notifier(fd, QSocketNotifier::Read) {
+      : m_fd(fd),
+        m_raw(raw),
+        m_identifier(quint16(QRandomGenerator::system()->bounded(0x10000))),
+        m_notifier(fd, QSocketNotifier::Read),
+        m_writeNotifier(fd, QSocketNotifier::Write) {
     connect(&m_notifier, &QSocketNotifier::activated, this, &EchoSocket::readyRead);
+    m_writeNotifier.setEnabled(false);
+    connect(&m_writeNotifier, &QSocketNotifier::activated, this, &EchoSocket::writable);
   }
   ~LinuxEchoSocket() override {
     m_notifier.setEnabled(false);
+    m_writeNotifier.setEnabled(false);
     ::close(m_fd);
   }
   LinuxEchoSocket(const LinuxEchoSocket&) = delete;
   LinuxEchoSocket& operator=(const LinuxEchoSocket&) = delete;
 
-  bool send(quint32 destination, quint16 sequence, const QByteArray& data) override {
+  SendResult send(quint32 destination, quint16 sequence, const QByteArray& data) override {
     // On a datagram socket the kernel puts in the socket's own identifier and the
     // checksum; what we write there is replaced.
     const QByteArray packet = icmp::echoRequest(m_identifier, sequence, data);
@@ -51,8 +56,14 @@ class LinuxEchoSocket final : public EchoSocket {
       written = ::sendto(m_fd, packet.constData(), size_t(packet.size()), MSG_DONTWAIT,
                          reinterpret_cast<const sockaddr*>(&to), sizeof to);
     } while (written < 0 && errno == EINTR);
-    return written == packet.size();
+    if (written == packet.size()) return SendResult::Sent;
+    // A full socket buffer or device queue clears by itself within milliseconds.
+    if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS))
+      return SendResult::TryAgain;
+    return SendResult::Refused;
   }
+
+  void watchWritable(bool on) override { m_writeNotifier.setEnabled(on); }
 
   std::optional<EchoReply> receive() override {
     char buffer[tunables::kEchoReceiveBuffer];
@@ -83,6 +94,7 @@ class LinuxEchoSocket final : public EchoSocket {
   bool m_raw;
   quint16 m_identifier;
   QSocketNotifier m_notifier;
+  QSocketNotifier m_writeNotifier;
 };
 
 // Lets only echo replies through to a raw socket, so other ICMP traffic of the host does
@@ -103,7 +115,7 @@ EchoOpenResult openIcmpSocket(IcmpSocketKind kind) {
   if (fd < 0) {
     const int error = errno;
     result.permissionDenied = isPermissionError(error);
-    result.error = systemError(error);
+    result.error = systemErrorText(error);
     return result;
   }
   if (raw) keepOnlyEchoReplies(fd);

@@ -18,6 +18,8 @@ namespace {
 // Written in place of the physical address of an entry that has none to give.
 constexpr QByteArrayView kNoAddress = "00-00-00-00-00-00";
 constexpr qsizetype kAddressColumn = 22;  // the listing's columns line up like this
+// The table shows Ethernet addresses only: six bytes, five separators.
+constexpr qsizetype kEthernetGroups = 6;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -35,22 +37,25 @@ QList<QByteArrayView> tokens(QByteArrayView line) {
 
 bool isHexDigit(char c) { return DigitValue(QLatin1Char(c), 16) >= 0; }
 
-// "00:0a:2b:01:80:01" as "00-0a-2b-01-80-01"; nothing when it is not colon-separated hex.
+// "00:0a:2b:01:80:01" as "00-0a-2b-01-80-01"; nothing when it is not six colon-separated
+// hex bytes. Other lengths (InfiniBand's 20 bytes, a tunnel's address) are no MAC the
+// table can take, and an entry written with one would be dropped by its reader.
 std::optional<QByteArray> dashedAddress(QByteArrayView lladdr) {
   QByteArray out;
   qsizetype i = 0;
-  while (true) {
+  for (qsizetype group = 1; group <= kEthernetGroups; ++group) {
     const qsizetype start = i;
     while (i < lladdr.size() && isHexDigit(lladdr[i])) ++i;
     const qsizetype digits = i - start;
     if (digits < 1 || digits > 2) return std::nullopt;
     if (digits == 1) out.append('0');
     out.append(lladdr.sliced(start, digits));
-    if (i == lladdr.size()) return out;
+    if (i == lladdr.size()) return group == kEthernetGroups ? std::optional(out) : std::nullopt;
     if (lladdr[i] != ':') return std::nullopt;
     out.append('-');
     ++i;
   }
+  return std::nullopt;
 }
 
 // Words of an entry line that are followed by a value of their own.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/linux/LinuxBackends.h"
+#include "platform/linux/SystemError.h"
 #include "support/Tunables.h"
 
 namespace velmaro::platform::linux_backend {
@@ -42,7 +43,8 @@ SocketFailure failureFor(int error) {
     case ENFILE: return {10024, QStringLiteral("Too many open files")};
     case EINVAL: return {10022, QStringLiteral("Invalid argument")};
     case EAGAIN: return {10035, QStringLiteral("Operation would block")};
-    default: return {error, QString::fromLocal8Bit(std::strerror(error))};
+    default:
+      return {error, systemErrorText(error)};
   }
 }
 
