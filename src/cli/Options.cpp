@@ -125,8 +125,8 @@ constexpr std::array<CommandSpec, 5> kCommands{{
 }};
 
 const OptionSpec* findOption(QStringView name, Command command) {
-  for (const OptionSpec& spec : kOptions) {
-    if (name == QLatin1String(spec.name) && (spec.commands & bit(command))) return &spec;
+  for (const OptionSpec& entry : kOptions) {
+    if (name == QLatin1String(entry.name) && (entry.commands & bit(command))) return &entry;
   }
   return nullptr;
 }
@@ -142,11 +142,11 @@ QString quoted(const QString& text) {
   return u'\'' + shown + u'\'';
 }
 
-std::variant<Options, UsageError> parseCommand(const CommandSpec& spec, std::span<const QString> words) {
+std::variant<Options, UsageError> parseCommand(const CommandSpec& entry, std::span<const QString> words) {
   Options options;
-  options.command = spec.command;
+  options.command = entry.command;
   // A sweep from the command line starts a fresh list, unless it is given one to update.
-  if (spec.command == Command::Ping) options.checks[CheckBox::UpdateOnly] = 0;
+  if (entry.command == Command::Ping) options.checks[CheckBox::UpdateOnly] = 0;
   QStringList positionals;
   bool optionsEnded = false;
   for (size_t i = 0; i < words.size(); ++i) {
@@ -161,10 +161,10 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& spec, std::spa
     }
     const qsizetype equals = word.indexOf(u'=');
     const QString name = equals < 0 ? word : word.left(equals);
-    const OptionSpec* option = findOption(name, spec.command);
+    const OptionSpec* option = findOption(name, entry.command);
     if (!option) {
       return UsageError{QStringLiteral("%1 has no option %2")
-                            .arg(QLatin1String(spec.name), quoted(name))};
+                            .arg(QLatin1String(entry.name), quoted(name))};
     }
     QString value;
     if (!option->takesValue) {
@@ -180,15 +180,15 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& spec, std::spa
     if (!error.isEmpty()) return UsageError{error};
     if (options.command == Command::Help) return options;
   }
-  if (spec.command == Command::Vendors && !positionals.isEmpty()) {
+  if (entry.command == Command::Vendors && !positionals.isEmpty()) {
     if (positionals.size() != 2 || positionals.front() != u"import" || positionals.back().isEmpty()) {
       return UsageError{QStringLiteral("vendors takes nothing, or import FILE")};
     }
     options.command = Command::VendorsImport;
     options.registryFile = positionals.back();
-  } else if (spec.takesHost) {
+  } else if (entry.takesHost) {
     if (positionals.size() != 1) {
-      return UsageError{QStringLiteral("%1 takes one HOST").arg(QLatin1String(spec.name))};
+      return UsageError{QStringLiteral("%1 takes one HOST").arg(QLatin1String(entry.name))};
     }
     if (!ParseDottedAddress(positionals.front())) {
       return UsageError{QStringLiteral("HOST %1 is not a dotted IPv4 address").arg(quoted(positionals.front()))};
@@ -220,9 +220,9 @@ std::variant<Options, UsageError> ParseOptions(const QStringList& arguments) {
     options.command = Command::Version;
     return options;
   }
-  for (const CommandSpec& spec : kCommands) {
-    if (first == QLatin1String(spec.name)) {
-      return parseCommand(spec, std::span<const QString>(arguments).subspan(1));
+  for (const CommandSpec& entry : kCommands) {
+    if (first == QLatin1String(entry.name)) {
+      return parseCommand(entry, std::span<const QString>(arguments).subspan(1));
     }
   }
   return UsageError{QStringLiteral("unknown command %1").arg(quoted(first))};
