@@ -32,10 +32,13 @@ std::optional<BroadcastReply> ParseBroadcastReply(QByteArrayView datagram, quint
   const QList<QStringView> lines = QStringView(text).split(u"\r\n", Qt::KeepEmptyParts);
   if (lines.size() < 3) return std::nullopt;
 
+  // NUL filler is the units' way on line 1; anywhere else it is damage, and a cell that
+  // holds one is cut short wherever it is shown or written out.
+  const auto withoutNuls = [](QStringView line) { return line.toString().remove(QChar(u'\0')); };
   BroadcastReply reply;
   reply.address = DottedAddress(sender);
-  reply.mac = lines[1].toString();
-  reply.name = CleanUnitName(lines[0]) + u' ' + lines[2].toString();
+  reply.mac = withoutNuls(lines[1]);
+  reply.name = CleanUnitName(lines[0]) + u' ' + withoutNuls(lines[2]);
   reply.hasPortLine = lines.size() >= 4;
   reply.httpPort = reply.hasPortLine ? PortCellFromHex(lines[3]) : QStringLiteral("N/A");
   return reply;

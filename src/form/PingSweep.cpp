@@ -127,11 +127,7 @@ ScanOutcome PingSweep::cmdScanPing_Click() {
     controls.setStatus(QStringLiteral("Pinging %1 addresses. Please wait.").arg(count));
   });
   trap.step(520, [&] {
-    const double timeout = LeadingNumber(controls.text(TextBox::PingTO));
-    // "1e999" reads as infinity, whose text would read back as 0: refuse it here so the
-    // engine call below reports it as too large instead of pinging with no time-out.
-    if (!std::isfinite(timeout)) throw err::overflow();
-    controls.setText(TextBox::PingTO, NumberText(std::max(timeout, tunables::kMinPingTimeoutMs)));
+    controls.setText(TextBox::PingTO, PingTimeoutText(controls.text(TextBox::PingTO)));
   });
   trap.step(530, [&] {
     if (!m_clsPingBase) throw err::objectNotSet();
@@ -139,17 +135,11 @@ ScanOutcome PingSweep::cmdScanPing_Click() {
   });
   bool limitsFit = false;  // the time-out gave limits the engine can count
   trap.step(kPingLine, [&] {
-    const double timeout = LeadingNumber(controls.text(TextBox::PingTO));
-    const qint32 timeOutHost = ToInt32(2 * timeout);
-    // The whole list's allowance scales with its length, but for one to three addresses
-    // it would end before a single request may; a host answering inside the time-out the
-    // user chose would count as missed, and in update mode a live row would go.
-    const qint32 timeOutAll =
-        std::max(ToInt32(static_cast<double>(count) * timeout / 2), timeOutHost);
+    const PingLimits limits = PingLimitsFor(controls.text(TextBox::PingTO), count);
     limitsFit = true;
     if (!m_clsPingBase) throw err::objectNotSet();
     if (addresses.isEmpty() || WaitsAborted()) return;
-    m_clsPingBase->PingHostList(addresses, timeOutHost, timeOutAll);
+    m_clsPingBase->PingHostList(addresses, limits.hostMs, limits.allMs);
   });
 
   trap.step(550, [&] {

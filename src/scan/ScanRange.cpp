@@ -1,6 +1,11 @@
 #include "scan/ScanRange.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "support/Numbers.h"
+#include "support/Tunables.h"
+#include "support/VbError.h"
 
 namespace velmaro {
 
@@ -19,6 +24,25 @@ std::optional<std::pair<QString, QString>> SplitScanRange(QStringView text) {
 quint8 ScanBound(QStringView text) { return ToByte(LeadingNumber(text)); }
 
 QString PrefixOctetText(QStringView box) { return NumberText(LeadingNumber(box)); }
+
+QString PingTimeoutText(QStringView box) {
+  const double timeout = LeadingNumber(box);
+  // "1e999" reads as infinity, whose text would read back as 0: refuse it here so the
+  // engine call reports it as too large instead of pinging with no time-out.
+  if (!std::isfinite(timeout)) throw err::overflow();
+  return NumberText(std::max(timeout, tunables::kMinPingTimeoutMs));
+}
+
+PingLimits PingLimitsFor(QStringView box, qsizetype count) {
+  const double timeout = LeadingNumber(box);
+  PingLimits limits;
+  limits.hostMs = ToInt32(2 * timeout);
+  // The whole list's allowance scales with its length, but for one to three addresses
+  // it would end before a single request may; a host answering inside the time-out the
+  // user chose would count as missed, and in update mode a live row would go.
+  limits.allMs = std::max(ToInt32(static_cast<double>(count) * timeout / 2), limits.hostMs);
+  return limits;
+}
 
 QString ScanAddressText(QStringView box0, QStringView box1, QStringView box2, quint8 last) {
   return PrefixOctetText(box0) + u'.' + PrefixOctetText(box1) + u'.' + PrefixOctetText(box2) +

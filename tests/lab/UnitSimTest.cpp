@@ -210,10 +210,18 @@ TEST(UnitOptions, BuildsTheUnitFromItsCommandLine) {
 
 TEST(UnitOptions, RefusesBadArguments) {
   const std::vector<QStringList> bad{
-      {u"sim"_s, u"--http-port"_s, u"70000"_s}, {u"sim"_s, u"--reply"_s, u"weird"_s}, {u"sim"_s, u"--id-page"_s, u"xml"_s},
-      {u"sim"_s, u"--bind"_s, u"::1"_s},        {u"sim"_s, u"--bind"_s, u"nowhere"_s}, {u"sim"_s, u"--max-seconds"_s, u"0"_s},
-      {u"sim"_s, u"--name-width"_s, u"-1"_s},   {u"sim"_s, u"stray"_s},             {u"sim"_s, u"--unknown"_s},
-      {u"sim"_s, u"--web"_s, u"slow"_s},        {u"sim"_s, u"--missing"_s, u"none"_s}, {u"sim"_s, u"--id-page"_s, u"meta-mac"_s},
+      {u"sim"_s, u"--http-port"_s, u"70000"_s},
+      {u"sim"_s, u"--reply"_s, u"weird"_s},
+      {u"sim"_s, u"--id-page"_s, u"xml"_s},
+      {u"sim"_s, u"--bind"_s, u"::1"_s},
+      {u"sim"_s, u"--bind"_s, u"nowhere"_s},
+      {u"sim"_s, u"--max-seconds"_s, u"0"_s},
+      {u"sim"_s, u"--name-width"_s, u"-1"_s},
+      {u"sim"_s, u"stray"_s},
+      {u"sim"_s, u"--unknown"_s},
+      {u"sim"_s, u"--web"_s, u"slow"_s},
+      {u"sim"_s, u"--missing"_s, u"none"_s},
+      {u"sim"_s, u"--id-page"_s, u"meta-mac"_s},
       {u"sim"_s, u"--web"_s, u"silent"_s, u"--redirect-to"_s, u"http://198.18.7.21/"_s}};
   for (const QStringList& arguments : bad)
     EXPECT_TRUE(std::holds_alternative<QString>(ParseUnitOptions(arguments)))
