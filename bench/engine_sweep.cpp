@@ -1,117 +1,98 @@
-// The echo engine sweeping the lab's whole /24 at the window's default settings, against
-// fping over the same range in the same namespace. Refuses to run outside the lab.
+// One run of the echo engine over a list of addresses, by default the lab's /24 at the
+// window's default settings (T = 500: 1000 ms per request, 254 x 250 ms overall, one block of
+// 1000). Prints what the run cost and which addresses answered; ping_compare runs it side
+// by side with the other tools. Refuses to run outside a lab namespace.
+//
+//   engine_sweep [--list FILE] [--host-timeout MS] [--all-timeout MS] [--block N]
+//
+// Output: "ENGINE entries=N answered=K reported=R wall_ms=W cpu_ms=C", then one
+// "UP address" line per answer.
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QSet>
+#include <QFile>
 #include <QStringList>
-#include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 
+#include "BenchSupport.h"
 #include "platform/Platform.h"
 #include "scan/ClassPingBase.h"
-#include "support/LabGuard.h"
 #include "support/LabLayout.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kRuns = 5;
-constexpr qint32 kTimeOutHost = 1000;   // 2 x T at the default T = 500
-constexpr qint32 kTimeOutAll = 63500;   // 254 x T / 2
-constexpr int kFpingLimitMs = 20000;    // fping ends by itself well before this
+struct Options {
+  QString listFile;
+  qint32 hostTimeout = 1000;  // 2 x T at the default T = 500
+  qint32 allTimeout = -1;     // N x T / 2 unless given
+  qint32 block = 1000;        // the sweep's block size
+};
 
-double cpuMs() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+Options parse(const QStringList& args) {
+  Options o;
+  for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
+    const QString& name = args[i];
+    const QString& value = args[i + 1];
+    if (name == u"--list") o.listFile = value;
+    else if (name == u"--host-timeout") o.hostTimeout = value.toInt();
+    else if (name == u"--all-timeout") o.allTimeout = value.toInt();
+    else if (name == u"--block") o.block = value.toInt();
+  }
+  return o;
 }
 
-QSet<QString> expectedLive() {
-  QSet<QString> live{QString::fromLatin1(velmaro::lab::kClientIp)};  // the client answers too
-  for (auto ip : velmaro::lab::kLiveIps) live.insert(QString::fromLatin1(ip.data(), ip.size()));
-  return live;
+QStringList addresses(const Options& o) {
+  QStringList list;
+  if (o.listFile.isEmpty()) {
+    const QString prefix = QString::fromLatin1(velmaro::lab::kSubnetPrefix);
+    for (int octet = 1; octet <= 254; ++octet) list << QStringLiteral("%1.%2").arg(prefix).arg(octet);
+    return list;
+  }
+  QFile file(o.listFile);
+  if (!file.open(QIODevice::ReadOnly)) return list;
+  for (const QByteArray& line : file.readAll().split('\n')) {
+    if (!line.trimmed().isEmpty()) list << QString::fromLatin1(line.trimmed());
+  }
+  return list;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  QString why;
-  if (!velmaro::lab::InLabNamespace(&why)) {
-    std::fprintf(stderr, "engine_sweep: refusing to send: not inside a lab namespace (%s)\n"
-                         "run it as: sudo lab/velmaro-lab exec build/bin/engine_sweep\n",
-                 qPrintable(why));
+  velmaro::bench::RequireLabOrExit("engine_sweep");
+  const Options o = parse(QCoreApplication::arguments());
+  const QStringList list = addresses(o);
+  if (list.isEmpty()) {
+    std::fprintf(stderr, "engine_sweep: no addresses to ping\n");
     return 2;
   }
-  const QString prefix = QString::fromLatin1(velmaro::lab::kSubnetPrefix);
-  QStringList list;
-  for (int octet = 1; octet <= 254; ++octet) list << QStringLiteral("%1.%2").arg(prefix).arg(octet);
-  const QSet<QString> live = expectedLive();
+  const qint32 allTimeout = o.allTimeout > 0 ? o.allTimeout : qint32(list.size()) * 250;
 
   auto system = velmaro::platform::createSystemPlatform();
-  double worstWall = 0;
-  double worstCpu = 0;
-  double sumWall = 0;
-  bool allFound = true;
-  for (int run = 1; run <= kRuns; ++run) {
-    velmaro::ClassPingBase engine(*system);
-    engine.setNumParalellActions(1000);
-    QSet<QString> found;
-    int reports = 0;
-    QObject::connect(&engine, &velmaro::ClassPingBase::PingSuccess, &engine,
-                     [&](const QString& ip) {
-                       found.insert(ip);
-                       ++reports;
-                     });
-    QObject::connect(&engine, &velmaro::ClassPingBase::PingFail, &engine, [&] { ++reports; });
-    QObject::connect(&engine, &velmaro::ClassPingBase::EchoUnavailable, &engine,
-                     [](const QString& reason) {
-                       std::fprintf(stderr, "no echo socket: %s\n", qPrintable(reason));
-                     });
-    const double cpuBefore = cpuMs();
-    QElapsedTimer wall;
-    wall.start();
-    engine.PingHostList(list, kTimeOutHost, kTimeOutAll);
-    const double wallMs = wall.nsecsElapsed() / 1e6;
-    const double cpu = cpuMs() - cpuBefore;
-    const bool complete = found == live && reports == list.size();
-    allFound = allFound && complete;
-    worstWall = std::max(worstWall, wallMs);
-    worstCpu = std::max(worstCpu, cpu);
-    sumWall += wallMs;
-    std::printf("engine run %d: ping phase %.1f ms wall, %.2f ms CPU, %lld live of %lld expected%s\n",
-                run, wallMs, cpu, static_cast<long long>(found.size()),
-                static_cast<long long>(live.size()), complete ? "" : "  <-- MISMATCH");
-  }
-  const double meanWall = sumWall / kRuns;
-
-  // fping over the same range: one try, 1000 ms per host, no pause between requests.
-  QProcess fping;
-  QElapsedTimer fpingWall;
-  fpingWall.start();
-  fping.start(QStringLiteral("fping"),
-              {u"-q"_s, u"-a"_s, u"-r"_s, u"0"_s, u"-t"_s, u"1000"_s, u"-i"_s, u"0"_s, u"-g"_s,
-               prefix + u".1"_s, prefix + u".254"_s});
-  const bool started = fping.waitForStarted(5000);
-  if (started && !fping.waitForFinished(kFpingLimitMs)) {
-    fping.kill();
-    fping.waitForFinished(1000);
-  }
-  const double fpingMs = fpingWall.nsecsElapsed() / 1e6;
-  const QStringList fpingAlive =
-      QString::fromLatin1(fping.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-
-  std::printf("\nengine: mean %.1f ms, worst %.1f ms wall (target <= %.0f ms), worst %.2f ms CPU "
-              "(target < 50 ms), every live host found in every run: %s\n",
-              meanWall, worstWall, 1.05 * kTimeOutHost, worstCpu, allFound ? "yes" : "NO");
-  if (started)
-    std::printf("fping:  %.1f ms wall, %lld alive\nratio engine/fping: %.3f\n", fpingMs,
-                static_cast<long long>(fpingAlive.size()), meanWall / fpingMs);
-  else
-    std::printf("fping: could not be started (%s)\n", qPrintable(fping.errorString()));
-  return allFound ? 0 : 1;
+  velmaro::ClassPingBase engine(*system);
+  engine.setNumParalellActions(o.block);
+  QStringList answered;
+  qsizetype reports = 0;
+  QObject::connect(&engine, &velmaro::ClassPingBase::PingSuccess, &engine, [&](const QString& ip) {
+    answered << ip;
+    ++reports;
+  });
+  QObject::connect(&engine, &velmaro::ClassPingBase::PingFail, &engine, [&] { ++reports; });
+  QObject::connect(&engine, &velmaro::ClassPingBase::EchoUnavailable, &engine,
+                   [](const QString& reason) {
+                     std::fprintf(stderr, "engine_sweep: no echo socket: %s\n", qPrintable(reason));
+                   });
+  const double cpuBefore = velmaro::bench::CpuMs();
+  QElapsedTimer wall;
+  wall.start();
+  engine.PingHostList(list, o.hostTimeout, allTimeout);
+  const double wallMs = double(wall.nsecsElapsed()) / 1e6;
+  const double cpuMs = velmaro::bench::CpuMs() - cpuBefore;
+  std::printf("ENGINE entries=%lld answered=%lld reported=%lld wall_ms=%.3f cpu_ms=%.3f\n",
+              static_cast<long long>(list.size()), static_cast<long long>(answered.size()),
+              static_cast<long long>(reports), wallMs, cpuMs);
+  for (const QString& ip : answered) std::printf("UP %s\n", qPrintable(ip));
+  return reports == list.size() ? 0 : 1;
 }

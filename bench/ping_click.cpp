@@ -94,6 +94,15 @@ class MarkingPlatform final : public velmaro::platform::Platform {
   }
   std::optional<std::vector<quint32>> ipv4Addresses() override { return m_real->ipv4Addresses(); }
   std::optional<std::vector<velmaro::platform::Adapter>> adapters() override { return m_real->adapters(); }
+  std::unique_ptr<velmaro::platform::DatagramSocket> createInterfaceSocket(const QString& name) override {
+    return m_real->createInterfaceSocket(name);
+  }
+  std::optional<std::vector<velmaro::platform::NetworkInterface>> networkInterfaces() override {
+    return m_real->networkInterfaces();
+  }
+  velmaro::platform::RouteLookup routeTo(quint32 destination) override { return m_real->routeTo(destination); }
+  std::optional<std::vector<velmaro::platform::Neighbour>> neighbours() override { return m_real->neighbours(); }
+  velmaro::platform::IcmpPermission icmpPermission() override { return m_real->icmpPermission(); }
   velmaro::CommandLine arpCommand() const override {
     m_timeline.mark("arp-load");
     return m_real->arpCommand();

@@ -57,8 +57,17 @@ class ScriptedPlatform final : public platform::Platform {
     return result;
   }
   std::unique_ptr<platform::DatagramSocket> createDatagramSocket() override { return nullptr; }
+  std::unique_ptr<platform::DatagramSocket> createInterfaceSocket(const QString&) override {
+    return nullptr;
+  }
   std::optional<std::vector<quint32>> ipv4Addresses() override { return std::nullopt; }
   std::optional<std::vector<platform::Adapter>> adapters() override { return std::nullopt; }
+  std::optional<std::vector<platform::NetworkInterface>> networkInterfaces() override {
+    return std::nullopt;
+  }
+  platform::RouteLookup routeTo(quint32) override { return {}; }
+  std::optional<std::vector<platform::Neighbour>> neighbours() override { return std::nullopt; }
+  platform::IcmpPermission icmpPermission() override { return {}; }
   platform::CommandLine arpCommand() const override { return {}; }
   QByteArray convertArpListing(const QByteArray& listing) const override { return listing; }
 

@@ -8,8 +8,10 @@
 
 namespace velmaro::lab {
 
-// The interface every lab host has besides loopback.
+// The interface every lab host has besides loopback, and every link a lab host may have:
+// the client has a second one on the lab's second segment.
 inline constexpr char kLabLinkName[] = "vlab0";
+inline constexpr const char* kLabLinkNames[] = {"vlab0", "vlab1"};
 
 // What the kernel says about the namespace, as raw text, so the decision can be tested alone.
 struct NamespaceFacts {
@@ -22,8 +24,9 @@ struct NamespaceFacts {
 // The interface names listed by /proc/net/dev text (bounded: at most 256 names).
 QStringList InterfaceNames(const QByteArray& netDev);
 
-// Empty when the facts describe a lab namespace: no interface but "lo" and the lab link,
-// no default route, every route on the lab link, and not the host's own namespace.
+// Empty when the facts describe a lab namespace: no interface but "lo" and the lab's links,
+// no default route, every route on a lab link and inside the lab's subnets, and not the
+// host's own namespace.
 // Otherwise the reason for refusing, in words a person can act on.
 std::optional<QString> LabRefusal(const NamespaceFacts& facts);
 

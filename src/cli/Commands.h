@@ -12,6 +12,8 @@ namespace velmaro::cli {
 int RunScan(const Options& options);      // ScanCommand.cpp
 int RunPing(const Options& options);      // PingCommand.cpp
 int RunIdentify(const Options& options);  // IdentifyCommand.cpp
+int RunDoctorCommand(const Options& options);   // DoctorCommand.cpp
+int RunVendorsCommand(const Options& options);  // VendorsCommand.cpp
 
 // Parses the arguments after the program name, runs the command and gives the exit status.
 int Dispatch(const QStringList& arguments);

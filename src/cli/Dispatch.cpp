@@ -12,10 +12,13 @@ struct Entry {
   int (*run)(const Options&);
 };
 
-constexpr std::array<Entry, 3> kRunners{{
+constexpr std::array<Entry, 6> kRunners{{
     {Command::Scan, RunScan},
     {Command::Ping, RunPing},
     {Command::Identify, RunIdentify},
+    {Command::Doctor, RunDoctorCommand},
+    {Command::Vendors, RunVendorsCommand},
+    {Command::VendorsImport, RunVendorsCommand},
 }};
 
 }  // namespace

@@ -17,6 +17,13 @@ QString key(int column) {
   return QLatin1String(ResultList::columns()[static_cast<size_t>(column)].key);
 }
 const QString kIconKey = QStringLiteral("icon");
+const QString kInterfaceKey = QStringLiteral("interface");
+const QString kUnreachableKey = QStringLiteral("unreachable");
+
+const ReplyCard& cardOf(const RowRecord& row) {
+  static const ReplyCard kNone;
+  return row.card ? *row.card : kNone;
+}
 
 QString printable(const QString& text) {
   QString out = text;
@@ -62,30 +69,32 @@ QString iconMark(const QString& icon) {
 
 }  // namespace
 
-QString FormatTable(const std::vector<RowRecord>& rows) {
+QString FormatTable(const std::vector<RowRecord>& rows, bool wide) {
   const bool marks = std::any_of(rows.begin(), rows.end(), [](const RowRecord& r) { return !r.icon.isEmpty(); });
-  std::vector<std::array<QString, kColumns>> lines;
-  std::array<QString, kColumns> header;
+  std::vector<QStringList> lines;
+  QStringList header;
   for (int i = 0; i < kColumns; ++i) {
-    header[static_cast<size_t>(i)] = QLatin1String(ResultList::columns()[static_cast<size_t>(i)].header);
+    header.append(QLatin1String(ResultList::columns()[static_cast<size_t>(i)].header));
   }
+  if (wide) header << kInterfaceKey << kUnreachableKey;
   lines.push_back(header);
   for (const RowRecord& row : rows) {
-    std::array<QString, kColumns> line;
-    for (size_t i = 0; i < line.size(); ++i) line[i] = printable(row.cells[i]);
+    QStringList line;
+    for (const QString& cell : row.cells) line.append(printable(cell));
+    if (wide) line << printable(cardOf(row).interfaceName) << printable(cardOf(row).unreachable);
     lines.push_back(line);
   }
-  std::array<qsizetype, kColumns> width{};
+  std::vector<qsizetype> width(static_cast<size_t>(header.size()), 0);
   for (const auto& line : lines) {
-    for (size_t i = 0; i < line.size(); ++i) width[i] = std::max(width[i], line[i].size());
+    for (qsizetype i = 0; i < line.size(); ++i) width[static_cast<size_t>(i)] = std::max(width[static_cast<size_t>(i)], line[i].size());
   }
   QString out;
   for (size_t n = 0; n < lines.size(); ++n) {
     QString text;
     if (marks) text += (n == 0 ? QString() : iconMark(rows[n - 1].icon)).leftJustified(2);
-    for (size_t i = 0; i < lines[n].size(); ++i) {
+    for (qsizetype i = 0; i < lines[n].size(); ++i) {
       const bool last = i + 1 == lines[n].size();
-      text += last ? lines[n][i] : lines[n][i].leftJustified(width[i] + 2);
+      text += last ? lines[n][i] : lines[n][i].leftJustified(width[static_cast<size_t>(i)] + 2);
     }
     // A row with empty trailing cells ends at its last text.
     while (text.endsWith(u' ')) text.chop(1);
@@ -94,13 +103,17 @@ QString FormatTable(const std::vector<RowRecord>& rows) {
   return out;
 }
 
-QString FormatCsv(const std::vector<RowRecord>& rows) {
+QString FormatCsv(const std::vector<RowRecord>& rows, bool wide) {
   QString out;
   for (int i = 0; i < kColumns; ++i) out += key(i) + u',';
-  out += kIconKey + QStringLiteral("\r\n");
+  out += kIconKey;
+  if (wide) out += u',' + kInterfaceKey + u',' + kUnreachableKey;
+  out += QStringLiteral("\r\n");
   for (const RowRecord& row : rows) {
     for (const QString& cell : row.cells) out += csvField(cell) + u',';
-    out += csvField(row.icon) + QStringLiteral("\r\n");
+    out += csvField(row.icon);
+    if (wide) out += u',' + csvField(cardOf(row).interfaceName) + u',' + csvField(cardOf(row).unreachable);
+    out += QStringLiteral("\r\n");
   }
   return out;
 }
@@ -108,16 +121,61 @@ QString FormatCsv(const std::vector<RowRecord>& rows) {
 QString FormatJson(const std::vector<RowRecord>& rows) {
   if (rows.empty()) return QStringLiteral("[]\n");
   QString out = QStringLiteral("[\n");
+  const auto pair = [](const QString& name, const QString& value) {
+    return jsonString(name) + QStringLiteral(": ") + jsonString(value);
+  };
   for (size_t n = 0; n < rows.size(); ++n) {
     out += QStringLiteral("  {");
     for (int i = 0; i < kColumns; ++i) {
-      out += jsonString(key(i)) + QStringLiteral(": ") + jsonString(rows[n].cells[static_cast<size_t>(i)]) +
-             QStringLiteral(", ");
+      out += pair(key(i), rows[n].cells[static_cast<size_t>(i)]) + QStringLiteral(", ");
     }
-    out += jsonString(kIconKey) + QStringLiteral(": ") + jsonString(rows[n].icon) + u'}';
-    out += n + 1 < rows.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
+    out += pair(kIconKey, rows[n].icon);
+    if (const auto& card = rows[n].card) {
+      out += QStringLiteral(", ") + pair(kInterfaceKey, card->interfaceName) + QStringLiteral(", ") +
+             pair(kUnreachableKey, card->unreachable);
+    }
+    out += n + 1 < rows.size() ? QStringLiteral("},\n") : QStringLiteral("}\n");
   }
   return out + QStringLiteral("]\n");
+}
+
+QString FormatDoctor(const std::vector<DoctorLine>& lines, OutputFormat format) {
+  const auto status = [](const DoctorLine& line) {
+    switch (line.verdict) {
+      case Verdict::Ok: return QStringLiteral("ok");
+      case Verdict::Fix: return QStringLiteral("fix");
+      case Verdict::NotChecked: break;
+    }
+    return QStringLiteral("not checked");
+  };
+  QString out;
+  switch (format) {
+    case OutputFormat::Table: {
+      qsizetype width = 0;
+      for (const DoctorLine& line : lines) width = std::max(width, line.check.size());
+      for (const DoctorLine& line : lines) out += line.check.leftJustified(width + 2) + printable(line.text) + u'\n';
+      return out;
+    }
+    case OutputFormat::Csv:
+      out = QStringLiteral("check,status,blocking,text\r\n");
+      for (const DoctorLine& line : lines) {
+        out += csvField(line.check) + u',' + status(line) + u',' +
+               (line.blocking ? QStringLiteral("yes") : QStringLiteral("no")) + u',' + csvField(line.text) +
+               QStringLiteral("\r\n");
+      }
+      return out;
+    case OutputFormat::Json:
+      out = QStringLiteral("[\n");
+      for (size_t n = 0; n < lines.size(); ++n) {
+        out += QStringLiteral("  {\"check\": %1, \"status\": %2, \"blocking\": %3, \"text\": %4}")
+                   .arg(jsonString(lines[n].check), jsonString(status(lines[n])),
+                        lines[n].blocking ? QStringLiteral("true") : QStringLiteral("false"),
+                        jsonString(lines[n].text));
+        out += n + 1 < lines.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
+      }
+      return out + QStringLiteral("]\n");
+  }
+  return out;
 }
 
 std::variant<std::vector<RowRecord>, QString> ParseJsonRows(QByteArrayView json) {

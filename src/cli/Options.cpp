@@ -14,7 +14,9 @@ constexpr unsigned bit(Command command) { return 1u << static_cast<unsigned>(com
 constexpr unsigned kScan = bit(Command::Scan);
 constexpr unsigned kPing = bit(Command::Ping);
 constexpr unsigned kIdentify = bit(Command::Identify);
-constexpr unsigned kRunning = kScan | kPing | kIdentify;
+constexpr unsigned kDoctor = bit(Command::Doctor);
+constexpr unsigned kVendors = bit(Command::Vendors);
+constexpr unsigned kRunning = kScan | kPing | kIdentify | kDoctor | kVendors;
 
 // Applies a value to the options; the error text when the value cannot be taken.
 using Apply = QString (*)(Options& options, const QString& value);
@@ -84,11 +86,14 @@ QString applyUpdateFrom(Options& options, const QString& value) {
   return {};
 }
 
-const std::array<OptionSpec, 12> kOptions{{
+const std::array<OptionSpec, 15> kOptions{{
     {"--help", false, kRunning, [](Options& o, const QString&) { o.command = Command::Help; return QString(); }},
     {"-h", false, kRunning, [](Options& o, const QString&) { o.command = Command::Help; return QString(); }},
-    {"--format", true, kRunning, applyFormat},
-    {"--listen", true, kScan, applyListen},
+    {"--format", true, kScan | kPing | kIdentify | kDoctor, applyFormat},
+    {"--listen", true, kScan | kDoctor, applyListen},
+    {"--all-interfaces", false, kScan, [](Options& o, const QString&) { o.allInterfaces = true; return QString(); }},
+    {"--wide", false, kScan, [](Options& o, const QString&) { o.wide = true; return QString(); }},
+    {"--probe", false, kDoctor, [](Options& o, const QString&) { o.probe = true; return QString(); }},
     {"--no-mac", false, kScan | kPing,
      [](Options& o, const QString&) { o.checks[CheckBox::ParseARP] = 0; return QString(); }},
     {"--prefix", true, kPing, applyPrefix},
@@ -111,15 +116,17 @@ struct CommandSpec {
   bool takesHost;
 };
 
-constexpr std::array<CommandSpec, 3> kCommands{{
+constexpr std::array<CommandSpec, 5> kCommands{{
     {"scan", Command::Scan, false},
     {"ping", Command::Ping, false},
     {"identify", Command::Identify, true},
+    {"doctor", Command::Doctor, false},
+    {"vendors", Command::Vendors, false},
 }};
 
 const OptionSpec* findOption(QStringView name, Command command) {
-  for (const OptionSpec& spec : kOptions) {
-    if (name == QLatin1String(spec.name) && (spec.commands & bit(command))) return &spec;
+  for (const OptionSpec& entry : kOptions) {
+    if (name == QLatin1String(entry.name) && (entry.commands & bit(command))) return &entry;
   }
   return nullptr;
 }
@@ -135,11 +142,11 @@ QString quoted(const QString& text) {
   return u'\'' + shown + u'\'';
 }
 
-std::variant<Options, UsageError> parseCommand(const CommandSpec& spec, std::span<const QString> words) {
+std::variant<Options, UsageError> parseCommand(const CommandSpec& entry, std::span<const QString> words) {
   Options options;
-  options.command = spec.command;
+  options.command = entry.command;
   // A sweep from the command line starts a fresh list, unless it is given one to update.
-  if (spec.command == Command::Ping) options.checks[CheckBox::UpdateOnly] = 0;
+  if (entry.command == Command::Ping) options.checks[CheckBox::UpdateOnly] = 0;
   QStringList positionals;
   bool optionsEnded = false;
   for (size_t i = 0; i < words.size(); ++i) {
@@ -154,10 +161,10 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& spec, std::spa
     }
     const qsizetype equals = word.indexOf(u'=');
     const QString name = equals < 0 ? word : word.left(equals);
-    const OptionSpec* option = findOption(name, spec.command);
+    const OptionSpec* option = findOption(name, entry.command);
     if (!option) {
       return UsageError{QStringLiteral("%1 has no option %2")
-                            .arg(QLatin1String(spec.name), quoted(name))};
+                            .arg(QLatin1String(entry.name), quoted(name))};
     }
     QString value;
     if (!option->takesValue) {
@@ -173,9 +180,15 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& spec, std::spa
     if (!error.isEmpty()) return UsageError{error};
     if (options.command == Command::Help) return options;
   }
-  if (spec.takesHost) {
+  if (entry.command == Command::Vendors && !positionals.isEmpty()) {
+    if (positionals.size() != 2 || positionals.front() != u"import" || positionals.back().isEmpty()) {
+      return UsageError{QStringLiteral("vendors takes nothing, or import FILE")};
+    }
+    options.command = Command::VendorsImport;
+    options.registryFile = positionals.back();
+  } else if (entry.takesHost) {
     if (positionals.size() != 1) {
-      return UsageError{QStringLiteral("%1 takes one HOST").arg(QLatin1String(spec.name))};
+      return UsageError{QStringLiteral("%1 takes one HOST").arg(QLatin1String(entry.name))};
     }
     if (!ParseDottedAddress(positionals.front())) {
       return UsageError{QStringLiteral("HOST %1 is not a dotted IPv4 address").arg(quoted(positionals.front()))};
@@ -207,9 +220,9 @@ std::variant<Options, UsageError> ParseOptions(const QStringList& arguments) {
     options.command = Command::Version;
     return options;
   }
-  for (const CommandSpec& spec : kCommands) {
-    if (first == QLatin1String(spec.name)) {
-      return parseCommand(spec, std::span<const QString>(arguments).subspan(1));
+  for (const CommandSpec& entry : kCommands) {
+    if (first == QLatin1String(entry.name)) {
+      return parseCommand(entry, std::span<const QString>(arguments).subspan(1));
     }
   }
   return UsageError{QStringLiteral("unknown command %1").arg(quoted(first))};
@@ -222,9 +235,12 @@ QString UsageText() {
       "\n"
       "  velmaro-cli --version\n"
       "  velmaro-cli --help\n"
-      "  velmaro-cli scan [--listen MS] [--no-mac] [--format table|csv|json]\n"
+      "  velmaro-cli scan [--listen MS] [--no-mac] [--all-interfaces] [--wide]\n"
+      "                   [--format table|csv|json]\n"
       "      one discovery query to the broadcast address; replies are collected for MS\n"
-      "      milliseconds (default 2000)\n"
+      "      milliseconds (default 2000). --all-interfaces: the query on every network card,\n"
+      "      each reply tagged with its card and, when the PC cannot reach the unit, the fix\n"
+      "      (JSON keys interface and unreachable; --wide: as columns of the table and CSV)\n"
       "  velmaro-cli ping [--prefix A.B.C] [--range XX-YY] [--timeout T] [--port P]\n"
       "                   [--update-from FILE.json] [--no-mac] [--no-nvid] [--genid]\n"
       "                   [--format table|csv|json]\n"
@@ -233,6 +249,12 @@ QString UsageText() {
       "      earlier JSON result as \"Update Only\" does: new hosts \"add\", missed ones \"remove\"\n"
       "  velmaro-cli identify HOST [--port P] [--timeout T] [--format table|csv|json]\n"
       "      MAC, manufacturer and name of one host, as the list's \"Refresh\" reads them\n"
+      "  velmaro-cli doctor [--probe] [--listen MS] [--format table|csv|json]\n"
+      "      why a scan finds nothing: one line per check, \"ok\" or the fix; --probe also\n"
+      "      sends one query per card and listens MS milliseconds. Exit 1 when a scan cannot work\n"
+      "  velmaro-cli vendors [import FILE]\n"
+      "      the vendor file in use, its date and entries; import: a registry downloaded from\n"
+      "      the IEEE (MA-L oui.txt or oui.csv) becomes this user's vendor file\n"
       "\n"
       "--no-mac: no MAC and manufacturer; --no-nvid: do not read the units' ID pages;\n"
       "--genid: read the title of other hosts' home pages.\n"

@@ -13,7 +13,7 @@
 
 namespace velmaro::cli {
 
-enum class Command { Help, Version, Scan, Ping, Identify };
+enum class Command { Help, Version, Scan, Ping, Identify, Doctor, Vendors, VendorsImport };
 enum class OutputFormat { Table, Csv, Json };
 
 struct Options {
@@ -26,6 +26,10 @@ struct Options {
   int listenMs = tunables::kDefaultListenMs;  // scan: how long replies are collected
   QString updateFrom;                          // ping: an earlier JSON result to update
   QString host;                                // identify: the dotted address
+  bool allInterfaces = false;                  // scan: the query on every card
+  bool wide = false;                           // scan: the card and reach columns in table and csv
+  bool probe = false;                          // doctor: send one query per card and listen
+  QString registryFile;                        // vendors import: the IEEE's oui.txt or oui.csv
   friend bool operator==(const Options&, const Options&) = default;
 };
 

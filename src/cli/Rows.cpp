@@ -1,5 +1,7 @@
 #include "cli/Rows.h"
 
+#include "form/InterfaceBroadcast.h"
+
 namespace velmaro::cli {
 
 std::vector<RowRecord> RowsOf(const ResultList& list) {
@@ -11,6 +13,16 @@ std::vector<RowRecord> RowsOf(const ResultList& list) {
     for (int i = 0; i < ResultList::kColumnCount; ++i) record.cells[static_cast<size_t>(i)] = list.cell(row, i);
     record.icon = iconKey(list.icon(row));
     rows.push_back(std::move(record));
+  }
+  return rows;
+}
+
+std::vector<RowRecord> RowsOf(const ResultList& list, const InterfaceBroadcast& scan) {
+  std::vector<RowRecord> rows = RowsOf(list);
+  for (int position = 1; position <= list.count(); ++position) {
+    if (const auto origin = scan.originOf(list.rowAt(position))) {
+      rows[static_cast<size_t>(position - 1)].card = ReplyCard{origin->interfaceName, origin->reach.fix};
+    }
   }
   return rows;
 }

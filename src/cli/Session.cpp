@@ -37,8 +37,7 @@ QString reasonFor(ScanOutcome outcome) {
                             "program (a Velmaro window?); close it and scan again")
           .arg(tunables::kReplyPort);
     case ScanOutcome::QueryNotSent:
-      return QStringLiteral("the discovery query could not be sent; check that this machine has an "
-                            "IPv4 network with a broadcast route");
+      return QStringLiteral("the discovery query could not be sent; velmaro-cli doctor tells why");
     case ScanOutcome::Busy: return QStringLiteral("a sweep is already running");
   }
   return {};
@@ -87,17 +86,17 @@ void Session::load() {
   form().txtHTTPPort_Validate();
 }
 
-int Session::finish(ScanOutcome outcome) {
+int Session::finish(ScanOutcome outcome, const InterfaceBroadcast* everyCard) {
   if (outcome != ScanOutcome::Completed) {
     PrintError(reasonFor(outcome));
     return exitStatusFor(outcome);
   }
   // Boxes the run showed that no outcome explains (the error log grown too large).
   for (const QString& notice : m_controls.notices()) PrintError(QString(notice).replace(u'\n', u' '));
-  const std::vector<RowRecord> rows = RowsOf(form().lstIPs());
+  const std::vector<RowRecord> rows = everyCard ? RowsOf(form().lstIPs(), *everyCard) : RowsOf(form().lstIPs());
   switch (m_options.format) {
-    case OutputFormat::Table: PrintOut(FormatTable(rows)); break;
-    case OutputFormat::Csv: PrintOut(FormatCsv(rows)); break;
+    case OutputFormat::Table: PrintOut(FormatTable(rows, m_options.wide)); break;
+    case OutputFormat::Csv: PrintOut(FormatCsv(rows, m_options.wide)); break;
     case OutputFormat::Json: PrintOut(FormatJson(rows)); break;
   }
   return kExitCompleted;

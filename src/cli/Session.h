@@ -13,6 +13,10 @@
 #include "form/ScanOutcome.h"
 #include "support/UserNotice.h"
 
+namespace velmaro {
+class InterfaceBroadcast;
+}
+
 namespace velmaro::cli {
 
 // The exit statuses a script can rely on.
@@ -64,8 +68,9 @@ class Session {
   FormRoot& root() { return *m_root; }
 
   // Prints the list on standard output when the run completed, otherwise the reason on
-  // standard error; the exit status.
-  int finish(ScanOutcome outcome);
+  // standard error; the exit status. `everyCard`: the scan on every card whose rows these
+  // are, so each names its card.
+  int finish(ScanOutcome outcome, const InterfaceBroadcast* everyCard = nullptr);
 
  private:
   const Options& m_options;

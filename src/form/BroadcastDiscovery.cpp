@@ -12,13 +12,43 @@
 namespace velmaro {
 namespace {
 
-constexpr quint32 kLimitedBroadcast = 0xFFFF'FFFFu;  // 255.255.255.255
-
 void throwIfFailed(const std::optional<platform::SocketFailure>& failure) {
   if (failure) throw err::socketError(failure->number, failure->description);
 }
 
 }  // namespace
+
+RowId AddReplyRow(FormContext& form, const BroadcastReply& reply, StepTrap& trap) {
+  ResultList& list = form.list;
+  RowId row;  // stays invalid when the row cannot be added: every later step then fails
+  trap.step(60, [&] {
+    row = list.append(reply.address);
+    list.setTag(row, reply.address);
+  });
+  trap.step(70, [&] { list.setCell(row, list.GetColumnIndex(u"ping"), QStringLiteral("---")); });
+  trap.step(80, [&] { list.setCell(row, list.GetColumnIndex(u"mac"), reply.mac); });
+  trap.step(90, [&] { list.setCell(row, list.GetColumnIndex(u"name"), reply.name); });
+  trap.step(reply.hasPortLine ? 110 : 130,
+            [&] { list.setCell(row, list.GetColumnIndex(u"httpport"), reply.httpPort); });
+
+  if (trap.test(150, [&] { return form.controls.value(CheckBox::ParseARP) != 1; })) {
+    return row;
+  }
+  if (trap.test(160, [&] { return HasMakerPrefix(list.cell(row, list.GetColumnIndex(u"mac"))); })) {
+    QString maker;
+    trap.step(170, [&] { maker = MakerPrefixRule(list.cell(row, list.GetColumnIndex(u"mac"))); });
+    // The maker's own units are written at line 190, the rest of its block at 210.
+    trap.step(maker == u"Norvikta, Inc" ? 190 : 210,
+              [&] { list.setCell(row, list.GetColumnIndex(u"mfg"), maker); });
+  } else {
+    trap.step(240, [&] {
+      const int mfg = list.GetColumnIndex(u"mfg");
+      const QString name = form.oui.OUI_GetMFGByMAC(list.cell(row, list.GetColumnIndex(u"mac")));
+      if (!name.isEmpty()) list.setCell(row, mfg, name);
+    });
+  }
+  return row;
+}
 
 BroadcastDiscovery::BroadcastDiscovery(FormContext& form) : m_form(form) {}
 
@@ -39,7 +69,7 @@ ScanOutcome BroadcastDiscovery::cmdScanBroadcast_Click() {
   trap.step(20, [&] { m_form.list.clear(); });
   trap.step(40, [&] { socket().close(); });
   // 50: the socket is a UDP socket by construction.
-  trap.step(60, [&] { m_remoteHost = kLimitedBroadcast; });
+  trap.step(60, [&] { m_remoteHost = tunables::kLimitedBroadcast; });
   trap.step(70, [&] { m_remotePort = tunables::kQueryPort; });
   const bool bound = trap.value(80, false, [&] {
     throwIfFailed(socket().bind(tunables::kReplyPort));
@@ -65,7 +95,6 @@ void BroadcastDiscovery::sktBroadcast_DataArrival() {
 
 bool BroadcastDiscovery::handleOneReply() {
   StepTrap trap(m_form.log, QStringLiteral("sktBroadcast_DataArrival"), Container::Form);
-  ResultList& list = m_form.list;
 
   std::optional<platform::Datagram> datagram;
   trap.step(20, [&] { datagram = socket().receive(); });
@@ -75,34 +104,7 @@ bool BroadcastDiscovery::handleOneReply() {
   const std::optional<BroadcastReply> reply = ParseBroadcastReply(datagram->data, datagram->source);
   if (!reply) return true;
 
-  RowId row;  // stays invalid when the row cannot be added: every later step then fails
-  trap.step(60, [&] {
-    row = list.append(reply->address);
-    list.setTag(row, reply->address);
-  });
-  trap.step(70, [&] { list.setCell(row, list.GetColumnIndex(u"ping"), QStringLiteral("---")); });
-  trap.step(80, [&] { list.setCell(row, list.GetColumnIndex(u"mac"), reply->mac); });
-  trap.step(90, [&] { list.setCell(row, list.GetColumnIndex(u"name"), reply->name); });
-  trap.step(reply->hasPortLine ? 110 : 130,
-            [&] { list.setCell(row, list.GetColumnIndex(u"httpport"), reply->httpPort); });
-
-  if (trap.test(150, [&] { return m_form.controls.value(CheckBox::ParseARP) != 1; })) {
-    return true;
-  }
-  if (trap.test(160, [&] { return HasMakerPrefix(list.cell(row, list.GetColumnIndex(u"mac"))); })) {
-    QString maker;
-    trap.step(170, [&] { maker = MakerPrefixRule(list.cell(row, list.GetColumnIndex(u"mac"))); });
-    // The maker's own units are written at line 190, the rest of its block at 210.
-    trap.step(maker == u"Norvikta, Inc" ? 190 : 210,
-              [&] { list.setCell(row, list.GetColumnIndex(u"mfg"), maker); });
-  } else {
-    trap.step(240, [&] {
-      const int mfg = list.GetColumnIndex(u"mfg");
-      const QString name = OUI_GetMFGByMAC(list.cell(row, list.GetColumnIndex(u"mac")),
-                                           m_form.paths, m_form.log);
-      if (!name.isEmpty()) list.setCell(row, mfg, name);
-    });
-  }
+  AddReplyRow(m_form, *reply, trap);
   return true;  // 290
 }
 

@@ -7,10 +7,18 @@
 #include <memory>
 
 #include "form/FormContext.h"
+#include "form/ResultList.h"
 #include "form/ScanOutcome.h"
 #include "platform/DatagramSocket.h"
 
 namespace velmaro {
+
+struct BroadcastReply;
+class StepTrap;
+
+// Steps 60 to 290 of a reply: the row an accepted reply adds, its manufacturer filled in
+// while "Process MACs" is checked. Every procedure that turns replies into rows uses it.
+RowId AddReplyRow(FormContext& form, const BroadcastReply& reply, StepTrap& trap);
 
 class BroadcastDiscovery final : public QObject {
   Q_OBJECT

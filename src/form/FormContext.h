@@ -11,6 +11,7 @@ class ArpTable;
 class Clock;
 class Controls;
 class ErrorReporter;
+class OuiFile;
 class ResultList;
 class UserNotice;
 namespace platform {
@@ -26,6 +27,7 @@ struct FormContext {
   const Clock& clock;
   platform::Platform& platform;
   ArpTable& arp;                // the data module's neighbour table
+  OuiFile& oui;                 // and its vendor-prefix file
   QString& localIP;             // m_sLocalIP
 };
 

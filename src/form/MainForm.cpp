@@ -3,6 +3,7 @@
 #include "form/Controls.h"
 #include "form/BroadcastDiscovery.h"
 #include "identify/ArpTable.h"
+#include "identify/Manufacturer.h"
 #include "form/RowMac.h"
 #include "form/RowName.h"
 #include "identify/HttpFetch.h"
@@ -20,7 +21,8 @@ MainForm::MainForm(Controls& controls, UserNotice& notice, ErrorReporter& log,
                    const AppPaths& paths, const Clock& clock, platform::Platform& platform)
     : m_controls(controls),
       m_arp(std::make_unique<ArpTable>(log, paths, platform, clock)),
-      m_context{controls, notice, m_list, log, paths, clock, platform, *m_arp, m_sLocalIP},
+      m_oui(std::make_unique<OuiFile>(log, paths)),
+      m_context{controls, notice, m_list, log, paths, clock, platform, *m_arp, *m_oui, m_sLocalIP},
       m_sweep(std::make_unique<PingSweep>(m_context)),
       m_broadcast(std::make_unique<BroadcastDiscovery>(m_context)),
       m_http(std::make_unique<HttpFetch>(log, clock, platform, m_sweep->randomGenerator())) {
@@ -28,6 +30,10 @@ MainForm::MainForm(Controls& controls, UserNotice& notice, ErrorReporter& log,
 }
 
 MainForm::~MainForm() = default;
+
+void MainForm::setSweepStepObserver(std::function<void(int line)> observer) {
+  m_sweep->setStepObserver(std::move(observer));
+}
 
 void MainForm::Form_Load() {
   StepTrap trap(m_context.log, QStringLiteral("Form_Load"), Container::Form);

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -17,6 +18,7 @@ namespace velmaro {
 class ArpTable;
 class BroadcastDiscovery;
 class HttpFetch;
+class OuiFile;
 class PingSweep;
 
 class MainForm final : public QObject {
@@ -51,11 +53,20 @@ class MainForm final : public QObject {
   // The neighbour table the refresh looks MACs up in, as the last sweep left it.
   ArpTable& arpTable() { return *m_arp; }
 
+  // Told the line of each step of cmdScanPing_Click as it starts: where a sweep spends its
+  // time, for measurements. Changes nothing the sweep does.
+  void setSweepStepObserver(std::function<void(int line)> observer);
+
+  // What the procedures share, for those only the command line runs (the query on every
+  // card, the doctor): they fill this list with the same rows.
+  FormContext& context() { return m_context; }
+
  private:
   Controls& m_controls;
   ResultList m_list;
   QString m_sLocalIP;
   std::unique_ptr<ArpTable> m_arp;
+  std::unique_ptr<OuiFile> m_oui;
   FormContext m_context;
   std::unique_ptr<PingSweep> m_sweep;
   std::unique_ptr<BroadcastDiscovery> m_broadcast;

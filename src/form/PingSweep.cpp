@@ -66,6 +66,7 @@ ScanOutcome PingSweep::cmdScanPing_Click() {
   if (m_sweeping) return ScanOutcome::Busy;
   ScopedFlag sweeping(m_sweeping);
   StepTrap trap(m_form.log, QString::fromUtf16(kProcedure), Container::Form);
+  trap.setObserver(&m_stepObserver);
   m_trap = &trap;
   struct TrapReset {
     StepTrap*& trap;

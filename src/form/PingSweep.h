@@ -37,6 +37,9 @@ class PingSweep final : public QObject {
 
   ClassPingBase* engine() const { return m_clsPingBase.get(); }
 
+  // Told the line of each of the sweep's own steps as it starts (measurements only).
+  void setStepObserver(std::function<void(int line)> observer) { m_stepObserver = std::move(observer); }
+
   // Re-seeded from the clock by every sweep before its enrichment; the page fetches draw
   // their request numbers from it.
   QRandomGenerator& randomGenerator() { return m_random; }
@@ -58,6 +61,7 @@ class PingSweep final : public QObject {
 
   std::unique_ptr<ClassPingBase> m_clsPingBase;
   Enrichment m_enrichment;
+  std::function<void(int line)> m_stepObserver;
   QRandomGenerator m_random;
   StepTrap* m_trap = nullptr;        // the running sweep's trap
   bool m_sweeping = false;           // a sweep is on the stack

@@ -30,7 +30,7 @@ void PopulateItemMAC(FormContext& form, RowId row) {
     trap.step(40, [&] { mac = GetLocalMAC(form.platform, form.localIP); });
     trap.step(50, [&] { setCell(u"mac", mac); });
     // The host's own adapter is named from the vendor file alone.
-    trap.step(60, [&] { setCell(u"mfg", OUI_GetMFGByMAC(mac, form.paths, form.log)); });
+    trap.step(60, [&] { setCell(u"mfg", form.oui.OUI_GetMFGByMAC(mac)); });
     return;  // line 280: the row is released
   }
 
@@ -47,7 +47,7 @@ void PopulateItemMAC(FormContext& form, RowId row) {
       trap.step(140, [&] { maker = MakerPrefixRule(mac); });
       trap.step(180, [&] { setCell(u"mfg", maker); });
     } else {
-      trap.step(210, [&] { setCell(u"mfg", OUI_GetMFGByMAC(mac, form.paths, form.log)); });
+      trap.step(210, [&] { setCell(u"mfg", form.oui.OUI_GetMFGByMAC(mac)); });
     }
     return;  // line 280
   }

@@ -12,6 +12,7 @@ struct Datagram {
   QByteArray data;      // the whole datagram
   quint32 source = 0;   // IPv4 address, host byte order
   quint16 sourcePort = 0;
+  QString arrivalInterface;  // the card it came in on; empty where the socket cannot tell
 };
 
 struct SocketFailure {

@@ -11,6 +11,7 @@
 
 #include "platform/DatagramSocket.h"
 #include "platform/EchoSocket.h"
+#include "platform/NetworkFacts.h"
 #include "support/CommandLine.h"
 
 namespace velmaro::platform {
@@ -31,6 +32,10 @@ class Platform {
   // An ICMP echo socket: unprivileged where the system allows it, raw otherwise.
   virtual EchoOpenResult openEchoSocket() = 0;
   virtual std::unique_ptr<DatagramSocket> createDatagramSocket() = 0;
+  // A UDP socket tied to one network card: its bind takes the port on that card only, its
+  // sends leave through that card whatever the routes say, and every datagram it receives
+  // names the card it arrived on.
+  virtual std::unique_ptr<DatagramSocket> createInterfaceSocket(const QString& interfaceName) = 0;
 
   // Every IPv4 address of the host, loopback included, host byte order; nothing when the
   // table cannot be read.
@@ -38,6 +43,16 @@ class Platform {
   // The adapters that have a link-layer address, loopback excluded, in the system's
   // order; nothing when the list cannot be read.
   virtual std::optional<std::vector<Adapter>> adapters() = 0;
+
+  // Every network card with its state, kind and IPv4 addresses; nothing when the list
+  // cannot be read.
+  virtual std::optional<std::vector<NetworkInterface>> networkInterfaces() = 0;
+  // The system's own route look-up for one destination (host byte order); sends nothing.
+  virtual RouteLookup routeTo(quint32 destination) = 0;
+  // The neighbour table as the kernel holds it now; nothing when it cannot be read.
+  virtual std::optional<std::vector<Neighbour>> neighbours() = 0;
+  // The facts that decide whether this process may send ICMP echo requests, and how.
+  virtual IcmpPermission icmpPermission() = 0;
 
   // The command that lists the neighbour (ARP) table on standard output, and the
   // conversion of its listing into lines of "address  physical-address  type".

@@ -20,21 +20,25 @@ bool canCreateFilesIn(const QString& folder) {
 
 }  // namespace
 
-AppPaths::AppPaths(QString appFolder, QString userFolder, QString shareFolder)
+AppPaths::AppPaths(QString appFolder, QString userFolder, QString shareFolder, bool writeInAppFolder)
     : m_appFolder(std::move(appFolder)),
       m_userFolder(std::move(userFolder)),
-      m_shareFolder(std::move(shareFolder)) {}
+      m_shareFolder(std::move(shareFolder)),
+      m_writeInAppFolder(writeInAppFolder) {}
 
 AppPaths AppPaths::forExecutable() {
   const QString app = QCoreApplication::applicationDirPath();
   const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   const QString share = QDir::cleanPath(app + QStringLiteral("/../share/velmaro"));
-  return AppPaths(app, user, share);
+  // Root can write to /usr/bin, but a log or a neighbour listing there would outlive the
+  // package and belong to nobody.
+  const bool installed = QFileInfo(share).isDir();
+  return AppPaths(app, user, share, !installed);
 }
 
 QString AppPaths::writableFolder() const {
   if (!m_writable) {
-    if (canCreateFilesIn(m_appFolder) || m_userFolder.isEmpty()) {
+    if ((m_writeInAppFolder && canCreateFilesIn(m_appFolder)) || m_userFolder.isEmpty()) {
       m_writable = m_appFolder;
     } else {
       QDir().mkpath(m_userFolder);
@@ -42,6 +46,12 @@ QString AppPaths::writableFolder() const {
     }
   }
   return *m_writable;
+}
+
+bool AppPaths::writableFolderUsable() const { return canCreateFilesIn(writableFolder()); }
+
+QString AppPaths::userOuiPath() const {
+  return m_userFolder.isEmpty() ? QString() : m_userFolder + QStringLiteral("/oui.txt");
 }
 
 QString AppPaths::errorLogPath() const { return writableFolder() + QStringLiteral("/ErrorLog.txt"); }

@@ -10,10 +10,12 @@ namespace velmaro {
 
 class AppPaths {
  public:
-  AppPaths(QString appFolder, QString userFolder, QString shareFolder);
+  // `writeInAppFolder` false: the program's files never go to the application folder.
+  AppPaths(QString appFolder, QString userFolder, QString shareFolder, bool writeInAppFolder = true);
 
   // The folders of this executable: its own folder, the per-user data folder and
-  // share/velmaro beside the install's bin folder.
+  // share/velmaro beside the install's bin folder. An installed program (one with that
+  // share folder) writes only to the per-user folder, also when run as root.
   static AppPaths forExecutable();
 
   const QString& appFolder() const { return m_appFolder; }
@@ -24,16 +26,23 @@ class AppPaths {
   // there, otherwise the per-user folder (created on demand).
   QString writableFolder() const;
 
+  // True when a file can be created in writableFolder() now (it tries).
+  bool writableFolderUsable() const;
+
   QString errorLogPath() const;  // ErrorLog.txt
   QString arpPath() const;       // arp.txt
   // oui.txt: the first that exists of the application, per-user and install folders;
   // the application folder's path when none does.
   QString ouiPath() const;
+  // Where an imported vendor file goes: oui.txt in the per-user folder, which the look-up
+  // reads before the install's; empty when there is no per-user folder.
+  QString userOuiPath() const;
 
  private:
   QString m_appFolder;
   QString m_userFolder;
   QString m_shareFolder;
+  bool m_writeInAppFolder;
   mutable std::optional<QString> m_writable;  // probed once: a probe creates a file
 };
 

@@ -55,6 +55,21 @@ inline constexpr int kMaxArpLine = 1024;
 }  // namespace velmaro::tunables
 
 namespace velmaro::tunables {
+// Field diagnostics. The limited broadcast address, where every query goes.
+inline constexpr std::uint32_t kLimitedBroadcast = 0xFFFF'FFFFu;
+// The kernel answers a route question at once; a second means it never will.
+inline constexpr int kRouteAnswerLimitMs = 1000;
+inline constexpr int kRouteAnswerBytes = 8192;   // one route message with its attributes
+// Kernel text files read for facts (ping_group_range, status): a few hundred bytes each.
+inline constexpr std::int64_t kMaxProcFileBytes = 64 * 1024;
+// A vendor registry from the IEEE is about 6 MB as text; anything far beyond is not one.
+inline constexpr std::int64_t kMaxRegistryBytes = 64 * 1024 * 1024;
+inline constexpr int kMaxRegistryLine = 4096;    // longest address line seen is ~200 bytes
+// An address suggested to a technician for a unit's subnet: the top of a /24, where a
+// unit's factory address rarely sits.
+inline constexpr int kSuggestedHostOctet = 253;
+// Units assumed to sit in a /24 when nothing tells their mask; link-local is a /16.
+inline constexpr int kAssumedUnitPrefix = 24;
 // An echo request refused because the system's queue is full is tried again when the
 // socket says it can take it, and otherwise this often: a queue drains in milliseconds,
 // and trying faster only burns the processor.
@@ -90,4 +105,29 @@ namespace velmaro::tunables {
 // The reply socket's receive buffer: room for a second of a 10 MB/s flood, so answers that
 // arrive while the window is busy wait instead of being dropped (the system may cap it).
 inline constexpr int kReplySocketBufferBytes = 4 * 1024 * 1024;
+}  // namespace velmaro::tunables
+
+namespace velmaro::tunables {
+// Window size limits: the main window's outer width is fixed and its height has a floor.
+inline constexpr int kFormOuterWidthTwips = 12870;      // 858 pixels at 96 dpi, frame included
+inline constexpr int kFormMinOuterHeightTwips = 4920;   // 328 pixels at 96 dpi: inputs and a few rows
+// A limit given as 0 stands for these (twips) or for the screen's own size.
+inline constexpr int kDefaultMinWidthTwips = 2000;
+inline constexpr int kDefaultMinHeightTwips = 1000;
+// No hooked window can be dragged smaller than this, in pixels, whatever its limits say.
+inline constexpr int kMinTrackWidth = 150;
+inline constexpr int kMinTrackHeight = 100;
+// Room kept right of the "Title" column for the list's vertical scroll bar.
+inline constexpr int kScrollBarRoomTwips = 350;
+// The "Title" column never shrinks away: when the other columns take the whole list, it
+// keeps this width (about 80 pixels at 96 dpi) and the list scrolls sideways.
+inline constexpr int kTitleMinWidthTwips = 1200;
+}  // namespace velmaro::tunables
+
+namespace velmaro::tunables {
+// Vendor-prefix file: read in blocks this large, a few dozen for the whole IEEE registry.
+inline constexpr int kOuiReadChunk = 64 * 1024;
+// A vendor file modified this recently is read again at the next look-up: two writes within
+// one tick of a file system's clock (up to 2 s on some) leave the same time behind.
+inline constexpr std::int64_t kOuiSettledMs = 2000;
 }  // namespace velmaro::tunables

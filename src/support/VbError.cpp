@@ -8,6 +8,7 @@ VbError outOfMemory() { return {7, QStringLiteral("Out of memory")}; }
 VbError subscriptOutOfRange() { return {9, QStringLiteral("Subscript out of range")}; }
 VbError typeMismatch() { return {13, QStringLiteral("Type mismatch")}; }
 VbError fileNotFound() { return {53, QStringLiteral("File not found")}; }
+VbError deviceIo() { return {57, QStringLiteral("Device I/O error")}; }
 VbError inputPastEnd() { return {62, QStringLiteral("Input past end of file")}; }
 VbError pathFileAccess() { return {75, QStringLiteral("Path/File access error")}; }
 VbError objectNotSet() {

@@ -22,6 +22,7 @@ VbError outOfMemory();          // 7
 VbError subscriptOutOfRange();  // 9
 VbError typeMismatch();         // 13
 VbError fileNotFound();         // 53
+VbError deviceIo();             // 57, a read the system refused
 VbError inputPastEnd();         // 62
 VbError pathFileAccess();       // 75
 VbError objectNotSet();         // 91

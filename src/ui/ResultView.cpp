@@ -54,6 +54,7 @@ ResultView::ResultView(ResultList& list, double scale, QWidget* parent)
     : QTreeView(parent),
       m_list(list),
       m_proxy(new IconProxyModel(this)),
+      m_scale(scale),
       m_rowHeight(std::max(1, qRound(kRowHeight96 * scale))) {
   m_proxy->setSourceModel(&m_list);
   setModel(m_proxy);
@@ -94,8 +95,10 @@ ResultView::ResultView(ResultList& list, double scale, QWidget* parent)
   head->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   const auto& columns = ResultList::columns();
   for (int i = 0; i < ResultList::kColumnCount; ++i) {
-    head->resizeSection(i, TwipsToPixels(columns[static_cast<size_t>(i)].widthTwips, scale));
+    setColumnWidthTwips(i, columns[static_cast<size_t>(i)].widthTwips);
   }
+  connect(head, &QHeaderView::sectionResized, this,
+          [this](int column, int, int newPixels) { sectionResized(column, newPixels); });
 
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &ResultView::viewSelectionChanged);
@@ -181,6 +184,23 @@ void ResultView::listSelectionChanged() {
     selectionModel()->clearSelection();
   }
   m_syncing = false;
+}
+
+int ResultView::columnWidthTwips(int column) const {
+  return m_widthTwips.at(static_cast<size_t>(column));
+}
+
+void ResultView::setColumnWidthTwips(int column, int twips) {
+  m_widthTwips.at(static_cast<size_t>(column)) = twips;
+  m_sizingColumn = true;
+  header()->resizeSection(column, TwipsToPixels(twips, m_scale));
+  m_sizingColumn = false;
+}
+
+void ResultView::sectionResized(int column, int newPixels) {
+  // Only a width the user dragged is taken back from the screen.
+  if (m_sizingColumn || column < 0 || column >= ResultList::kColumnCount) return;
+  m_widthTwips[static_cast<size_t>(column)] = PixelsToTwips(newPixels, m_scale);
 }
 
 void ResultView::scrollToRow(int row) {

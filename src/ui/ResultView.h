@@ -6,6 +6,7 @@
 #include <QIdentityProxyModel>
 #include <QIcon>
 #include <QTreeView>
+#include <array>
 #include <optional>
 
 #include "form/ResultList.h"
@@ -40,6 +41,11 @@ class ResultView final : public QTreeView {
   std::optional<RowId> rowAt(QPoint viewportPos) const;
   int rowHeight() const { return m_rowHeight; }
 
+  // Column widths in twips, as the design gives them and as the user's dragging leaves
+  // them, so layout sums stay exact whatever each width rounds to on screen.
+  int columnWidthTwips(int column) const;
+  void setColumnWidthTwips(int column, int twips);
+
  signals:
   // A button went down over the list; `buttonValue` counts every button held.
   void buttonDown(int buttonValue, QPoint viewportPos);
@@ -57,10 +63,14 @@ class ResultView final : public QTreeView {
   void viewSelectionChanged();
   void listSelectionChanged();
   void scrollToRow(int row);
+  void sectionResized(int column, int newPixels);
 
   ResultList& m_list;
   IconProxyModel* m_proxy;
+  double m_scale;
   int m_rowHeight;
+  std::array<int, ResultList::kColumnCount> m_widthTwips{};
+  bool m_sizingColumn = false;
   bool m_syncing = false;
 };
 

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QtGlobal>
 
+#include "support/Numbers.h"
 #include "support/Tunables.h"
 
 namespace velmaro::ui {
@@ -22,10 +23,17 @@ inline double ScaleForDpi(double logicalDpi) {
   return logicalDpi > 0 ? logicalDpi / 96.0 : 1.0;
 }
 
-// Each length is rounded on its own, so a rectangle never drifts by more than half a
-// pixel from its design place.
+// Twips per pixel at a given scale: 15 at 96 dpi, 12 at 120, 10 at 144, 7.5 at 192.
+inline double TwipsPerPixel(double scale) { return tunables::kTwipsPerPixel96 / scale; }
+
+// Each length is rounded on its own, halves to the even neighbour, so a rectangle never
+// drifts by more than half a pixel from its design place.
 inline int TwipsToPixels(int twips, double scale) {
-  return qRound(twips * scale / tunables::kTwipsPerPixel96);
+  return static_cast<int>(RoundHalfEven(twips / TwipsPerPixel(scale)));
+}
+
+inline int PixelsToTwips(int pixels, double scale) {
+  return static_cast<int>(RoundHalfEven(pixels * TwipsPerPixel(scale)));
 }
 
 inline QRect TwipsToPixels(const TwipsRect& r, double scale) {

@@ -16,12 +16,17 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStylePainter>
+#include <qdrawutil.h>
 
 #include "form/ControlDefaults.h"
 #include "form/MainForm.h"
 #include "ui/Artwork.h"
 #include "ui/ResultView.h"
 #include "ui/Twips.h"
+#include "ui/modResizeSubclass.h"
+#include "support/Numbers.h"
+#include "support/Tunables.h"
 #include "support/Version.h"
 
 namespace velmaro {
@@ -54,6 +59,8 @@ constexpr TwipsRect kImgScanning{2040, 60, 720, 720};
 constexpr TwipsRect kLblScanning{1620, 900, 1695, 195};
 constexpr TwipsRect kFraMain1{60, 1560, 12535, 5715};
 constexpr TwipsRect kLstIPs{120, 240, 12255, 5355};
+// Below the lower frame, and below the list inside it.
+constexpr int kBottomMarginTwips = 120;
 
 // MS Sans Serif 8.25 pt where it exists, the nearest sans of the desktop elsewhere.
 QFont dialogFont(double points, bool bold) {
@@ -66,6 +73,28 @@ QFont dialogFont(double points, bool bold) {
   font.setBold(bold);
   return font;
 }
+
+// A frame whose line runs through the middle of its caption, as the design draws it. Styles
+// that put the caption above the line would draw that line through the first row of
+// inputs, which sit just below the caption.
+class CaptionFrame final : public QGroupBox {
+ public:
+  using QGroupBox::QGroupBox;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter painter(this);
+    const QFontMetrics metrics = fontMetrics();
+    // An etched line, whatever the style would add above its own frames.
+    qDrawShadeRect(&painter, rect().adjusted(0, metrics.height() / 2, 0, 0), palette(), true, 1, 0);
+    const int gap = metrics.averageCharWidth() / 2;
+    const QRect caption(metrics.averageCharWidth(), 0, metrics.horizontalAdvance(title()) + 2 * gap,
+                        metrics.height());
+    painter.fillRect(caption, palette().window());
+    painter.drawItemText(caption, Qt::AlignCenter, palette(), isEnabled(), title(),
+                         QPalette::WindowText);
+  }
+};
 
 double screenScale() {
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -144,7 +173,7 @@ void frmMain::buildControls() {
     return button;
   };
 
-  m_fraMain[0] = new QGroupBox(QStringLiteral("Network Information"), this);
+  m_fraMain[0] = new CaptionFrame(QStringLiteral("Network Information"), this);
   place(m_fraMain[0], kFraMain0, "fraMain(0)");
   m_XPHolder = new QWidget(m_fraMain[0]);
   place(m_XPHolder, kXPHolder, "XPHolder");
@@ -194,7 +223,7 @@ void frmMain::buildControls() {
   m_lblScanning->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   m_picScanning->hide();
 
-  m_fraMain[1] = new QGroupBox(QStringLiteral("Located IPs"), this);
+  m_fraMain[1] = new CaptionFrame(QStringLiteral("Located IPs"), this);
   place(m_fraMain[1], kFraMain1, "fraMain(1)");
 }
 
@@ -236,8 +265,45 @@ void frmMain::Form_Load() {
   setSizeLimits(true);  // the load step's line 110
 }
 
-void frmMain::setSizeLimits(bool /*on*/) {
-  // The window may be sized freely for now; width lock and height limits come here.
+void frmMain::setSizeLimits(bool on) {
+  if (on) {
+    ui::SetWindowSizeLimits(*this, true, tunables::kFormOuterWidthTwips,
+                            tunables::kFormMinOuterHeightTwips, tunables::kFormOuterWidthTwips, 0);
+  } else {
+    ui::SetWindowSizeLimits(*this, false, 0, 0, 0, 0);
+  }
+}
+
+void frmMain::Form_Resize() {
+  // A minimised window keeps its controls' last sizes for the restore.
+  if (isMinimized()) return;
+  const auto twips = [this](int pixels) { return ui::PixelsToTwips(pixels, m_scale); };
+  const auto pixels = [this](double twipsValue) {
+    return ui::TwipsToPixels(static_cast<int>(RoundHalfEven(twipsValue)), m_scale);
+  };
+
+  QGroupBox* lower = m_fraMain[1];
+  const int lowerHeight = twips(height()) - twips(m_fraMain[0]->y()) -
+                          twips(m_fraMain[0]->height()) - kBottomMarginTwips;
+  lower->resize(lower->width(), std::max(0, pixels(lowerHeight)));
+  const int listHeight = lowerHeight - twips(m_lstIPs->y()) - kBottomMarginTwips;
+  m_lstIPs->resize(m_lstIPs->width(), std::max(0, pixels(listHeight)));
+
+  m_picScanning->move(
+      pixels(twips(m_cmdScanPing->x()) / 2.0 - twips(m_picScanning->width()) / 2.0),
+      m_picScanning->y());
+
+  const int title = m_form->lstIPs().GetColumnIndex(u"name");
+  int left = 0;
+  for (int column = 0; column < title; ++column) left += m_lstIPs->columnWidthTwips(column);
+  const int width = twips(m_lstIPs->width()) - left - tunables::kScrollBarRoomTwips;
+  // When the other columns fill the list, "Title" stays readable and the list scrolls.
+  m_lstIPs->setColumnWidthTwips(title, width > 0 ? width : tunables::kTitleMinWidthTwips);
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Form_Resize();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

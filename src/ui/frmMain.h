@@ -45,6 +45,9 @@ class frmMain final : public QWidget, public Controls, public UserNotice {
 
   // Runs once, after construction and before the first show.
   void Form_Load();
+  // Lays the window out for its height: after every change of its size and when it is
+  // first shown.
+  void Form_Resize();
 
   // Controls
   QString text(TextBox box) const override;
@@ -70,6 +73,7 @@ class frmMain final : public QWidget, public Controls, public UserNotice {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -79,7 +83,7 @@ class frmMain final : public QWidget, public Controls, public UserNotice {
   QLineEdit* box(TextBox which) const;
   QCheckBox* check(CheckBox which) const;
   void listButtonDown(int buttonValue, QPoint viewportPos);
-  // The window-size limits; the window does not limit its size yet.
+  // Installs or removes the window's size limits.
   void setSizeLimits(bool on);
 
   double m_scale = 1.0;

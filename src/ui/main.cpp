@@ -20,6 +20,10 @@ std::unique_ptr<frmMain> Main() {
 }  // namespace velmaro
 
 int main(int argc, char** argv) {
+  // The toolkit scales by whole device pixels only; the window turns the rest of the
+  // screen's DPI into its own whole-pixel layout, so at 120 or 144 dpi lines, stripes
+  // and icons stay sharp instead of being stretched by a fraction.
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(velmaro::kAppTitle));
   QApplication::setApplicationVersion(velmaro::versionText());

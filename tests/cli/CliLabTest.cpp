@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <algorithm>
 
+#include "cli/CliProcess.h"
 #include "cli/Formats.h"
 #include "form/MainForm.h"
 #include "support/LabGuard.h"
@@ -20,23 +20,6 @@ namespace velmaro::cli {
 namespace {
 
 QString qs(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-
-struct CliRun {
-  int exitCode = -1;
-  QByteArray out;
-  QString err;
-};
-
-// velmaro-cli with the arguments, bounded: a run that hangs fails the test.
-CliRun RunCli(QStringList arguments) {
-  QProcess process;
-  process.start(QStringLiteral(VELMARO_CLI_PATH), arguments);
-  const bool ended = process.waitForFinished(120000);
-  if (!ended) process.kill();
-  EXPECT_TRUE(ended) << arguments.join(u' ').toStdString();
-  return {ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
-}
 
 // Rows in address order: hosts answer in any order.
 std::vector<RowRecord> Sorted(std::vector<RowRecord> rows) {

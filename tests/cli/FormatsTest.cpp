@@ -68,5 +68,22 @@ TEST(ParseJsonRows, SaysWhatIsWrong) {
   }
 }
 
+// A scan on every card: JSON names each row's card and reach; --wide adds both as columns.
+TEST(FormatWide, CardAndReachInJsonAndAsWideColumns) {
+  std::vector<RowRecord> rows{row({"10.0.0.1", "80", "---", "", "", "U"}), row({"192.168.1.9", "80", "---", "", "", "V"})};
+  rows[0].card = ReplyCard{QStringLiteral("eth0"), QString()};
+  rows[1].card = ReplyCard{QStringLiteral("eth1"), QStringLiteral("add it, \"now\"")};
+  EXPECT_TRUE(FormatJson(rows).contains(
+      QStringLiteral("\"icon\": \"\", \"interface\": \"eth1\", \"unreachable\": \"add it, \\\"now\\\"\"}")))
+      << FormatJson(rows).toStdString();
+  EXPECT_EQ(FormatCsv(rows, true).section(QStringLiteral("\r\n"), 2, 2),
+            QStringLiteral("192.168.1.9,80,---,,,V,,eth1,\"add it, \"\"now\"\"\""));
+  EXPECT_TRUE(FormatCsv(rows, true).startsWith(u"ip,httpport,ping,mac,mfg,name,icon,interface,unreachable\r\n"));
+  EXPECT_EQ(FormatTable(rows, true).section(u'\n', 0, 0),
+            QStringLiteral("Host IP      HTTP Port  Ping (ms)  MAC  Manufacturer  Title  interface  unreachable"));
+  EXPECT_EQ(FormatTable(rows), FormatTable(std::vector<RowRecord>{row({"10.0.0.1", "80", "---", "", "", "U"}),
+                                                                  row({"192.168.1.9", "80", "---", "", "", "V"})}));
+}
+
 }  // namespace
 }  // namespace velmaro::cli

@@ -36,6 +36,14 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
   update.updateFrom = QStringLiteral("old.json");
   Options identify = command(Command::Identify);
   identify.host = QStringLiteral("198.18.7.21");
+  Options everyCard = command(Command::Scan);
+  everyCard.allInterfaces = everyCard.wide = true;
+  Options doctor = command(Command::Doctor);
+  doctor.probe = true;
+  doctor.listenMs = 300;
+  doctor.format = OutputFormat::Json;
+  Options import = command(Command::VendorsImport);
+  import.registryFile = QStringLiteral("oui.csv");
   const std::pair<QStringList, Options> cases[] = {
       {words({"scan"}), command(Command::Scan)},
       {words({"scan", "--listen", "500", "--no-mac", "--format=csv"}), scan},
@@ -48,6 +56,10 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
       {words({"identify", "--", "198.18.7.21"}), identify},
       {words({"--version"}), command(Command::Version)},
       {words({"scan", "--help", "--listen"}), command(Command::Help)},
+      {words({"scan", "--all-interfaces", "--wide"}), everyCard},
+      {words({"doctor", "--probe", "--listen=300", "--format", "json"}), doctor},
+      {words({"vendors"}), command(Command::Vendors)},
+      {words({"vendors", "import", "oui.csv"}), import},
   };
   for (const auto& [arguments, expected] : cases) {
     const auto parsed = ParseOptions(arguments);
@@ -88,6 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{words({"ping", "extra"}), "unexpected argument 'extra'"},
         BadCase{words({"identify", "1.2.3.4", "5.6.7.8"}), "identify takes one HOST"},
         BadCase{words({"identify", "1.2.3.256"}), "is not a dotted IPv4 address"},
+        BadCase{words({"vendors", "import"}), "vendors takes nothing, or import FILE"},
+        BadCase{words({"vendors", "remove", "x"}), "vendors takes nothing, or import FILE"},
+        BadCase{words({"vendors", "--format", "json"}), "vendors has no option '--format'"},
+        BadCase{words({"doctor", "--wide"}), "doctor has no option '--wide'"},
+        BadCase{words({"ping", "--all-interfaces"}), "ping has no option '--all-interfaces'"},
         BadCase{QStringList(65, QStringLiteral("scan")), "more than 64 arguments"},
         BadCase{{QStringLiteral("scan"), QString(4097, u'x')}, "longer than 4096 characters"},
         // What a message quotes never carries a terminal's control sequence.

@@ -140,5 +140,32 @@ TEST_F(UdpLoopback, OversizedSendIsRefused) {
   EXPECT_EQ(failure->number, 10040);
 }
 
+// A socket tied to one card: it takes the port on that card and names the card of every
+// datagram; no other socket gets the port meanwhile; a card that does not exist is refused.
+TEST_F(UdpLoopback, ACardsSocketNamesTheCardEachDatagramCameIn) {
+  const auto onLoopback = system->createInterfaceSocket(QStringLiteral("lo"));
+  ASSERT_NE(onLoopback, nullptr);
+  const quint16 port = freePort();
+  ASSERT_NE(port, 0);
+  ASSERT_EQ(onLoopback->bind(port), std::nullopt);
+  int arrived = 0;
+  QObject::connect(onLoopback.get(), &platform::DatagramSocket::readyRead, [&] { ++arrived; });
+  sendFromPeer(peer, "NV-CAM-1000", port);
+  ASSERT_TRUE(waitFor([&] { return arrived >= 1; }));
+  const auto got = onLoopback->receive();
+  ASSERT_TRUE(got.has_value());
+  EXPECT_EQ(got->arrivalInterface, u"lo");
+  EXPECT_EQ(got->source, kLoopback);
+
+  // The port is taken on the card, so neither a plain socket nor a second one there gets it.
+  const auto plain = socket->bind(port);
+  ASSERT_TRUE(plain.has_value());
+  EXPECT_EQ(plain->number, 10048);
+  const auto refused = system->createInterfaceSocket(QStringLiteral("lo"))->bind(port);
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_EQ(refused->number, 10048);
+  EXPECT_TRUE(system->createInterfaceSocket(QStringLiteral("no-such-card0"))->bind(port).has_value());
+}
+
 }  // namespace
 }  // namespace velmaro

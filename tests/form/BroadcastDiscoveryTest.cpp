@@ -11,6 +11,7 @@
 #include "form/ResultList.h"
 #include "form/BroadcastDiscovery.h"
 #include "identify/ArpTable.h"
+#include "identify/Manufacturer.h"
 #include "support/AppPaths.h"
 #include "support/FakeClock.h"
 #include "support/FakeControls.h"
@@ -94,7 +95,8 @@ class BroadcastScan : public ::testing::Test {
   test::FakePlatform platform;
   ArpTable arp{log, paths, platform, clock};
   QString localIP;
-  FormContext form{controls, notice, list, log, paths, clock, platform, arp, localIP};
+  OuiFile oui{log, paths};
+  FormContext form{controls, notice, list, log, paths, clock, platform, arp, oui, localIP};
   BroadcastDiscovery discovery{form};
 
   FakeDatagramSocket* socket = nullptr;  // owned by `discovery` once created

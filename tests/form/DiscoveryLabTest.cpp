@@ -11,6 +11,7 @@
 #include "form/ResultList.h"
 #include "form/BroadcastDiscovery.h"
 #include "identify/ArpTable.h"
+#include "identify/Manufacturer.h"
 #include "platform/Platform.h"
 #include "support/AppPaths.h"
 #include "support/FakeClock.h"
@@ -101,7 +102,8 @@ class DiscoveryLab : public ::testing::Test {
   std::unique_ptr<platform::Platform> system = platform::createSystemPlatform();
   ArpTable arp{log, paths, *system, clock};
   QString localIP = Q(lab::kClientIp);
-  FormContext form{controls, notice, list, log, paths, clock, *system, arp, localIP};
+  OuiFile oui{log, paths};
+  FormContext form{controls, notice, list, log, paths, clock, *system, arp, oui, localIP};
   BroadcastDiscovery discovery{form};
 };
 

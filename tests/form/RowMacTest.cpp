@@ -7,6 +7,7 @@
 #include "form/FormContext.h"
 #include "form/ResultList.h"
 #include "identify/ArpTable.h"
+#include "identify/Manufacturer.h"
 #include "form/RowMac.h"
 #include "identify/LocalMac.h"
 #include "support/AppPaths.h"
@@ -131,8 +132,9 @@ class RowMacTest : public ::testing::Test {
   ResultList m_list;
   ArpTable m_arp{m_log, m_paths, m_platform, Clock::system()};
   QString m_localIP = QStringLiteral("10.0.0.5");
-  FormContext m_form{m_controls,      m_notice,   m_list, m_log,    m_paths,
-                     Clock::system(), m_platform, m_arp,  m_localIP};
+  OuiFile m_oui{m_log, m_paths};
+  FormContext m_form{m_controls,      m_notice,   m_list, m_log, m_paths,
+                     Clock::system(), m_platform, m_arp,  m_oui, m_localIP};
 };
 
 struct RowCase {

@@ -14,6 +14,7 @@
 #include "form/SweepEnrichment.h"
 #include "identify/ArpTable.h"
 #include "identify/HttpFetch.h"
+#include "identify/Manufacturer.h"
 #include "support/AppPaths.h"
 #include "support/Clock.h"
 #include "support/FakeClock.h"
@@ -64,8 +65,9 @@ struct NameRig {
   AppPaths paths{QDir::tempPath(), QDir::tempPath(), QDir::tempPath()};
   test::FakePlatform platform;
   ArpTable arp{log, paths, platform, Clock::system()};
+  OuiFile oui{log, paths};
   QString localIP;
-  FormContext form{controls, notice, list, log, paths, Clock::system(), platform, arp, localIP};
+  FormContext form{controls, notice, list, log, paths, Clock::system(), platform, arp, oui, localIP};
   QRandomGenerator random;
   HttpFetch http{log, Clock::system(), platform, random};
 };

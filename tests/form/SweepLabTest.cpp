@@ -8,6 +8,7 @@
 #include "form/FormContext.h"
 #include "form/ResultList.h"
 #include "identify/ArpTable.h"
+#include "identify/Manufacturer.h"
 #include "platform/Platform.h"
 #include "form/PingSweep.h"
 #include "support/AppPaths.h"
@@ -50,7 +51,8 @@ class SweepLabTest : public ::testing::Test {
   std::unique_ptr<platform::Platform> system = platform::createSystemPlatform();
   ArpTable arp{log, paths, *system, Clock::system()};
   QString localIP;
-  FormContext form{controls, notice, list, log, paths, Clock::system(), *system, arp, localIP};
+  OuiFile oui{log, paths};
+  FormContext form{controls, notice, list, log, paths, Clock::system(), *system, arp, oui, localIP};
   PingSweep sweep{form};
 };
 

@@ -10,6 +10,7 @@
 #include "form/PingSweep.h"
 #include "form/ResultList.h"
 #include "identify/ArpTable.h"
+#include "identify/Manufacturer.h"
 #include "support/AppPaths.h"
 #include "support/Events.h"
 #include "support/FakeClock.h"
@@ -60,7 +61,8 @@ struct SweepRig {
   FakeClock clock;  // time-outs and replies pass on it, in no real time
   ArpTable arp{log, paths, platform, clock};
   QString localIP;
-  FormContext form{controls, notice, list, log, paths, clock, platform, arp, localIP};
+  OuiFile oui{log, paths};
+  FormContext form{controls, notice, list, log, paths, clock, platform, arp, oui, localIP};
   FakeEchoNetwork net{&clock};  // outlives the engine the sweep keeps
   PingSweep sweep{form};
 };

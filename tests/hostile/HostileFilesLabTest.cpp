@@ -126,8 +126,8 @@ TEST_F(HostileFolders, ReadOnlyApplicationFolder) {
       QString::fromLatin1(lab::kU1.mac.data(), qsizetype(lab::kU1.mac.size())));
   EXPECT_FALSE(QFile::exists(user.path() + QStringLiteral("/velmaro/arp.txt")));
   EXPECT_TRUE(log.reports.isEmpty()) << log.reports.join(u'\n').toStdString();
-  EXPECT_EQ(OUI_GetMFGByMAC(QStringLiteral("00-1B-21-00-00-31"), root.paths(), log),
-            u"Intel Corporate");
+  OuiFile oui(log, root.paths());
+  EXPECT_EQ(oui.OUI_GetMFGByMAC(QStringLiteral("00-1B-21-00-00-31")), u"Intel Corporate");
   EXPECT_EQ(QDir(app.path()).entryList(QDir::Files), QStringList{QStringLiteral("oui.txt")});
 }
 

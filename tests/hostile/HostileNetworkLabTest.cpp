@@ -29,6 +29,7 @@
 #include "form/ResultList.h"
 #include "identify/ArpTable.h"
 #include "identify/HttpFetch.h"
+#include "identify/Manufacturer.h"
 #include "platform/Platform.h"
 #include "scan/ClassPingBase.h"
 #include "support/AppPaths.h"
@@ -64,8 +65,9 @@ struct LabForm {
   AppPaths paths{dir.path(), dir.path(), dir.path()};
   std::unique_ptr<platform::Platform> platform = platform::createSystemPlatform();
   ArpTable arp{log, paths, *platform, Clock::system()};
+  OuiFile oui{log, paths};
   QString localIP;
-  FormContext form{controls, notice, list, log, paths, Clock::system(), *platform, arp, localIP};
+  FormContext form{controls, notice, list, log, paths, Clock::system(), *platform, arp, oui, localIP};
   BroadcastDiscovery discovery{form};
   PingSweep sweep{form};
 

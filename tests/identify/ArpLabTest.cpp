@@ -73,6 +73,7 @@ class ArpLab : public ::testing::Test {
   test::RecordingReporter m_log;
   std::unique_ptr<platform::Platform> m_platform = platform::createSystemPlatform();
   ArpTable m_arp{m_log, m_paths, *m_platform, Clock::system()};
+  OuiFile m_oui{m_log, m_paths};
 };
 
 TEST_F(ArpLab, TheLoadedTableHoldsTheMacOfEveryLiveHost) {
@@ -114,8 +115,8 @@ TEST_F(ArpLab, EveryRowShowsItsMacAndManufacturer) {
   test::FakeNotice notice;
   ResultList list;
   QString localIP = Q(lab::kClientIp);
-  FormContext form{controls,        notice,      list,  m_log,  m_paths,
-                   Clock::system(), *m_platform, m_arp, localIP};
+  FormContext form{controls,        notice,       list,  m_log, m_paths,
+                   Clock::system(), *m_platform, m_arp, m_oui, localIP};
   m_arp.ARP_LoadTable();
 
   std::vector<std::pair<RowId, LiveHost>> rows;
@@ -146,7 +147,7 @@ TEST_F(ArpLab, EveryRowShowsItsMacAndManufacturer) {
   const QString own =
       QString::fromLatin1(address.readAll().trimmed()).toUpper().replace(u':', u'-');
   EXPECT_EQ(list.cell(local, mac), own);
-  EXPECT_EQ(list.cell(local, mfg), OUI_GetMFGByMAC(own, m_paths, m_log));
+  EXPECT_EQ(list.cell(local, mfg), m_oui.OUI_GetMFGByMAC(own));
   EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
 }
 

@@ -2,12 +2,15 @@
 // against the file the build made from the IEEE registry.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "identify/Manufacturer.h"
+#include "identify/RegistrySample.h"
+#include "identify/VendorRegistry.h"
 #include "support/RecordingReporter.h"
 
 #ifndef VELMARO_MAKE_OUI
@@ -21,14 +24,7 @@ namespace velmaro {
 namespace {
 
 // A piece of the registry as the IEEE publishes it (UTF-8, CR LF).
-const QByteArray kRegistry =
-    "OUI/MA-L                                                    Organization\r\n"
-    "company_id                                                  Organization\r\n"
-    "                                                            Address\r\n"
-    "\r\n"
-    "00-22-72   (hex)\t\tAmerican Micro-Fuel Device Corp.\r\n"
-    "002272     (base 16)\t\tAmerican Micro-Fuel Device Corp.\r\n"
-    "\t\t\t\t2181 Buchanan Loop\r\n"
+const QByteArray kRegistry = test::kRegistryStart +
     "\t\t\t\tUS\r\n"
     "\r\n"
     "58-b5-68   (hex)\t\tSECURITAS DIRECT ESPA\xC3\x91" "A, SAU\r\n"
@@ -78,7 +74,12 @@ TEST(OuiConverter, WritesOneTabSeparatedLatin1EntryPerVendor) {
 
   QFile result(run.output);
   ASSERT_TRUE(result.open(QIODevice::ReadOnly));
-  EXPECT_EQ(result.readAll(), kExpected);
+  const QByteArray written = result.readAll();
+  // The first line names the registry's day, and the look-up passes over it.
+  const qsizetype body = written.indexOf("\r\n") + 2;
+  EXPECT_EQ(written.sliced(body), kExpected);
+  EXPECT_EQ(SummarizeVendorFile(written).registryDate,
+            QFileInfo(folder.path() + QStringLiteral("/registry.txt")).lastModified().toUTC().date());
 
   // Every line the converter writes is an entry the program reads.
   test::RecordingReporter log;

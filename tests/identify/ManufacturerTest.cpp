@@ -2,16 +2,20 @@
 // its look-up, with the error reports a broken file leaves.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <optional>
 #include <ostream>
 #include <string>
 
 #include "identify/Manufacturer.h"
 #include "support/AppPaths.h"
+#include "support/StepTrap.h"
 #include "support/RecordingReporter.h"
 #include "support/Tunables.h"
 
@@ -132,13 +136,21 @@ class OuiLookup : public ::testing::Test {
     ASSERT_EQ(file.write(content), content.size());
   }
   void writeOui(const QByteArray& content) { writeFile(appFolder(), content); }
+  // Makes a file look long installed, so a look-up keeps what it read from it.
+  void settle(const QString& dir) {
+    QFile file(dir + QStringLiteral("/oui.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                                 QFileDevice::FileModificationTime));
+  }
 
-  QString lookUp(const char* mac) { return OUI_GetMFGByMAC(QString::fromLatin1(mac), paths, log); }
+  QString lookUp(const char* mac) { return oui.OUI_GetMFGByMAC(QString::fromLatin1(mac)); }
 
   QTemporaryDir folder;
   AppPaths paths{folder.path() + QStringLiteral("/app"), folder.path() + QStringLiteral("/user"),
                  folder.path() + QStringLiteral("/share")};
   test::RecordingReporter log;
+  OuiFile oui{log, paths};
 };
 
 TEST_F(OuiLookup, FindsTheNameWithoutItsBlanks) {
@@ -166,12 +178,15 @@ TEST_F(OuiLookup, LinesThatAreNoEntriesNeverMatch) {
 }
 
 TEST_F(OuiLookup, FirstMatchWins) {
-  writeOui("00-00-0C\tCisco Systems, Inc\r\n00-00-0C\tSecond\r\n");
+  writeOui("00-00-0C\tCisco Systems, Inc\r\n00-00-0C\tSecond\r\n00-00-0c\tThird\r\n");
+  settle(appFolder());
   EXPECT_EQ(lookUp("00-00-0C-00-00-32"), u"Cisco Systems, Inc");
+  EXPECT_EQ(lookUp("00-00-0c-00-00-32"), u"Cisco Systems, Inc");
 }
 
 TEST_F(OuiLookup, PrefixComparisonIgnoresCaseBothWays) {
   writeOui("aa-bb-cc\tLower entry\r\nDD-EE-FF\tUpper entry\r\n");
+  settle(appFolder());  // answered from what the first look-up read
   EXPECT_EQ(lookUp("AA-BB-CC-01-02-03"), u"Lower entry");
   EXPECT_EQ(lookUp("dd-ee-ff-00-00-00"), u"Upper entry");
   EXPECT_EQ(lookUp("aA-Bb-cC-00-00-00"), u"Lower entry");
@@ -193,23 +208,60 @@ TEST_F(OuiLookup, AnOverlongLineIsSkippedAndTheNextStillRead) {
   EXPECT_EQ(lookUp("AA-BB-CC-00-00-01"), u"Short name");
 }
 
-TEST_F(OuiLookup, ALineJustWithinTheLimitIsAnEntry) {
-  const QByteArray name(tunables::kMaxOuiLine - 9, 'n');
-  writeOui("AA-BB-CC\t" + name + "\r\n");
-  EXPECT_EQ(lookUp("AA-BB-CC-00-00-01"), QString::fromLatin1(name));
+// Lines of 1,024 bytes are the longest entries, whatever ends them; one byte more is never one.
+TEST_F(OuiLookup, LinesOverTheLimitAreNeverEntries) {
+  const struct {
+    int length;  // of the line without its end
+    const char* end;
+    bool entry;
+  } cases[] = {
+      {tunables::kMaxOuiLine, "\r\n", true},      {tunables::kMaxOuiLine, "\n", true},
+      {tunables::kMaxOuiLine, "", true},            {tunables::kMaxOuiLine + 1, "\n", false},
+      {tunables::kMaxOuiLine + 1, "\r\n", false}, {tunables::kMaxOuiLine + 1, "", false},
+      {tunables::kMaxOuiLine + 2, "", false},       {tunables::kMaxOuiLine + 2, "\r", false},
+  };
+  for (const auto& c : cases) {
+    const QByteArray name(c.length - 9, 'N');
+    writeOui("00-11-22\t" + name + c.end);
+    EXPECT_EQ(lookUp("00-11-22-33-44-55"), c.entry ? QString::fromLatin1(name) : QString())
+        << c.length << " bytes, end " << QByteArray(c.end).toHex().constData();
+  }
+  EXPECT_TRUE(log.reports.isEmpty());
 }
 
-TEST_F(OuiLookup, ReadsTheFileAfreshEachTime) {
+TEST_F(OuiLookup, AChangedFileIsUsedAtTheNextLookup) {
   writeOui("00-1B-21\tFirst name\r\n");
   EXPECT_EQ(lookUp("00-1B-21-00-00-31"), u"First name");
   writeOui("00-1B-21\tChanged name\r\n");
   EXPECT_EQ(lookUp("00-1B-21-00-00-31"), u"Changed name");
+  // The same size and the same modification time: the rewrite still shows.
+  QFile file(appFolder() + QStringLiteral("/oui.txt"));
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
+  writeOui("00-1B-21\tChanged NAME\r\n");
+  ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+  EXPECT_EQ(lookUp("00-1B-21-00-00-31"), u"Changed NAME");
 }
 
-TEST_F(OuiLookup, AnEmptyFileIsReportedOncePerLookup) {
+TEST_F(OuiLookup, AReplacedOrRemovedFileIsUsedAtTheNextLookup) {
+  writeOui("00-1B-21\tFirst name\r\n");
+  EXPECT_EQ(lookUp("00-1B-21-00-00-31"), u"First name");
+  writeFile(folder.path(), "00-1B-21\tOther name\r\n");
+  const QString path = appFolder() + QStringLiteral("/oui.txt");
+  ASSERT_TRUE(QFile::remove(path));
+  EXPECT_EQ(lookUp("00-1B-21-00-00-31"), QString());
+  ASSERT_TRUE(QFile::rename(folder.path() + QStringLiteral("/oui.txt"), path));
+  EXPECT_EQ(lookUp("00-1B-21-00-00-31"), u"Other name");
+  EXPECT_TRUE(log.reports.isEmpty());
+}
+
+TEST_F(OuiLookup, AnEmptyFileIsReportedAtEveryLookup) {
   writeOui("");
+  settle(appFolder());
   EXPECT_EQ(lookUp("00-1B-21-00-00-31"), QString());
   EXPECT_EQ(log.reports, QStringList{kEmptyFileReport});
+  EXPECT_EQ(lookUp("00-1B-21-00-00-31"), QString());
+  EXPECT_EQ(log.reports, (QStringList{kEmptyFileReport, kEmptyFileReport}));
 }
 
 TEST_F(OuiLookup, ShortMacTextsNeverTouchTheFile) {
@@ -229,8 +281,10 @@ TEST_F(OuiLookup, AnAbsentFileIsNoFailure) {
 
 TEST_F(OuiLookup, FolderOrderAppUserShare) {
   writeFile(folder.path() + QStringLiteral("/share"), "00-1B-21\tFrom share\r\n");
+  settle(folder.path() + QStringLiteral("/share"));
   EXPECT_EQ(lookUp("00-1B-21-00-00-31"), u"From share");
   writeFile(folder.path() + QStringLiteral("/user"), "00-1B-21\tFrom user\r\n");
+  settle(folder.path() + QStringLiteral("/user"));
   EXPECT_EQ(lookUp("00-1B-21-00-00-31"), u"From user");
   writeOui("00-1B-21\tFrom app\r\n");
   EXPECT_EQ(lookUp("00-1B-21-00-00-31"), u"From app");
@@ -256,10 +310,64 @@ TEST(Manufacturer, CallersRuleChoosesMakerOrFile) {
   file.close();
   const AppPaths paths(folder.path(), QString(), QString());
   test::RecordingReporter log;
-  EXPECT_EQ(ManufacturerOf(QStringLiteral("00-0A-2B-01-80-01"), paths, log), u"Norvikta, Inc");
-  EXPECT_EQ(ManufacturerOf(QStringLiteral("00-0a-2b-02-00-00"), paths, log), u"Etherstuff");
-  EXPECT_EQ(ManufacturerOf(QStringLiteral("00:0A:2B:01:80:01"), paths, log), QString());
-  EXPECT_EQ(ManufacturerOf(QStringLiteral("00-1B-21-00-00-31"), paths, log), u"Intel Corporate");
+  OuiFile oui(log, paths);
+  EXPECT_EQ(ManufacturerOf(QStringLiteral("00-0A-2B-01-80-01"), oui), u"Norvikta, Inc");
+  EXPECT_EQ(ManufacturerOf(QStringLiteral("00-0a-2b-02-00-00"), oui), u"Etherstuff");
+  EXPECT_EQ(ManufacturerOf(QStringLiteral("00:0A:2B:01:80:01"), oui), QString());
+  EXPECT_EQ(ManufacturerOf(QStringLiteral("00-1B-21-00-00-31"), oui), u"Intel Corporate");
+}
+
+// --- A reading the system refuses part-way -----------------------------------------------
+
+// Serves `content`, then refuses every further read.
+class FailingDevice final : public QIODevice {
+ public:
+  explicit FailingDevice(QByteArray content) : m_content(std::move(content)) {
+    open(QIODevice::ReadOnly);
+  }
+  bool isSequential() const override { return true; }
+
+ protected:
+  qint64 readData(char* data, qint64 maxSize) override {
+    if (m_served == m_content.size()) return -1;
+    const qint64 n = std::min<qint64>(maxSize, m_content.size() - m_served);
+    std::memcpy(data, m_content.constData() + m_served, size_t(n));
+    m_served += n;
+    return n;
+  }
+  qint64 writeData(const char*, qint64) override { return -1; }
+
+ private:
+  QByteArray m_content;
+  qint64 m_served = 0;
+};
+
+TEST(OuiReadError, IsReportedUnlessTheMatchCameBefore) {
+  const QString report = QStringLiteral(
+      "Error 57 (Device I/O error) in procedure OUI_GetMFGByMAC of Module modDataProcess on "
+      "line 100");
+  const struct {
+    QByteArray before;  // what was read before the refusal
+    const char* mac;
+    const char* name;
+    bool reported;
+  } cases[] = {
+      {"00-1B-21\tIntel Corporate\r\n", "00-1B-21-00-00-31", "Intel Corporate", false},
+      {"00-1B-21\tIntel Corporate\r\n", "00-00-0C-00-00-32", "", true},
+      // A line cut short by the refusal is no entry.
+      {"00-1B-21\tIntel Corporate\r\n00-00-0C\tCis", "00-00-0C-00-00-32", "", true},
+      {"", "00-1B-21-00-00-31", "", true},
+  };
+  for (const auto& c : cases) {
+    FailingDevice device(c.before);
+    const OuiTable table = OuiTable::read(device);
+    EXPECT_EQ(table.ending(), OuiTable::Ending::ReadFailed);
+    test::RecordingReporter log;
+    StepTrap trap(log, QStringLiteral("OUI_GetMFGByMAC"), Container::Module);
+    EXPECT_EQ(OuiAnswer(table, QString::fromLatin1(c.mac), trap), QString::fromLatin1(c.name))
+        << c.mac;
+    EXPECT_EQ(log.reports, c.reported ? QStringList{report} : QStringList{}) << c.mac;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 set(VELMARO_LAB_SCRIPT ${CMAKE_SOURCE_DIR}/lab/velmaro-lab)
 set(VELMARO_LAB_STATE ${CMAKE_BINARY_DIR}/lab.state)
 set(VELMARO_LAB_REGISTRATION ${CMAKE_CURRENT_LIST_DIR}/LabRegistration.cpp)
+set(VELMARO_LAB_RUN_AS ${CMAKE_CURRENT_LIST_DIR}/RunAsUser.sh)
 
 add_test(NAME lab_up COMMAND ${VELMARO_LAB_SCRIPT} up --state ${VELMARO_LAB_STATE}
          --unitsim $<TARGET_FILE:velmaro-unitsim>)
@@ -13,11 +14,19 @@ set_tests_properties(lab_up PROPERTIES FIXTURES_SETUP velmaro_lab LABELS lab
 set_tests_properties(lab_down PROPERTIES FIXTURES_CLEANUP velmaro_lab LABELS lab
                      SKIP_RETURN_CODE 77 RESOURCE_LOCK velmaro_lab TIMEOUT 120)
 
-# velmaro_add_lab_test(name SOURCES a.cpp ... [GUI] [LIBS ...]): a gtest suite that runs as ONE
-# ctest test inside the lab's client namespace. Every such suite carries the lab guard
+# velmaro_add_lab_test(name SOURCES a.cpp ... [GUI] [LIBS ...] [HOST key] [RUN_AS user]): a gtest
+# suite that runs as ONE ctest test inside the lab's client namespace (or host `key`'s, e.g.
+# cl2), as root or, with RUN_AS, as that user with no other group. Every such suite carries the lab guard
 # (LabEnvironment): outside a lab namespace it runs no test and fails.
 function(velmaro_add_lab_test name)
-  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "HOST;RUN_AS" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_HOST)
+    set(T_HOST cli)
+  endif()
+  set(as_user "")
+  if(T_RUN_AS)
+    set(as_user bash ${VELMARO_LAB_RUN_AS} ${T_RUN_AS})
+  endif()
   add_executable(${name} ${T_SOURCES} ${VELMARO_LAB_REGISTRATION})
   if(T_GUI)
     target_link_libraries(${name} PRIVATE velmaro_test_main_gui)
@@ -28,7 +37,8 @@ function(velmaro_add_lab_test name)
                         GTest::gtest GTest::gmock ${T_LIBS})
   add_dependencies(${name} velmaro-unitsim)
   add_test(NAME ${name}
-           COMMAND ${VELMARO_LAB_SCRIPT} exec --state ${VELMARO_LAB_STATE} $<TARGET_FILE:${name}>)
+           COMMAND ${VELMARO_LAB_SCRIPT} exec --state ${VELMARO_LAB_STATE} --host ${T_HOST}
+                   ${as_user} $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES
     FIXTURES_REQUIRED velmaro_lab
     LABELS lab

@@ -36,7 +36,7 @@ void FakeDatagramSocket::deliver(const QByteArray& data, quint32 source, quint16
 
 void FakeDatagramSocket::queueSilently(const QByteArray& data, quint32 source,
                                        quint16 sourcePort) {
-  pending.push_back({data, source, sourcePort});
+  pending.push_back({data, source, sourcePort, arrivalInterface});
 }
 
 }  // namespace velmaro::test

@@ -34,6 +34,8 @@ class FakeDatagramSocket final : public platform::DatagramSocket {
   std::optional<platform::SocketFailure> bindFailure;  // the next binds fail with this
   std::optional<platform::SocketFailure> sendFailure;  // the next sends fail with this
 
+  QString arrivalInterface;  // what every delivered datagram reports as its card
+
   int closeCount = 0;
   std::vector<quint16> bindAttempts;
   std::optional<quint16> boundPort;

@@ -16,6 +16,10 @@ std::unique_ptr<platform::DatagramSocket> FakePlatform::createDatagramSocket() {
   return datagramFactory ? datagramFactory() : nullptr;
 }
 
+std::unique_ptr<platform::DatagramSocket> FakePlatform::createInterfaceSocket(const QString& name) {
+  return interfaceSocketFactory ? interfaceSocketFactory(name) : nullptr;
+}
+
 QByteArray FakePlatform::convertArpListing(const QByteArray& listing) const {
   return arpConverter ? arpConverter(listing) : listing;
 }

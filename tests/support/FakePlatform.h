@@ -12,6 +12,13 @@ class FakePlatform final : public platform::Platform {
  public:
   platform::EchoOpenResult openEchoSocket() override;
   std::unique_ptr<platform::DatagramSocket> createDatagramSocket() override;
+  std::unique_ptr<platform::DatagramSocket> createInterfaceSocket(const QString& name) override;
+  std::optional<std::vector<platform::NetworkInterface>> networkInterfaces() override {
+    return cards;
+  }
+  platform::RouteLookup routeTo(quint32) override { return broadcastRoute; }
+  std::optional<std::vector<platform::Neighbour>> neighbours() override { return neighbourTable; }
+  platform::IcmpPermission icmpPermission() override { return icmp; }
   std::optional<std::vector<quint32>> ipv4Addresses() override { return addresses; }
   std::optional<std::vector<platform::Adapter>> adapters() override { return adapterList; }
   platform::CommandLine arpCommand() const override { return arp; }
@@ -25,6 +32,12 @@ class FakePlatform final : public platform::Platform {
   std::optional<std::vector<platform::Adapter>> adapterList;
   platform::CommandLine arp;
   std::function<QByteArray(const QByteArray&)> arpConverter;  // unset: listing unchanged
+  // Per card: unset gives no socket.
+  std::function<std::unique_ptr<platform::DatagramSocket>(const QString&)> interfaceSocketFactory;
+  std::optional<std::vector<platform::NetworkInterface>> cards;
+  platform::RouteLookup broadcastRoute;
+  std::optional<std::vector<platform::Neighbour>> neighbourTable;
+  platform::IcmpPermission icmp;
 };
 
 // Host-order address from dotted text, for readable tests.

@@ -9,8 +9,9 @@
 
 namespace velmaro::lab {
 
-// True only inside a lab namespace: no interface but lo and vlab0, no default route, no route
-// outside the lab subnet. Otherwise false, with the reason in *why (when given).
+// True only inside a lab namespace: no interface but lo and the lab's links, no default
+// route, no route outside the lab's subnets (198.18.0.0/15, 169.254.0.0/16). Otherwise false,
+// with the reason in *why (when given).
 bool InLabNamespace(QString* why = nullptr);
 
 // For a test body or fixture: a fatal test failure when not in a lab namespace.

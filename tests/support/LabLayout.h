@@ -110,6 +110,23 @@ inline constexpr std::array<std::string_view, 16> kLiveIps{
     "198.18.7.51", "198.18.7.52", "198.18.7.53", "198.18.7.54",
     "198.18.7.55", "198.18.7.56", "198.18.7.57", "198.18.7.58"};
 
+// ---- The second segment (br1): the client's second card and the field-diagnostics hosts.
+inline constexpr std::string_view kSecondLink = "vlab1";           // the client's card there
+inline constexpr std::string_view kClientIpB = "198.18.8.2";
+// A unit on segment B whose address the client can reach, and two it cannot: one on
+// another subnet and one at a link-local address, all three on the same bridge.
+inline constexpr LabUnit kB1{"b1", 26, "198.18.8.26", "00-0A-2B-01-B0-01", "NV-CAM-3100", "Second segment",
+                             "50", "80", true, 0, "", false, "", false, "Norvikta, Inc"};
+inline constexpr LabUnit kB2{"b2", 27, "198.18.9.27", "00-0A-2B-01-B0-02", "NV-CAM-3200", "Other subnet",
+                             "50", "80", true, 0, "", false, "", false, "Norvikta, Inc"};
+inline constexpr LabUnit kB3{"b3", 28, "169.254.7.28", "00-0A-2B-01-B0-03", "NV-CAM-3300", "Link-local",
+                             "50", "80", true, 0, "", false, "", false, "Norvikta, Inc"};
+inline constexpr std::array<LabUnit, 3> kSegmentBUnits{kB1, kB2, kB3};
+// The second client on segment B: default ping_group_range, no route for the limited
+// broadcast, and a firewall rule that drops every datagram to UDP 2860.
+inline constexpr std::string_view kSecondClientKey = "cl2";
+inline constexpr std::string_view kSecondClientIp = "198.18.8.3";
+
 // --- Hostile hosts -------------------------------------------------------------------
 // Units that misbehave on purpose. They start unplugged, so they are in no list above;
 // a test plugs one in with PluggedHost (support/LabGuard.h).

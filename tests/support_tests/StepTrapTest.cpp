@@ -33,5 +33,21 @@ TEST(StepTrap, FailingConditionCountsAsSatisfied) {
   EXPECT_TRUE(log.reports[1].startsWith(QStringLiteral("Error 6 (Overflow)")));
 }
 
+// A measurement watching the steps sees every line as it starts, failing ones included,
+// and changes nothing the procedure does or reports.
+TEST(StepTrap, ObserverSeesEachStepAsItStarts) {
+  test::RecordingReporter log;
+  StepTrap trap(log, QStringLiteral("cmdScanPing_Click"), Container::Form);
+  QList<int> seen;
+  const StepTrap::StepObserver observer = [&](int line) { seen << line; };
+  trap.setObserver(&observer);
+  trap.step(10, [&] { EXPECT_EQ(seen, QList<int>{10}); });
+  trap.step(20, [] { throw err::overflow(); });
+  EXPECT_TRUE(trap.test(30, [] { return true; }));
+  EXPECT_EQ(trap.value(40, 1, [] { return 2; }), 2);
+  EXPECT_EQ(seen, (QList<int>{10, 20, 30, 40}));
+  EXPECT_EQ(log.reports.size(), 1);
+}
+
 }  // namespace
 }  // namespace velmaro

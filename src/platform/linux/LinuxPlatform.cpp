@@ -13,6 +13,15 @@ class LinuxPlatform final : public Platform {
     return linux_backend::ipv4Addresses();
   }
   std::optional<std::vector<Adapter>> adapters() override { return linux_backend::adapters(); }
+  std::unique_ptr<DatagramSocket> createInterfaceSocket(const QString& interfaceName) override {
+    return linux_backend::createInterfaceSocket(interfaceName);
+  }
+  std::optional<std::vector<NetworkInterface>> networkInterfaces() override {
+    return linux_backend::networkInterfaces();
+  }
+  RouteLookup routeTo(quint32 destination) override { return linux_backend::routeTo(destination); }
+  std::optional<std::vector<Neighbour>> neighbours() override { return linux_backend::neighbours(); }
+  IcmpPermission icmpPermission() override { return linux_backend::icmpPermission(); }
   CommandLine arpCommand() const override { return linux_backend::arpCommand(); }
   QByteArray convertArpListing(const QByteArray& listing) const override {
     return linux_backend::convertArpListing(listing);

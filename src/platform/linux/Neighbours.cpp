@@ -1,10 +1,12 @@
 // The neighbour table on Linux: iproute2 lists it, and its lines are rewritten into the
 // "address  physical-address  type" layout that the table's reader takes.
 #include <QByteArrayView>
+#include <QFile>
 #include <QList>
 #include <optional>
 
 #include "platform/linux/LinuxBackends.h"
+#include "platform/linux/ProcFacts.h"
 #include "support/ByteLines.h"
 #include "support/Ipv4Text.h"
 #include "support/Numbers.h"
@@ -120,6 +122,39 @@ QByteArray convertArpListing(const QByteArray& listing) {
     out.append("\r\n");
   }
   return out;
+}
+
+}  // namespace velmaro::platform::linux_backend
+
+namespace velmaro::platform::linux_backend {
+namespace {
+
+constexpr unsigned kArpComplete = 0x2;  // ATF_COM: the link-layer address is known
+
+}  // namespace
+
+std::vector<Neighbour> parseProcArp(QByteArrayView text) {
+  std::vector<Neighbour> entries;
+  ByteLines lines(text.first(qMin<qsizetype>(text.size(), tunables::kMaxArpListingBytes)));
+  if (!lines.atEnd()) lines.next();  // the header
+  while (!lines.atEnd()) {
+    const QByteArrayView line = lines.next();
+    if (line.size() > tunables::kMaxArpLine) continue;
+    const QList<QByteArrayView> words = tokens(line);
+    if (words.size() < 6) continue;
+    const auto address = ParseDottedAddress(QString::fromLatin1(words[0]));
+    bool flagsOk = false;
+    const uint flags = words[2].toByteArray().toUInt(&flagsOk, 0);
+    if (!address || !flagsOk) continue;
+    entries.push_back({*address, QString::fromLocal8Bit(words[5]), (flags & kArpComplete) != 0});
+  }
+  return entries;
+}
+
+std::optional<std::vector<Neighbour>> neighbours() {
+  QFile file(QStringLiteral("/proc/net/arp"));
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return parseProcArp(file.read(tunables::kMaxArpListingBytes));
 }
 
 }  // namespace velmaro::platform::linux_backend

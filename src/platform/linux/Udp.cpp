@@ -1,8 +1,10 @@
 // The UDP socket of the broadcast query: a plain non-blocking datagram socket watched by a
-// QSocketNotifier, so every failure comes with its own system error number.
+// QSocketNotifier, so every failure comes with its own system error number. Tied to one
+// card it is bound to that device and asks the kernel for each datagram's arrival card.
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -54,9 +56,17 @@ sockaddr_in ipv4Endpoint(quint32 address, quint16 port) {
   return endpoint;
 }
 
+// The name of the card with this index; empty when it has gone meanwhile.
+QString interfaceNameOf(int index) {
+  char name[IF_NAMESIZE] = {};
+  if (index <= 0 || ::if_indextoname(unsigned(index), name) == nullptr) return {};
+  return QString::fromLocal8Bit(name);
+}
+
 class UdpSocket final : public DatagramSocket {
  public:
-  UdpSocket() = default;
+  // An empty card name: the plain socket on every local address.
+  explicit UdpSocket(QString interfaceName = {}) : m_interface(std::move(interfaceName)) {}
   ~UdpSocket() override { close(); }
 
   void close() override {
@@ -120,9 +130,28 @@ class UdpSocket final : public DatagramSocket {
     // for a moment instead of being dropped. The system caps it at its own limit.
     const int buffer = tunables::kReplySocketBufferBytes;
     ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    if (auto failure = tieToInterface()) {
+      close();
+      return failure;
+    }
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     QObject::connect(m_notifier.data(), &QSocketNotifier::activated, this,
                      [this] { onReadable(); });
+    return std::nullopt;
+  }
+
+  // Binding to the device keeps the port to this card, so one socket per card can hold it,
+  // and sends the limited broadcast out of this card even where no route says so.
+  std::optional<SocketFailure> tieToInterface() {
+    if (m_interface.isEmpty()) return std::nullopt;
+    const QByteArray device = m_interface.toLocal8Bit();
+    if (device.size() >= IF_NAMESIZE) return failureFor(ENODEV);
+    if (::setsockopt(m_fd, SOL_SOCKET, SO_BINDTODEVICE, device.constData(),
+                     socklen_t(device.size() + 1)) != 0) {
+      return failureFor(errno);
+    }
+    const int on = 1;
+    if (::setsockopt(m_fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0) return failureFor(errno);
     return std::nullopt;
   }
 
@@ -132,11 +161,18 @@ class UdpSocket final : public DatagramSocket {
     int added = 0;
     for (int i = 0; i < kReadsPerNotification; ++i) {
       sockaddr_in from{};
-      socklen_t fromLength = sizeof from;
+      iovec buffer{m_buffer.data(), m_buffer.size()};
+      alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+      msghdr message{};
+      message.msg_name = &from;
+      message.msg_namelen = sizeof from;
+      message.msg_iov = &buffer;
+      message.msg_iovlen = 1;
+      message.msg_control = control;
+      message.msg_controllen = sizeof control;
       // MSG_TRUNC makes the call report the datagram's real length, so one that did not
       // fit the buffer is recognised and dropped rather than taken in part.
-      const ssize_t got = ::recvfrom(m_fd, m_buffer.data(), m_buffer.size(), MSG_TRUNC,
-                                     reinterpret_cast<sockaddr*>(&from), &fromLength);
+      const ssize_t got = ::recvmsg(m_fd, &message, MSG_TRUNC);
       if (got < 0) {
         if (errno == EINTR) continue;
         break;  // nothing more waiting, or a pending error that concerns no datagram
@@ -147,10 +183,21 @@ class UdpSocket final : public DatagramSocket {
       datagram.data = QByteArray(m_buffer.data(), qsizetype(got));
       datagram.source = ntohl(from.sin_addr.s_addr);
       datagram.sourcePort = ntohs(from.sin_port);
+      datagram.arrivalInterface = arrivalInterfaceOf(message);
       m_queue.push_back(std::move(datagram));
       ++added;
     }
     return added;
+  }
+
+  QString arrivalInterfaceOf(msghdr& message) const {
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+      if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO) continue;
+      in_pktinfo info{};
+      std::memcpy(&info, CMSG_DATA(c), sizeof info);
+      return interfaceNameOf(info.ipi_ifindex);
+    }
+    return {};
   }
 
   void onReadable() {
@@ -160,6 +207,7 @@ class UdpSocket final : public DatagramSocket {
     for (int i = 0; i < added && generation == m_generation; ++i) emit readyRead();
   }
 
+  QString m_interface;
   int m_fd = -1;
   QPointer<QSocketNotifier> m_notifier;
   std::deque<Datagram> m_queue;
@@ -171,5 +219,9 @@ class UdpSocket final : public DatagramSocket {
 }  // namespace
 
 std::unique_ptr<DatagramSocket> createDatagramSocket() { return std::make_unique<UdpSocket>(); }
+
+std::unique_ptr<DatagramSocket> createInterfaceSocket(const QString& interfaceName) {
+  return std::make_unique<UdpSocket>(interfaceName);
+}
 
 }  // namespace velmaro::platform::linux_backend

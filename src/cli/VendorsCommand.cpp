@@ -1,0 +1,57 @@
+// velmaro-cli vendors [import FILE]: the vendor file in use, and replacing this user's with
+// a registry downloaded from the IEEE.
+#include "cli/Commands.h"
+#include "cli/Session.h"
+#include "identify/VendorFile.h"
+
+namespace velmaro::cli {
+namespace {
+
+QString dated(const VendorFileInUse& file) {
+  return QStringLiteral("%1 (%2)").arg(file.date.toString(Qt::ISODate),
+                                       file.registryDated ? QStringLiteral("the registry's date")
+                                                          : QStringLiteral("the file's date"));
+}
+
+int describe(const AppPaths& paths) {
+  const VendorFileInUse file = DescribeVendorFile(paths);
+  if (!file.exists) {
+    PrintError(CheckVendorFile(file).text);
+    return kExitNetworkUnusable;
+  }
+  PrintOut(QStringLiteral("file: %1\ndate: %2\nentries: %3\n").arg(file.path, dated(file)).arg(file.entries));
+  return kExitCompleted;
+}
+
+int import(const QString& registry, const AppPaths& paths) {
+  const VendorImport done = ImportVendorRegistry(registry, paths);
+  if (done.refusal) {
+    const QString where = done.refusal->line > 0 ? QStringLiteral(" line %1").arg(done.refusal->line) : QString();
+    PrintError(QStringLiteral("%1%2: %3; the vendor file in use is unchanged")
+                   .arg(registry, where, done.refusal->reason));
+    return kExitNetworkUnusable;
+  }
+  if (!done.error.isEmpty()) {
+    PrintError(done.error + QStringLiteral("; the vendor file in use is unchanged"));
+    return kExitNetworkUnusable;
+  }
+  PrintOut(QStringLiteral("%1 entries, %2 new prefixes, written to %3\n")
+               .arg(done.entries)
+               .arg(done.newPrefixes)
+               .arg(done.writtenPath));
+  if (done.inUse != done.writtenPath) {
+    PrintError(QStringLiteral("%1 is looked up first and stays in use; remove it to use the new file")
+                   .arg(done.inUse));
+  }
+  return kExitCompleted;
+}
+
+}  // namespace
+
+int RunVendorsCommand(const Options& options) {
+  Session session(options);
+  const AppPaths& paths = session.root().paths();
+  return options.command == Command::VendorsImport ? import(options.registryFile, paths) : describe(paths);
+}
+
+}  // namespace velmaro::cli

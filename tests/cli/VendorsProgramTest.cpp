@@ -1,0 +1,51 @@
+// velmaro-cli vendors: a registry refused with its line and nothing written, and one taken
+// into this user's folder, with the word that the build's own file still comes first.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "cli/CliProcess.h"
+
+namespace velmaro::cli {
+namespace {
+
+const QByteArray kRegistry =
+    "Registry,Assignment,Organization Name,Organization Address\r\n"
+    "MA-L,002272,American Micro-Fuel Device Corp.,2181 Buchanan Loop \r\n";
+
+TEST(VendorsProgram, RefusesACutDownloadAndImportsAWholeOne) {
+  QTemporaryDir data;
+  ASSERT_TRUE(data.isValid());
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+  const QString registry = data.path() + QStringLiteral("/oui.csv");
+  const auto writeRegistry = [&](const QByteArray& bytes) {
+    QFile file(registry);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  };
+
+  writeRegistry(kRegistry.first(kRegistry.size() - 4));
+  CliRun run = RunCli({QStringLiteral("vendors"), QStringLiteral("import"), registry}, environment);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, QStringLiteral("velmaro-cli: %1 line 2: the file ends in the middle of a line: the "
+                                    "download was cut short; the vendor file in use is unchanged\n")
+                         .arg(registry));
+  EXPECT_FALSE(QFile::exists(data.path() + QStringLiteral("/Velmaro/oui.txt")));
+
+  writeRegistry(kRegistry);
+  run = RunCli({QStringLiteral("vendors"), QStringLiteral("import"), registry}, environment);
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.text().startsWith(u"1 entries, ")) << run.text().toStdString();
+  EXPECT_TRUE(run.text().endsWith(QStringLiteral("written to %1/Velmaro/oui.txt\n").arg(data.path())));
+  // The build's folder holds the shipped file, which the look-up reads first.
+  if (QFile::exists(QFileInfo(QStringLiteral(VELMARO_CLI_PATH)).path() + QStringLiteral("/oui.txt"))) {
+    EXPECT_TRUE(run.err.contains(QStringLiteral("stays in use"))) << run.err.toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace velmaro::cli
