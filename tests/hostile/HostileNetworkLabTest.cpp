@@ -67,7 +67,8 @@ struct LabForm {
   ArpTable arp{log, paths, *platform, Clock::system()};
   OuiFile oui{log, paths};
   QString localIP;
-  FormContext form{controls, notice, list, log, paths, Clock::system(), *platform, arp, oui, localIP};
+  FormContext form{controls,        notice,    list, log, paths,
+                   Clock::system(), *platform, arp,  oui, localIP};
   BroadcastDiscovery discovery{form};
   PingSweep sweep{form};
 
