@@ -1,15 +1,15 @@
 #include "BenchSupport.h"
 
-#include <QFile>
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
-#include <csignal>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QFile>
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <vector>
 
 #include "LabNamespaceCheck.h"
@@ -25,7 +25,8 @@ long statusKb(const char* field) {
   const QByteArray prefix = QByteArray(field) + ':';
   // The file claims a size of 0: read it whole rather than up to its "end".
   for (const QByteArray& line : status.readAll().split('\n')) {
-    if (line.startsWith(prefix)) return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
+    if (line.startsWith(prefix))
+      return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
   }
   return -1;
 }

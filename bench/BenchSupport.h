@@ -13,9 +13,9 @@ namespace velmaro::bench {
 // Ends the program (exit code 2) with the reason unless it runs in a lab namespace.
 void RequireLabOrExit(const char* program);
 
-qint64 MonotonicNs();   // the system-wide monotonic clock: comparable between processes
-double CpuMs();         // user + system time of this process so far
-long RssKb();           // resident memory now
+qint64 MonotonicNs();  // the system-wide monotonic clock: comparable between processes
+double CpuMs();        // user + system time of this process so far
+long RssKb();          // resident memory now
 
 // The longest time the event loop went without turning, beyond the watch's own period:
 // what a user's click would have waited for at worst. Runs wherever events are processed,
@@ -25,7 +25,7 @@ class StallWatch final : public QObject {
   explicit StallWatch(QObject* parent = nullptr);
   void start();
   void stop();
-  double longestMs() const;  // since start()
+  double longestMs() const;                               // since start()
   qint64 longestEndNs() const { return m_longestEndNs; }  // MonotonicNs() when it ended
 
  private:
@@ -57,10 +57,10 @@ struct ChildRun {
   bool started = false;
   bool timedOut = false;
   int exitCode = -1;
-  double wallMs = 0;    // from just before it was started to its end
-  double cpuMs = 0;     // its user + system time
-  long peakRssKb = 0;   // its largest resident memory
-  QByteArray output;    // its standard output
+  double wallMs = 0;   // from just before it was started to its end
+  double cpuMs = 0;    // its user + system time
+  long peakRssKb = 0;  // its largest resident memory
+  QByteArray output;   // its standard output
 };
 // Runs `argv` (searched on PATH), standard error passed through; killed after `limitMs`.
 ChildRun RunChild(const QStringList& argv, int limitMs);

@@ -34,10 +34,14 @@ Options parse(const QStringList& args) {
   for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
     const QString& name = args[i];
     const QString& value = args[i + 1];
-    if (name == u"--list") o.listFile = value;
-    else if (name == u"--host-timeout") o.hostTimeout = value.toInt();
-    else if (name == u"--all-timeout") o.allTimeout = value.toInt();
-    else if (name == u"--block") o.block = value.toInt();
+    if (name == u"--list")
+      o.listFile = value;
+    else if (name == u"--host-timeout")
+      o.hostTimeout = value.toInt();
+    else if (name == u"--all-timeout")
+      o.allTimeout = value.toInt();
+    else if (name == u"--block")
+      o.block = value.toInt();
   }
   return o;
 }
@@ -46,7 +50,8 @@ QStringList addresses(const Options& o) {
   QStringList list;
   if (o.listFile.isEmpty()) {
     const QString prefix = QString::fromLatin1(velmaro::lab::kSubnetPrefix);
-    for (int octet = 1; octet <= 254; ++octet) list << QStringLiteral("%1.%2").arg(prefix).arg(octet);
+    for (int octet = 1; octet <= 254; ++octet)
+      list << QStringLiteral("%1.%2").arg(prefix).arg(octet);
     return list;
   }
   QFile file(o.listFile);

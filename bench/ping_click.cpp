@@ -44,11 +44,16 @@ class Timeline {
 class BenchControls final : public velmaro::Controls, public velmaro::UserNotice {
  public:
   BenchControls(Timeline& timeline, bool boxesOn) : m_timeline(timeline) {
-    m_texts = {{TextBox::IP0, {}}, {TextBox::IP1, {}}, {TextBox::IP2, {}},
-               {TextBox::IPScan, QStringLiteral("1-254")}, {TextBox::HTTPPort, QStringLiteral("80")},
+    m_texts = {{TextBox::IP0, {}},
+               {TextBox::IP1, {}},
+               {TextBox::IP2, {}},
+               {TextBox::IPScan, QStringLiteral("1-254")},
+               {TextBox::HTTPPort, QStringLiteral("80")},
                {TextBox::PingTO, QStringLiteral("500")}};
     const int on = boxesOn ? 1 : 0;
-    m_checks = {{CheckBox::UpdateOnly, on}, {CheckBox::ParseARP, on}, {CheckBox::ParseNVIDs, on},
+    m_checks = {{CheckBox::UpdateOnly, on},
+                {CheckBox::ParseARP, on},
+                {CheckBox::ParseNVIDs, on},
                 {CheckBox::ParseGenIDs, 0}};
   }
   QString text(TextBox box) const override { return m_texts.at(box); }
@@ -73,7 +78,9 @@ class BenchControls final : public velmaro::Controls, public velmaro::UserNotice
   }
   void setBusyCursor(bool) override {}
   bool openUrl(const QString&) override { return false; }
-  void showInformation(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
+  void showInformation(const QString& text) override {
+    std::fprintf(stderr, "message: %s\n", qPrintable(text));
+  }
   bool openDocument(const QString&) override { return false; }
 
  private:
@@ -93,15 +100,22 @@ class MarkingPlatform final : public velmaro::platform::Platform {
     return m_real->createDatagramSocket();
   }
   std::optional<std::vector<quint32>> ipv4Addresses() override { return m_real->ipv4Addresses(); }
-  std::optional<std::vector<velmaro::platform::Adapter>> adapters() override { return m_real->adapters(); }
-  std::unique_ptr<velmaro::platform::DatagramSocket> createInterfaceSocket(const QString& name) override {
+  std::optional<std::vector<velmaro::platform::Adapter>> adapters() override {
+    return m_real->adapters();
+  }
+  std::unique_ptr<velmaro::platform::DatagramSocket> createInterfaceSocket(
+      const QString& name) override {
     return m_real->createInterfaceSocket(name);
   }
   std::optional<std::vector<velmaro::platform::NetworkInterface>> networkInterfaces() override {
     return m_real->networkInterfaces();
   }
-  velmaro::platform::RouteLookup routeTo(quint32 destination) override { return m_real->routeTo(destination); }
-  std::optional<std::vector<velmaro::platform::Neighbour>> neighbours() override { return m_real->neighbours(); }
+  velmaro::platform::RouteLookup routeTo(quint32 destination) override {
+    return m_real->routeTo(destination);
+  }
+  std::optional<std::vector<velmaro::platform::Neighbour>> neighbours() override {
+    return m_real->neighbours();
+  }
   velmaro::platform::IcmpPermission icmpPermission() override { return m_real->icmpPermission(); }
   velmaro::CommandLine arpCommand() const override {
     m_timeline.mark("arp-load");
@@ -126,7 +140,8 @@ class CountingLog final : public velmaro::ErrorReporter {
 };
 
 struct Phases {
-  double addressList = 0, ping = 0, settle = 0, arpLoad = 0, mac = 0, name = 0, rowPause = 0, total = 0;
+  double addressList = 0, ping = 0, settle = 0, arpLoad = 0, mac = 0, name = 0, rowPause = 0,
+         total = 0;
   int rows = 0, named = 0;
 };
 
@@ -183,8 +198,10 @@ Phases RunClick(bool boxesOn) {
   QTemporaryDir dir;
   CountingLog log;
   velmaro::FormServices services;
-  services.platform = std::make_unique<MarkingPlatform>(velmaro::platform::createSystemPlatform(), timeline);
-  services.paths = velmaro::AppPaths(dir.path(), dir.path(), QCoreApplication::applicationDirPath());
+  services.platform =
+      std::make_unique<MarkingPlatform>(velmaro::platform::createSystemPlatform(), timeline);
+  services.paths =
+      velmaro::AppPaths(dir.path(), dir.path(), QCoreApplication::applicationDirPath());
   services.log = &log;
   velmaro::FormRoot root(std::move(services), controls, controls);
   velmaro::MainForm& form = root.form();
@@ -204,8 +221,9 @@ void Print(const char* title, const std::vector<Phases>& runs) {
   Phases mean;
   for (size_t i = 0; i < runs.size(); ++i) {
     const Phases& p = runs[i];
-    std::printf("%-4zu %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %5d %5d\n", i + 1, p.addressList,
-                p.ping, p.settle, p.arpLoad, p.mac, p.name, p.rowPause, p.total, p.rows, p.named);
+    std::printf("%-4zu %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %5d %5d\n", i + 1,
+                p.addressList, p.ping, p.settle, p.arpLoad, p.mac, p.name, p.rowPause, p.total,
+                p.rows, p.named);
     mean.addressList += p.addressList / runs.size();
     mean.ping += p.ping / runs.size();
     mean.settle += p.settle / runs.size();
@@ -215,8 +233,9 @@ void Print(const char* title, const std::vector<Phases>& runs) {
     mean.rowPause += p.rowPause / runs.size();
     mean.total += p.total / runs.size();
   }
-  std::printf("%-4s %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f   (ms)\n", "mean", mean.addressList,
-              mean.ping, mean.settle, mean.arpLoad, mean.mac, mean.name, mean.rowPause, mean.total);
+  std::printf("%-4s %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f   (ms)\n", "mean",
+              mean.addressList, mean.ping, mean.settle, mean.arpLoad, mean.mac, mean.name,
+              mean.rowPause, mean.total);
 }
 
 }  // namespace
@@ -225,16 +244,19 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QString why;
   if (!velmaro::lab::InLabNamespace(&why)) {
-    std::fprintf(stderr, "ping_click: refusing to send: not inside a lab namespace (%s)\n"
-                         "run it as: sudo lab/velmaro-lab exec build/bin/ping_click\n",
+    std::fprintf(stderr,
+                 "ping_click: refusing to send: not inside a lab namespace (%s)\n"
+                 "run it as: sudo lab/velmaro-lab exec build/bin/ping_click\n",
                  qPrintable(why));
     return 2;
   }
   std::vector<Phases> defaults, off;
   for (int run = 0; run < kRuns; ++run) defaults.push_back(RunClick(true));
   for (int run = 0; run < kRuns; ++run) off.push_back(RunClick(false));
-  Print("PING 1-254, time-out 500, the window's default boxes (Update Only, Process MACs, Read NV unit IDs):",
-        defaults);
+  Print(
+      "PING 1-254, time-out 500, the window's default boxes (Update Only, Process MACs, Read NV "
+      "unit IDs):",
+      defaults);
   Print("PING 1-254, time-out 500, every box off:", off);
   return 0;
 }

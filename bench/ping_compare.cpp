@@ -64,7 +64,7 @@ struct Contender {
 struct Samples {
   QList<double> wall, cpu, rssKb;
   QList<double> wallLessRowWaits;  // the command line: its wall less 50 ms per row shown
-  int complete = 0;  // runs that found exactly the live hosts
+  int complete = 0;                // runs that found exactly the live hosts
   int runs = 0;
   int fewestFound = 1 << 30;
   bool failed = false;
@@ -110,24 +110,29 @@ int compareSweep(const QString& engine, const QString& cli, int runs) {
   const QString nmapRange = lab(velmaro::lab::kSubnetPrefix) + QStringLiteral(".1-254");
   std::vector<Contender> contenders = {
       {QStringLiteral("engine"), QStringLiteral("Velmaro engine (ping phase)"), {engine}, true},
-      {QStringLiteral("fping"), QStringLiteral("fping -q -a -r0 -t1000 -i0 -g"),
+      {QStringLiteral("fping"),
+       QStringLiteral("fping -q -a -r0 -t1000 -i0 -g"),
        {QStringLiteral("fping"), QStringLiteral("-q"), QStringLiteral("-a"), QStringLiteral("-r0"),
         QStringLiteral("-t1000"), QStringLiteral("-i0"), QStringLiteral("-g"), first, last}},
-      {QStringLiteral("nmap"), QStringLiteral("nmap -sn -PE -n --disable-arp-ping"),
+      {QStringLiteral("nmap"),
+       QStringLiteral("nmap -sn -PE -n --disable-arp-ping"),
        {QStringLiteral("nmap"), QStringLiteral("-sn"), QStringLiteral("-PE"), QStringLiteral("-n"),
         QStringLiteral("--disable-arp-ping"), nmapRange}},
-      {QStringLiteral("fping_default"), QStringLiteral("fping -a -q -g (defaults)"),
+      {QStringLiteral("fping_default"),
+       QStringLiteral("fping -a -q -g (defaults)"),
        {QStringLiteral("fping"), QStringLiteral("-a"), QStringLiteral("-q"), QStringLiteral("-g"),
         first, last}},
-      {QStringLiteral("nmap_default"), QStringLiteral("nmap -sn -n (defaults)"),
+      {QStringLiteral("nmap_default"),
+       QStringLiteral("nmap -sn -n (defaults)"),
        {QStringLiteral("nmap"), QStringLiteral("-sn"), QStringLiteral("-n"), nmapRange}},
   };
   if (!cli.isEmpty()) {
-    contenders.insert(contenders.begin() + 1,
-                      {QStringLiteral("cli"), QStringLiteral("velmaro-cli ping --no-mac --no-nvid"),
-                       {cli, QStringLiteral("ping"), QStringLiteral("--no-mac"),
-                        QStringLiteral("--no-nvid"), QStringLiteral("--range"),
-                        QStringLiteral("1-254")}});
+    contenders.insert(
+        contenders.begin() + 1,
+        {QStringLiteral("cli"),
+         QStringLiteral("velmaro-cli ping --no-mac --no-nvid"),
+         {cli, QStringLiteral("ping"), QStringLiteral("--no-mac"), QStringLiteral("--no-nvid"),
+          QStringLiteral("--range"), QStringLiteral("1-254")}});
   }
   const QSet<QString> expected = expectedLive();
   std::map<QString, Samples> samples;
@@ -140,8 +145,14 @@ int compareSweep(const QString& engine, const QString& cli, int runs) {
   for (const Contender& c : contenders) {
     const Samples& s = samples[c.key];
     if (s.failed) {
-      Print({QStringLiteral("ping24_%1").arg(c.key), QStringLiteral("Ping /24: %1").arg(c.name), -1,
-             QStringLiteral("ms"), {}, -1, {}, QStringLiteral("not measured: %1").arg(s.why)});
+      Print({QStringLiteral("ping24_%1").arg(c.key),
+             QStringLiteral("Ping /24: %1").arg(c.name),
+             -1,
+             QStringLiteral("ms"),
+             {},
+             -1,
+             {},
+             QStringLiteral("not measured: %1").arg(s.why)});
       continue;
     }
     const bool ours = c.key == u"engine" || c.key == u"cli";
@@ -151,7 +162,7 @@ int compareSweep(const QString& engine, const QString& cli, int runs) {
     const QStringList refs = ours ? QStringList{QStringLiteral("fping"), QStringLiteral("nmap")}
                                   : QStringList{QStringLiteral("engine")};
     auto row = [&](const QString& metric, const QString& unit, const QList<double>& mine,
-                    const QString& target, auto pick) {
+                   const QString& target, auto pick) {
       for (const QString& ref : refs) {
         const Samples& r = samples[ref];
         Print({QStringLiteral("ping24_%1_%2_vs_%3").arg(c.key, metric, ref),
@@ -171,17 +182,21 @@ int compareSweep(const QString& engine, const QString& cli, int runs) {
     if (c.key == u"cli") {
       Print({QStringLiteral("ping24_cli_wall_less_rows"),
              QStringLiteral("Ping /24 wall less 50 ms per row (design): %1").arg(c.name),
-             SpreadOf(s.wallLessRowWaits).median, QStringLiteral("ms"), names[QStringLiteral("fping")],
-             samples[QStringLiteral("fping")].failed ? -1 : SpreadOf(samples[QStringLiteral("fping")].wall).median,
+             SpreadOf(s.wallLessRowWaits).median, QStringLiteral("ms"),
+             names[QStringLiteral("fping")],
+             samples[QStringLiteral("fping")].failed
+                 ? -1
+                 : SpreadOf(samples[QStringLiteral("fping")].wall).median,
              QStringLiteral("<= 1050 ms"),
              QStringLiteral("the process from start to exit, less %1 ms of row waits")
                  .arg(double(s.fewestFound) * kPerRowWaitMs)});
     }
-    Print({QStringLiteral("ping24_%1_hosts").arg(c.key),
-           QStringLiteral("Ping /24 hosts found (fewest in a run): %1").arg(c.name),
-           double(s.fewestFound), QStringLiteral("hosts"), QStringLiteral("live hosts in the lab"),
-           double(expected.size()), ours ? QStringLiteral("every live host, every run") : QString(),
-           QStringLiteral("%1 of %2 runs found exactly the live hosts").arg(s.complete).arg(s.runs)});
+    Print(
+        {QStringLiteral("ping24_%1_hosts").arg(c.key),
+         QStringLiteral("Ping /24 hosts found (fewest in a run): %1").arg(c.name),
+         double(s.fewestFound), QStringLiteral("hosts"), QStringLiteral("live hosts in the lab"),
+         double(expected.size()), ours ? QStringLiteral("every live host, every run") : QString(),
+         QStringLiteral("%1 of %2 runs found exactly the live hosts").arg(s.complete).arg(s.runs)});
   }
   return 0;
 }
@@ -202,10 +217,12 @@ int compareScale(const QString& engine, qsizetype entries, int runs) {
   list.close();
   const QString allTimeout = QString::number(entries * 250);
   const std::vector<Contender> contenders = {
-      {QStringLiteral("engine"), QStringLiteral("Velmaro engine"),
+      {QStringLiteral("engine"),
+       QStringLiteral("Velmaro engine"),
        {engine, QStringLiteral("--list"), listPath, QStringLiteral("--all-timeout"), allTimeout},
        true},
-      {QStringLiteral("fping"), QStringLiteral("fping -q -a -r0 -t1000 -i0 -f"),
+      {QStringLiteral("fping"),
+       QStringLiteral("fping -q -a -r0 -t1000 -i0 -f"),
        {QStringLiteral("fping"), QStringLiteral("-q"), QStringLiteral("-a"), QStringLiteral("-r0"),
         QStringLiteral("-t1000"), QStringLiteral("-i0"), QStringLiteral("-f"), listPath}},
   };
@@ -235,18 +252,34 @@ int compareScale(const QString& engine, qsizetype entries, int runs) {
   const double n = double(entries);
   const QString key = QStringLiteral("scale%1").arg(entries);
   const QString note = QStringLiteral("%1 runs; %2 live hosts found at fewest (engine), %3 (fping)")
-                           .arg(e.runs).arg(e.fewestFound).arg(f.failed ? -1 : f.fewestFound);
+                           .arg(e.runs)
+                           .arg(e.fewestFound)
+                           .arg(f.failed ? -1 : f.fewestFound);
   Print({key + QStringLiteral("_wall"),
          QStringLiteral("Engine, %1 entries: wall (blocks of 1,000, 1000 ms each)").arg(entries),
-         SpreadOf(e.wall).median, QStringLiteral("ms"), contenders[1].name,
-         f.failed ? -1 : SpreadOf(f.wall).median, {}, note});
-  Print({key + QStringLiteral("_cpu"), QStringLiteral("Engine, %1 entries: CPU per entry").arg(entries),
-         SpreadOf(e.cpu).median * 1000 / n, QStringLiteral("us"), contenders[1].name,
-         f.failed ? -1 : SpreadOf(f.cpu).median * 1000 / n, {}, note});
+         SpreadOf(e.wall).median,
+         QStringLiteral("ms"),
+         contenders[1].name,
+         f.failed ? -1 : SpreadOf(f.wall).median,
+         {},
+         note});
+  Print({key + QStringLiteral("_cpu"),
+         QStringLiteral("Engine, %1 entries: CPU per entry").arg(entries),
+         SpreadOf(e.cpu).median * 1000 / n,
+         QStringLiteral("us"),
+         contenders[1].name,
+         f.failed ? -1 : SpreadOf(f.cpu).median * 1000 / n,
+         {},
+         note});
   Print({key + QStringLiteral("_mem"),
-         QStringLiteral("Engine, %1 entries: memory per entry (peak, less a list of one)").arg(entries),
-         perEntry(QStringLiteral("engine")), QStringLiteral("bytes"), contenders[1].name,
-         perEntry(QStringLiteral("fping")), {}, note});
+         QStringLiteral("Engine, %1 entries: memory per entry (peak, less a list of one)")
+             .arg(entries),
+         perEntry(QStringLiteral("engine")),
+         QStringLiteral("bytes"),
+         contenders[1].name,
+         perEntry(QStringLiteral("fping")),
+         {},
+         note});
   return 0;
 }
 
@@ -261,10 +294,14 @@ int main(int argc, char** argv) {
   qsizetype scale = 0;
   const QStringList args = QCoreApplication::arguments();
   for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
-    if (args[i] == u"--engine") engine = args[i + 1];
-    else if (args[i] == u"--cli") cli = args[i + 1];
-    else if (args[i] == u"--runs") runs = args[i + 1].toInt();
-    else if (args[i] == u"--scale") scale = args[i + 1].toLongLong();
+    if (args[i] == u"--engine")
+      engine = args[i + 1];
+    else if (args[i] == u"--cli")
+      cli = args[i + 1];
+    else if (args[i] == u"--runs")
+      runs = args[i + 1].toInt();
+    else if (args[i] == u"--scale")
+      scale = args[i + 1].toLongLong();
   }
   if (engine.isEmpty()) {
     std::fprintf(stderr, "usage: ping_compare --engine PATH [--cli PATH] [--runs N] [--scale N]\n");

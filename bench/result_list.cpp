@@ -13,7 +13,9 @@ using velmaro::RowId;
 
 constexpr int kRows = 10000;
 
-QString address(int i) { return QStringLiteral("10.%1.%2.%3").arg(i / 65536).arg(i / 256 % 256).arg(i % 256); }
+QString address(int i) {
+  return QStringLiteral("10.%1.%2.%3").arg(i / 65536).arg(i / 256 % 256).arg(i % 256);
+}
 
 void Fill(ResultList& list) {
   for (int i = 0; i < kRows; ++i) {

@@ -39,9 +39,15 @@ QByteArray reply(int unit) {
   QByteArray mac;
   switch (unit % 4) {
     case 0:
-    case 1: mac = "00-0A-2B-01-90-" + low; break;  // the maker's units
-    case 2: mac = "00-1B-21-00-01-" + low; break;  // a vendor the file names
-    default: mac = "02-00-5E-10-00-" + low; break;  // a prefix no vendor holds
+    case 1:
+      mac = "00-0A-2B-01-90-" + low;
+      break;  // the maker's units
+    case 2:
+      mac = "00-1B-21-00-01-" + low;
+      break;  // a vendor the file names
+    default:
+      mac = "02-00-5E-10-00-" + low;
+      break;  // a prefix no vendor holds
   }
   return name + "\r\n" + mac + "\r\nBench unit " + QByteArray::number(unit) + "\r\n50";
 }
@@ -64,15 +70,20 @@ int main(int argc, char** argv) {
       QFile list(args[i + 1]);
       if (list.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : list.readAll().split('\n')) {
-          if (!line.trimmed().isEmpty()) o.addresses << QHostAddress(QString::fromLatin1(line.trimmed()));
+          if (!line.trimmed().isEmpty())
+            o.addresses << QHostAddress(QString::fromLatin1(line.trimmed()));
         }
       }
-    } else if (args[i] == u"--spread-ms") o.spreadMs = args[i + 1].toInt();
-    else if (args[i] == u"--queries") o.queries = args[i + 1].toInt();
-    else if (args[i] == u"--stamps") o.stamps = args[i + 1];
+    } else if (args[i] == u"--spread-ms")
+      o.spreadMs = args[i + 1].toInt();
+    else if (args[i] == u"--queries")
+      o.queries = args[i + 1].toInt();
+    else if (args[i] == u"--stamps")
+      o.stamps = args[i + 1];
   }
   if (o.addresses.isEmpty() || o.stamps.isEmpty()) {
-    std::fprintf(stderr, "usage: scan_units --addresses FILE --spread-ms MS --queries N --stamps FILE\n");
+    std::fprintf(stderr,
+                 "usage: scan_units --addresses FILE --spread-ms MS --queries N --stamps FILE\n");
     return 2;
   }
   const int count = int(o.addresses.size());

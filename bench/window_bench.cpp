@@ -32,8 +32,8 @@
 #include "support/ErrorLog.h"
 #include "support/LabLayout.h"
 #include "support/Tunables.h"
-#include "ui/ResultView.h"
 #include "ui/LabWindow.h"
+#include "ui/ResultView.h"
 #include "ui/frmMain.h"
 
 namespace velmaro::bench {
@@ -45,7 +45,9 @@ namespace {
 // before anything is measured: the first paint belongs to start-up.
 using test::RunUntil;
 struct Window : test::LabWindow {
-  Window() { RunUntil([] { return false; }, 300); }
+  Window() {
+    RunUntil([] { return false; }, 300);
+  }
   QPushButton& button(const char* name) const {
     return *window->findChild<QPushButton*>(QLatin1String(name));
   }
@@ -86,8 +88,10 @@ struct ClickTimes {
   double between(int from, int to) const {
     qint64 a = -1;
     for (const auto& [line, at] : steps) {
-      if (a < 0 && line == from) a = at;
-      else if (a >= 0 && line == to) return ms(at - a);
+      if (a < 0 && line == from)
+        a = at;
+      else if (a >= 0 && line == to)
+        return ms(at - a);
     }
     return -1;
   }
@@ -167,38 +171,78 @@ int Click(int runs) {
     if (t.stallMs >= SpreadOf(stall).worst) stallLine = t.stallLine;
     rows << t.rows;
     listing << RunChild({QStringLiteral("ip"), QStringLiteral("-4"), QStringLiteral("neigh"),
-                         QStringLiteral("show")}, 10000).wallMs;
+                         QStringLiteral("show")},
+                        10000)
+                   .wallMs;
   }
   const double rowCount = SpreadOf(rows).median;
   const QString note = QStringLiteral("median of %1 clicks, %2 rows").arg(runs).arg(rowCount);
   const QString design = QStringLiteral("fixed by design");
-  Print({QStringLiteral("click_ping"), QStringLiteral("PING click: ping phase"), SpreadOf(ping).median,
-         QStringLiteral("ms"), QStringLiteral("request time-out (design)"), 1000, QStringLiteral("<= 1050 ms"),
-         note});
-  Print({QStringLiteral("click_settle"), QStringLiteral("PING click: settle before the ARP load"),
-         SpreadOf(settle).median, QStringLiteral("ms"), QStringLiteral("2000 ms settle (design)"),
-         double(tunables::kArpSettleMs), {}, design});
-  Print({QStringLiteral("click_arp"), QStringLiteral("PING click: ARP load"), SpreadOf(arp).median,
-         QStringLiteral("ms"), QStringLiteral("ip -4 neigh show alone + 200 ms read pause (design)"),
-         SpreadOf(listing).median + tunables::kArpReadPauseMs, {}, note});
-  Print({QStringLiteral("click_mac"), QStringLiteral("PING click: MAC and manufacturer, per row"),
-         SpreadOf(mac).median, QStringLiteral("ms"), {}, -1, {},
-         QStringLiteral("%1 rows; the first, which reads the vendor file: %2 ms")
-             .arg(macRows).arg(SpreadOf(macFirst).median, 0, 'f', 1)});
-  Print({QStringLiteral("click_name"), QStringLiteral("PING click: name, per row probed"),
-         SpreadOf(name).median, QStringLiteral("ms"),
-         QStringLiteral("50 ms pause before the page request (design)"), double(tunables::kHttpSettleMs), {},
-         QStringLiteral("%1 rows probed, %2 of them waited out the page time-out of %3 ms (design)")
-             .arg(nameRows).arg(pageTimeOuts).arg(kPageTimeoutMs)});
-  Print({QStringLiteral("click_wait"), QStringLiteral("PING click: wait per row"), SpreadOf(wait).median,
-         QStringLiteral("ms"), QStringLiteral("50 ms per row (design)"), double(tunables::kPerRowWaitMs), {},
+  Print({QStringLiteral("click_ping"), QStringLiteral("PING click: ping phase"),
+         SpreadOf(ping).median, QStringLiteral("ms"), QStringLiteral("request time-out (design)"),
+         1000, QStringLiteral("<= 1050 ms"), note});
+  Print({QStringLiteral("click_settle"),
+         QStringLiteral("PING click: settle before the ARP load"),
+         SpreadOf(settle).median,
+         QStringLiteral("ms"),
+         QStringLiteral("2000 ms settle (design)"),
+         double(tunables::kArpSettleMs),
+         {},
          design});
-  Print({QStringLiteral("click_total"), QStringLiteral("PING click: whole click"), SpreadOf(total).median,
-         QStringLiteral("ms"), QStringLiteral("sum of the waits the design fixes"), SpreadOf(floors).median, {},
+  Print({QStringLiteral("click_arp"),
+         QStringLiteral("PING click: ARP load"),
+         SpreadOf(arp).median,
+         QStringLiteral("ms"),
+         QStringLiteral("ip -4 neigh show alone + 200 ms read pause (design)"),
+         SpreadOf(listing).median + tunables::kArpReadPauseMs,
+         {},
+         note});
+  Print({QStringLiteral("click_mac"),
+         QStringLiteral("PING click: MAC and manufacturer, per row"),
+         SpreadOf(mac).median,
+         QStringLiteral("ms"),
+         {},
+         -1,
+         {},
+         QStringLiteral("%1 rows; the first, which reads the vendor file: %2 ms")
+             .arg(macRows)
+             .arg(SpreadOf(macFirst).median, 0, 'f', 1)});
+  Print({QStringLiteral("click_name"),
+         QStringLiteral("PING click: name, per row probed"),
+         SpreadOf(name).median,
+         QStringLiteral("ms"),
+         QStringLiteral("50 ms pause before the page request (design)"),
+         double(tunables::kHttpSettleMs),
+         {},
+         QStringLiteral("%1 rows probed, %2 of them waited out the page time-out of %3 ms (design)")
+             .arg(nameRows)
+             .arg(pageTimeOuts)
+             .arg(kPageTimeoutMs)});
+  Print({QStringLiteral("click_wait"),
+         QStringLiteral("PING click: wait per row"),
+         SpreadOf(wait).median,
+         QStringLiteral("ms"),
+         QStringLiteral("50 ms per row (design)"),
+         double(tunables::kPerRowWaitMs),
+         {},
+         design});
+  Print({QStringLiteral("click_total"),
+         QStringLiteral("PING click: whole click"),
+         SpreadOf(total).median,
+         QStringLiteral("ms"),
+         QStringLiteral("sum of the waits the design fixes"),
+         SpreadOf(floors).median,
+         {},
          QStringLiteral("%1; worst %2 ms").arg(note).arg(SpreadOf(total).worst, 0, 'f', 0)});
-  Print({QStringLiteral("click_stall"), QStringLiteral("PING click: longest event-loop stall"),
-         SpreadOf(stall).worst, QStringLiteral("ms"), {}, -1, QStringLiteral("< 50 ms"),
-         QStringLiteral("worst of %1 clicks, during the step of line %2").arg(runs).arg(stallLine)});
+  Print(
+      {QStringLiteral("click_stall"),
+       QStringLiteral("PING click: longest event-loop stall"),
+       SpreadOf(stall).worst,
+       QStringLiteral("ms"),
+       {},
+       -1,
+       QStringLiteral("< 50 ms"),
+       QStringLiteral("worst of %1 clicks, during the step of line %2").arg(runs).arg(stallLine)});
   return 0;
 }
 
@@ -256,16 +300,26 @@ int Scan(const QString& stamps, int units, int runs) {
     stall << watch.longestMs();
     rowsSeen << w.list().count();
   }
-  const QString note = QStringLiteral("%1 units over 100 ms; median of %2 scans, %3 rows; %4 scans short of rows%5")
-                           .arg(units).arg(latency.size()).arg(SpreadOf(rowsSeen).median).arg(missed)
-                           .arg(unpainted ? QStringLiteral("; %1 without a paint after the last row").arg(unpainted)
-                                          : QString());
-  Print({QStringLiteral("scan_last_row"), QStringLiteral("SCAN of %1 units: last reply to last row on screen").arg(units),
-         latency.isEmpty() ? -1 : SpreadOf(latency).median, QStringLiteral("ms"), QStringLiteral("target"),
-         100, QStringLiteral("< 100 ms"),
+  const QString note =
+      QStringLiteral("%1 units over 100 ms; median of %2 scans, %3 rows; %4 scans short of rows%5")
+          .arg(units)
+          .arg(latency.size())
+          .arg(SpreadOf(rowsSeen).median)
+          .arg(missed)
+          .arg(unpainted ? QStringLiteral("; %1 without a paint after the last row").arg(unpainted)
+                         : QString());
+  Print({QStringLiteral("scan_last_row"),
+         QStringLiteral("SCAN of %1 units: last reply to last row on screen").arg(units),
+         latency.isEmpty() ? -1 : SpreadOf(latency).median, QStringLiteral("ms"),
+         QStringLiteral("target"), 100, QStringLiteral("< 100 ms"),
          note + QStringLiteral("; worst %1 ms").arg(SpreadOf(latency).worst, 0, 'f', 1)});
-  Print({QStringLiteral("scan_stall"), QStringLiteral("SCAN of %1 units: longest event-loop stall").arg(units),
-         stall.isEmpty() ? -1 : SpreadOf(stall).worst, QStringLiteral("ms"), {}, -1, QStringLiteral("< 50 ms"),
+  Print({QStringLiteral("scan_stall"),
+         QStringLiteral("SCAN of %1 units: longest event-loop stall").arg(units),
+         stall.isEmpty() ? -1 : SpreadOf(stall).worst,
+         QStringLiteral("ms"),
+         {},
+         -1,
+         QStringLiteral("< 50 ms"),
          QStringLiteral("worst of %1 scans").arg(stall.size())});
   return 0;
 }
@@ -308,7 +362,8 @@ ListTimes Drive(QWidget* window, const std::function<void(int)>& append,
     const qint64 start = MonotonicNs();
     clickHeader();
     RunUntil([&] { return !paints.paints.empty(); }, 2000);
-    t.sortMs = std::max(t.sortMs, ms((paints.paints.empty() ? MonotonicNs() : paints.paints.front()) - start));
+    t.sortMs = std::max(
+        t.sortMs, ms((paints.paints.empty() ? MonotonicNs() : paints.paints.front()) - start));
   }
   return t;
 }
@@ -348,7 +403,8 @@ int List() {
           QList<QStandardItem*> items;
           items << new QStandardItem(address(i)) << new QStandardItem
                 << new QStandardItem(QString::number(i % 997) + QStringLiteral(" ms"))
-                << new QStandardItem << new QStandardItem << new QStandardItem(QStringLiteral("???"));
+                << new QStandardItem << new QStandardItem
+                << new QStandardItem(QStringLiteral("???"));
           model.appendRow(items);
         },
         [&] {
@@ -361,13 +417,25 @@ int List() {
         });
   }
   const QString ref = QStringLiteral("QStandardItemModel in a QTreeView");
-  Print({QStringLiteral("list_insert"), QStringLiteral("Result list: 10,000 rows inserted in the view"),
-         ours.insertMs, QStringLiteral("ms"), ref, plain.insertMs, {},
+  Print({QStringLiteral("list_insert"),
+         QStringLiteral("Result list: 10,000 rows inserted in the view"),
+         ours.insertMs,
+         QStringLiteral("ms"),
+         ref,
+         plain.insertMs,
+         {},
          QStringLiteral("batches of %1 rows with the window's events between").arg(kBatch)});
-  Print({QStringLiteral("list_insert_stall"), QStringLiteral("Result list: longest stall while inserting"),
-         ours.insertStallMs, QStringLiteral("ms"), ref, plain.insertStallMs, QStringLiteral("< 50 ms"), {}});
-  Print({QStringLiteral("list_sort"), QStringLiteral("Result list: header click sorting 10,000 rows"),
-         ours.sortMs, QStringLiteral("ms"), ref, plain.sortMs, QStringLiteral("< 50 ms"),
+  Print({QStringLiteral("list_insert_stall"),
+         QStringLiteral("Result list: longest stall while inserting"),
+         ours.insertStallMs,
+         QStringLiteral("ms"),
+         ref,
+         plain.insertStallMs,
+         QStringLiteral("< 50 ms"),
+         {}});
+  Print({QStringLiteral("list_sort"),
+         QStringLiteral("Result list: header click sorting 10,000 rows"), ours.sortMs,
+         QStringLiteral("ms"), ref, plain.sortMs, QStringLiteral("< 50 ms"),
          QStringLiteral("click to the list drawn again (the stall), worst of two")});
   return 0;
 }
@@ -389,7 +457,8 @@ int StartupChild(bool bare) {
   PaintWatch paints(window.get());
   window->show();
   RunUntil([&] { return !paints.paints.empty(); }, 10000);
-  std::printf("PAINT %lld\n", static_cast<long long>(paints.paints.empty() ? 0 : paints.paints.front()));
+  std::printf("PAINT %lld\n",
+              static_cast<long long>(paints.paints.empty() ? 0 : paints.paints.front()));
   RunUntil([] { return false; }, 1000);
   std::printf("RSS %ld\n", RssKb());
   return 0;
@@ -413,20 +482,37 @@ int Startup(int runs, const QString& cli) {
   const auto [bare, bareRss] = Startups(QStringLiteral("startup-bare"), runs);
   const QString ref = QStringLiteral("bare QWidget, same toolkit");
   const QString note = QStringLiteral("median of %1 starts, offscreen platform").arg(runs);
-  Print({QStringLiteral("start_paint"), QStringLiteral("Start-up: window to first paint"),
-         SpreadOf(window).median, QStringLiteral("ms"), ref, SpreadOf(bare).median, {}, note});
-  Print({QStringLiteral("start_rss"), QStringLiteral("Start-up: resident memory of the idle window"),
-         SpreadOf(windowRss).median, QStringLiteral("KiB"), ref, SpreadOf(bareRss).median, {}, note});
+  Print({QStringLiteral("start_paint"),
+         QStringLiteral("Start-up: window to first paint"),
+         SpreadOf(window).median,
+         QStringLiteral("ms"),
+         ref,
+         SpreadOf(bare).median,
+         {},
+         note});
+  Print({QStringLiteral("start_rss"),
+         QStringLiteral("Start-up: resident memory of the idle window"),
+         SpreadOf(windowRss).median,
+         QStringLiteral("KiB"),
+         ref,
+         SpreadOf(bareRss).median,
+         {},
+         note});
   QList<double> version, fping;
   for (int run = 0; run < runs; ++run) {
     if (!cli.isEmpty()) version << RunChild({cli, QStringLiteral("--version")}, 10000).wallMs;
     const ChildRun f = RunChild({QStringLiteral("fping"), QStringLiteral("-v")}, 10000);
     if (f.started) fping << f.wallMs;
   }
-  Print({QStringLiteral("start_cli"), QStringLiteral("Start-up: velmaro-cli --version"),
-         cli.isEmpty() ? -1 : SpreadOf(version).median, QStringLiteral("ms"), QStringLiteral("fping -v"),
-         fping.isEmpty() ? -1 : SpreadOf(fping).median, {},
-         cli.isEmpty() ? QStringLiteral("not measured: velmaro-cli is not built in this tree") : note});
+  Print({QStringLiteral("start_cli"),
+         QStringLiteral("Start-up: velmaro-cli --version"),
+         cli.isEmpty() ? -1 : SpreadOf(version).median,
+         QStringLiteral("ms"),
+         QStringLiteral("fping -v"),
+         fping.isEmpty() ? -1 : SpreadOf(fping).median,
+         {},
+         cli.isEmpty() ? QStringLiteral("not measured: velmaro-cli is not built in this tree")
+                       : note});
   return 0;
 }
 
@@ -444,10 +530,14 @@ int main(int argc, char** argv) {
   int runs = 10;
   int units = 200;
   for (qsizetype i = 2; i + 1 < args.size(); i += 2) {
-    if (args[i] == u"--runs") runs = args[i + 1].toInt();
-    else if (args[i] == u"--stamps") stamps = args[i + 1];
-    else if (args[i] == u"--units") units = args[i + 1].toInt();
-    else if (args[i] == u"--cli") cli = args[i + 1];
+    if (args[i] == u"--runs")
+      runs = args[i + 1].toInt();
+    else if (args[i] == u"--stamps")
+      stamps = args[i + 1];
+    else if (args[i] == u"--units")
+      units = args[i + 1].toInt();
+    else if (args[i] == u"--cli")
+      cli = args[i + 1];
   }
   if (mode == u"click") return Click(runs);
   if (mode == u"scan" && !stamps.isEmpty()) return Scan(stamps, units, runs);
@@ -455,6 +545,8 @@ int main(int argc, char** argv) {
   if (mode == u"startup") return Startup(runs, cli);
   if (mode == u"startup-child") return StartupChild(false);
   if (mode == u"startup-bare") return StartupChild(true);
-  std::fprintf(stderr, "usage: window_bench click|scan --stamps FILE|list|startup [--runs N] [--cli PATH]\n");
+  std::fprintf(
+      stderr,
+      "usage: window_bench click|scan --stamps FILE|list|startup [--runs N] [--cli PATH]\n");
   return 2;
 }

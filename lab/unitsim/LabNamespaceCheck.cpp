@@ -83,13 +83,15 @@ std::optional<QString> LabRefusal(const NamespaceFacts& facts) {
     if (IsLabLink(name)) {
       hasLink = true;
     } else if (name != u"lo") {
-      return QStringLiteral("interface %1 exists here; a lab namespace has only lo and the lab's "
-                            "links (%2, vlab1)")
+      return QStringLiteral(
+                 "interface %1 exists here; a lab namespace has only lo and the lab's "
+                 "links (%2, vlab1)")
           .arg(name, QLatin1String(kLabLinkName));
     }
   }
   if (!hasLink)
-    return QStringLiteral("no %1 interface here; this is not a lab host").arg(QLatin1String(kLabLinkName));
+    return QStringLiteral("no %1 interface here; this is not a lab host")
+        .arg(QLatin1String(kLabLinkName));
 
   const QList<QByteArray> lines = facts.netRoute.split('\n');
   if (lines.isEmpty() || !lines.first().startsWith("Iface"))
@@ -100,14 +102,17 @@ std::optional<QString> LabRefusal(const NamespaceFacts& facts) {
     const QString iface = QString::fromLatin1(fields[0]);
     const auto dest = RouteHex(fields[1]);
     const auto mask = RouteHex(fields[7]);
-    if (!dest || !mask) return QStringLiteral("unreadable route line: %1").arg(QString::fromLatin1(lines[i]));
-    if (*mask == 0) return QStringLiteral("a default route exists (via %1); a lab has no way out").arg(iface);
+    if (!dest || !mask)
+      return QStringLiteral("unreadable route line: %1").arg(QString::fromLatin1(lines[i]));
+    if (*mask == 0)
+      return QStringLiteral("a default route exists (via %1); a lab has no way out").arg(iface);
     if (!IsLabLink(iface))
       return QStringLiteral("a route on %1 exists; a lab routes only on its own links").arg(iface);
     const bool limitedBroadcast = *dest == kAllOnes && *mask == kAllOnes;
     if (!InsideLab(*dest, *mask) && !limitedBroadcast)
-      return QStringLiteral("a route outside the lab's subnets (198.18.0.0/15, 169.254.0.0/16) "
-                            "exists on %1")
+      return QStringLiteral(
+                 "a route outside the lab's subnets (198.18.0.0/15, 169.254.0.0/16) "
+                 "exists on %1")
           .arg(iface);
   }
   return std::nullopt;

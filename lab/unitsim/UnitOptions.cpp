@@ -18,23 +18,57 @@ std::optional<quint16> Port(const QString& text) {
 std::variant<UnitOptions, QString> ParseUnitOptions(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Simulated network unit for the Velmaro lab"));
-  const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("Unit name (reply line 1)."), QStringLiteral("text"));
-  const QCommandLineOption width(QStringLiteral("name-width"), QStringLiteral("Pad line 1 with NUL to this many bytes."), QStringLiteral("n"), QStringLiteral("16"));
-  const QCommandLineOption mac(QStringLiteral("mac"), QStringLiteral("MAC text for reply line 2 and the meta entry."), QStringLiteral("text"));
-  const QCommandLineOption text(QStringLiteral("text"), QStringLiteral("Free text (reply line 3)."), QStringLiteral("text"));
-  const QCommandLineOption portLine(QStringLiteral("port-line"), QStringLiteral("Reply line 4 (HTTP port in hex); omit for three lines."), QStringLiteral("hex"));
-  const QCommandLineOption reply(QStringLiteral("reply"), QStringLiteral("normal, lf, short or none."), QStringLiteral("shape"), QStringLiteral("normal"));
-  const QCommandLineOption udpPort(QStringLiteral("udp-port"), QStringLiteral("Discovery port (0: none)."), QStringLiteral("port"), QStringLiteral("69"));
-  const QCommandLineOption httpPort(QStringLiteral("http-port"), QStringLiteral("Web server port (0: none)."), QStringLiteral("port"), QStringLiteral("0"));
-  const QCommandLineOption idPage(QStringLiteral("id-page"), QStringLiteral("none, meta, body, name-only or body-attributes."), QStringLiteral("style"), QStringLiteral("none"));
-  const QCommandLineOption idTitle(QStringLiteral("id-title"), QStringLiteral("Title of id.htm."), QStringLiteral("text"), QStringLiteral("Norvikta Product ID"));
-  const QCommandLineOption missing(QStringLiteral("missing"), QStringLiteral("How missing pages are answered: error or empty."), QStringLiteral("style"), QStringLiteral("error"));
-  const QCommandLineOption web(QStringLiteral("web"), QStringLiteral("normal, silent (never answers) or endless (a body without end)."), QStringLiteral("behaviour"), QStringLiteral("normal"));
-  const QCommandLineOption redirectTo(QStringLiteral("redirect-to"), QStringLiteral("Answer every page with 302 to this address + the page."), QStringLiteral("url"));
-  const QCommandLineOption homeTitle(QStringLiteral("home-title"), QStringLiteral("Title of the home pages."), QStringLiteral("text"));
-  const QCommandLineOption homePages(QStringLiteral("home-pages"), QStringLiteral("Comma-separated home pages that exist."), QStringLiteral("list"), QStringLiteral("index.htm,index.html"));
-  const QCommandLineOption bind(QStringLiteral("bind"), QStringLiteral("Local address to listen on."), QStringLiteral("address"), QStringLiteral("0.0.0.0"));
-  const QCommandLineOption maxSeconds(QStringLiteral("max-seconds"), QStringLiteral("End after this many seconds."), QStringLiteral("n"), QStringLiteral("14400"));
+  const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("Unit name (reply line 1)."),
+                                QStringLiteral("text"));
+  const QCommandLineOption width(QStringLiteral("name-width"),
+                                 QStringLiteral("Pad line 1 with NUL to this many bytes."),
+                                 QStringLiteral("n"), QStringLiteral("16"));
+  const QCommandLineOption mac(QStringLiteral("mac"),
+                               QStringLiteral("MAC text for reply line 2 and the meta entry."),
+                               QStringLiteral("text"));
+  const QCommandLineOption text(QStringLiteral("text"), QStringLiteral("Free text (reply line 3)."),
+                                QStringLiteral("text"));
+  const QCommandLineOption portLine(
+      QStringLiteral("port-line"),
+      QStringLiteral("Reply line 4 (HTTP port in hex); omit for three lines."),
+      QStringLiteral("hex"));
+  const QCommandLineOption reply(QStringLiteral("reply"),
+                                 QStringLiteral("normal, lf, short or none."),
+                                 QStringLiteral("shape"), QStringLiteral("normal"));
+  const QCommandLineOption udpPort(QStringLiteral("udp-port"),
+                                   QStringLiteral("Discovery port (0: none)."),
+                                   QStringLiteral("port"), QStringLiteral("69"));
+  const QCommandLineOption httpPort(QStringLiteral("http-port"),
+                                    QStringLiteral("Web server port (0: none)."),
+                                    QStringLiteral("port"), QStringLiteral("0"));
+  const QCommandLineOption idPage(QStringLiteral("id-page"),
+                                  QStringLiteral("none, meta, body, name-only or body-attributes."),
+                                  QStringLiteral("style"), QStringLiteral("none"));
+  const QCommandLineOption idTitle(QStringLiteral("id-title"), QStringLiteral("Title of id.htm."),
+                                   QStringLiteral("text"), QStringLiteral("Norvikta Product ID"));
+  const QCommandLineOption missing(
+      QStringLiteral("missing"), QStringLiteral("How missing pages are answered: error or empty."),
+      QStringLiteral("style"), QStringLiteral("error"));
+  const QCommandLineOption web(
+      QStringLiteral("web"),
+      QStringLiteral("normal, silent (never answers) or endless (a body without end)."),
+      QStringLiteral("behaviour"), QStringLiteral("normal"));
+  const QCommandLineOption redirectTo(
+      QStringLiteral("redirect-to"),
+      QStringLiteral("Answer every page with 302 to this address + the page."),
+      QStringLiteral("url"));
+  const QCommandLineOption homeTitle(QStringLiteral("home-title"),
+                                     QStringLiteral("Title of the home pages."),
+                                     QStringLiteral("text"));
+  const QCommandLineOption homePages(
+      QStringLiteral("home-pages"), QStringLiteral("Comma-separated home pages that exist."),
+      QStringLiteral("list"), QStringLiteral("index.htm,index.html"));
+  const QCommandLineOption bind(QStringLiteral("bind"),
+                                QStringLiteral("Local address to listen on."),
+                                QStringLiteral("address"), QStringLiteral("0.0.0.0"));
+  const QCommandLineOption maxSeconds(QStringLiteral("max-seconds"),
+                                      QStringLiteral("End after this many seconds."),
+                                      QStringLiteral("n"), QStringLiteral("14400"));
   parser.addOptions({name, width, mac, text, portLine, reply, udpPort, httpPort, idPage, homeTitle,
                      homePages, bind, maxSeconds, idTitle, missing, web, redirectTo});
   // --- Hostile units (Hostile.h) ---
@@ -74,26 +108,40 @@ std::variant<UnitOptions, QString> ParseUnitOptions(const QStringList& arguments
 
   PageSet& pages = options.pages;
   const QString style = parser.value(idPage);
-  if (style == u"none") pages.idPage = IdPageStyle::None;
-  else if (style == u"meta") pages.idPage = IdPageStyle::WithMeta;
-  else if (style == u"body") pages.idPage = IdPageStyle::BodyOnly;
-  else if (style == u"name-only") pages.idPage = IdPageStyle::NameOnly;
-  else if (style == u"body-attributes") pages.idPage = IdPageStyle::BodyWithAttributes;
-  else return QStringLiteral("bad --id-page: %1").arg(style);
+  if (style == u"none")
+    pages.idPage = IdPageStyle::None;
+  else if (style == u"meta")
+    pages.idPage = IdPageStyle::WithMeta;
+  else if (style == u"body")
+    pages.idPage = IdPageStyle::BodyOnly;
+  else if (style == u"name-only")
+    pages.idPage = IdPageStyle::NameOnly;
+  else if (style == u"body-attributes")
+    pages.idPage = IdPageStyle::BodyWithAttributes;
+  else
+    return QStringLiteral("bad --id-page: %1").arg(style);
   pages.idTitle = parser.value(idTitle);
   const QString missingStyle = parser.value(missing);
-  if (missingStyle == u"error") pages.missing = MissingPage::ErrorPage;
-  else if (missingStyle == u"empty") pages.missing = MissingPage::Empty;
-  else return QStringLiteral("bad --missing: %1").arg(missingStyle);
+  if (missingStyle == u"error")
+    pages.missing = MissingPage::ErrorPage;
+  else if (missingStyle == u"empty")
+    pages.missing = MissingPage::Empty;
+  else
+    return QStringLiteral("bad --missing: %1").arg(missingStyle);
   const QString behaviour = parser.value(web);
-  if (behaviour == u"normal") pages.behaviour = WebBehaviour::Normal;
-  else if (behaviour == u"silent") pages.behaviour = WebBehaviour::Silent;
-  else if (behaviour == u"endless") pages.behaviour = WebBehaviour::Endless;
+  if (behaviour == u"normal")
+    pages.behaviour = WebBehaviour::Normal;
+  else if (behaviour == u"silent")
+    pages.behaviour = WebBehaviour::Silent;
+  else if (behaviour == u"endless")
+    pages.behaviour = WebBehaviour::Endless;
   else if (const auto hostile = HostileWebFromName(behaviour))
     options.hostileWeb = hostile;
-  else return QStringLiteral("bad --web: %1").arg(behaviour);
+  else
+    return QStringLiteral("bad --web: %1").arg(behaviour);
   if (parser.isSet(redirectTo)) {
-    if (pages.behaviour != WebBehaviour::Normal) return QStringLiteral("--redirect-to needs --web normal");
+    if (pages.behaviour != WebBehaviour::Normal)
+      return QStringLiteral("--redirect-to needs --web normal");
     pages.behaviour = WebBehaviour::Redirect;
     pages.redirectTo = parser.value(redirectTo);
   }

@@ -16,8 +16,8 @@ struct UnitOptions {
   UnitIdentity identity;
   PageSet pages;
   QHostAddress bindAddress = QHostAddress(QHostAddress::AnyIPv4);
-  quint16 udpPort = 69;   // 0: no discovery answer at all
-  quint16 httpPort = 0;   // 0: no web server
+  quint16 udpPort = 69;          // 0: no discovery answer at all
+  quint16 httpPort = 0;          // 0: no web server
   int maxSeconds = 4 * 60 * 60;  // the unit ends by itself even when nobody takes the lab down
 
   // --- Hostile units (Hostile.h) ---

@@ -115,8 +115,6 @@ QByteArray BuildResponse(const PageSet& pages, const HeadParse& request) {
   return NotFound(pages, !head);
 }
 
-QByteArray EndlessFiller() {
-  return QByteArray("<p>status 0000 ok</p>\r\n").repeated(1024);
-}
+QByteArray EndlessFiller() { return QByteArray("<p>status 0000 ok</p>\r\n").repeated(1024); }
 
 }  // namespace velmaro::lab

@@ -35,9 +35,9 @@ enum class WebBehaviour {
 
 struct PageSet {
   IdPageStyle idPage = IdPageStyle::None;
-  QString productName{};  // "NV-CAM-1000 Front door": what id.htm names the unit
-  QString macText{};      // "00-0A-2B-01-80-01": the meta mac entry
-  QString homeTitle{};    // <title> of the home pages
+  QString productName{};    // "NV-CAM-1000 Front door": what id.htm names the unit
+  QString macText{};        // "00-0A-2B-01-80-01": the meta mac entry
+  QString homeTitle{};      // <title> of the home pages
   QStringList homePages{};  // which of "index.htm", "index.html" exist (empty: none)
   QString idTitle = QStringLiteral("Norvikta Product ID");  // id.htm's <title>
   MissingPage missing = MissingPage::ErrorPage;

@@ -16,8 +16,10 @@ QByteArray BuildReply(const UnitIdentity& unit) {
   const int width = qBound(0, unit.nameWidth, kMaxNameWidth);
   if (first.size() < width) first.append(width - first.size(), '\0');
 
-  const QByteArray separator = unit.shape == ReplyShape::LfOnly ? QByteArray("\n") : QByteArray("\r\n");
-  QByteArray reply = first + separator + unit.macText.toLatin1() + separator + unit.freeText.toLatin1();
+  const QByteArray separator =
+      unit.shape == ReplyShape::LfOnly ? QByteArray("\n") : QByteArray("\r\n");
+  QByteArray reply =
+      first + separator + unit.macText.toLatin1() + separator + unit.freeText.toLatin1();
   if (unit.portLine) reply += separator + unit.portLine->toLatin1();
   if (unit.shape == ReplyShape::Short) reply.truncate(kShortLength);
   return reply;

@@ -94,7 +94,8 @@ void UnitServer::answerQueries() {
   for (int i = 0; i < kMaxDatagramsPerWakeup && m_udp->hasPendingDatagrams(); ++i) {
     const QNetworkDatagram query = m_udp->receiveDatagram();
     if (!query.isValid()) continue;
-    const QString from = QStringLiteral("%1:%2").arg(query.senderAddress().toString()).arg(query.senderPort());
+    const QString from =
+        QStringLiteral("%1:%2").arg(query.senderAddress().toString()).arg(query.senderPort());
     if (!IsDiscoveryQuery(query.data())) {
       Log(QStringLiteral("ignored %1 bytes from %2").arg(query.data().size()).arg(from));
       continue;

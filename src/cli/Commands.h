@@ -9,9 +9,9 @@
 
 namespace velmaro::cli {
 
-int RunScan(const Options& options);      // ScanCommand.cpp
-int RunPing(const Options& options);      // PingCommand.cpp
-int RunIdentify(const Options& options);  // IdentifyCommand.cpp
+int RunScan(const Options& options);            // ScanCommand.cpp
+int RunPing(const Options& options);            // PingCommand.cpp
+int RunIdentify(const Options& options);        // IdentifyCommand.cpp
 int RunDoctorCommand(const Options& options);   // DoctorCommand.cpp
 int RunVendorsCommand(const Options& options);  // VendorsCommand.cpp
 

@@ -31,9 +31,14 @@ int Dispatch(const QStringList& arguments) {
   }
   const Options& options = std::get<Options>(parsed);
   switch (options.command) {
-    case Command::Help: PrintOut(UsageText()); return kExitCompleted;
-    case Command::Version: PrintOut(windowTitle() + u'\n'); return kExitCompleted;
-    default: break;
+    case Command::Help:
+      PrintOut(UsageText());
+      return kExitCompleted;
+    case Command::Version:
+      PrintOut(windowTitle() + u'\n');
+      return kExitCompleted;
+    default:
+      break;
   }
   for (const Entry& entry : kRunners) {
     if (entry.command == options.command) return entry.run(options);

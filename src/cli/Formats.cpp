@@ -34,7 +34,8 @@ QString printable(const QString& text) {
 }
 
 QString csvField(const QString& text) {
-  const bool quote = text.contains(u'"') || text.contains(u',') || text.contains(u'\r') || text.contains(u'\n');
+  const bool quote =
+      text.contains(u'"') || text.contains(u',') || text.contains(u'\r') || text.contains(u'\n');
   if (!quote) return text;
   QString doubled = text;
   doubled.replace(u'"', QStringLiteral("\"\""));
@@ -45,11 +46,21 @@ QString jsonString(const QString& text) {
   QString out = QStringLiteral("\"");
   for (QChar c : text) {
     switch (c.unicode()) {
-      case u'"': out += QStringLiteral("\\\""); break;
-      case u'\\': out += QStringLiteral("\\\\"); break;
-      case u'\n': out += QStringLiteral("\\n"); break;
-      case u'\r': out += QStringLiteral("\\r"); break;
-      case u'\t': out += QStringLiteral("\\t"); break;
+      case u'"':
+        out += QStringLiteral("\\\"");
+        break;
+      case u'\\':
+        out += QStringLiteral("\\\\");
+        break;
+      case u'\n':
+        out += QStringLiteral("\\n");
+        break;
+      case u'\r':
+        out += QStringLiteral("\\r");
+        break;
+      case u'\t':
+        out += QStringLiteral("\\t");
+        break;
       default:
         if (c.unicode() < 0x20) {
           out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
@@ -70,7 +81,8 @@ QString iconMark(const QString& icon) {
 }  // namespace
 
 QString FormatTable(const std::vector<RowRecord>& rows, bool wide) {
-  const bool marks = std::any_of(rows.begin(), rows.end(), [](const RowRecord& r) { return !r.icon.isEmpty(); });
+  const bool marks =
+      std::any_of(rows.begin(), rows.end(), [](const RowRecord& r) { return !r.icon.isEmpty(); });
   std::vector<QStringList> lines;
   QStringList header;
   for (int i = 0; i < kColumns; ++i) {
@@ -86,7 +98,8 @@ QString FormatTable(const std::vector<RowRecord>& rows, bool wide) {
   }
   std::vector<qsizetype> width(static_cast<size_t>(header.size()), 0);
   for (const auto& line : lines) {
-    for (qsizetype i = 0; i < line.size(); ++i) width[static_cast<size_t>(i)] = std::max(width[static_cast<size_t>(i)], line[i].size());
+    for (qsizetype i = 0; i < line.size(); ++i)
+      width[static_cast<size_t>(i)] = std::max(width[static_cast<size_t>(i)], line[i].size());
   }
   QString out;
   for (size_t n = 0; n < lines.size(); ++n) {
@@ -112,7 +125,8 @@ QString FormatCsv(const std::vector<RowRecord>& rows, bool wide) {
   for (const RowRecord& row : rows) {
     for (const QString& cell : row.cells) out += csvField(cell) + u',';
     out += csvField(row.icon);
-    if (wide) out += u',' + csvField(cardOf(row).interfaceName) + u',' + csvField(cardOf(row).unreachable);
+    if (wide)
+      out += u',' + csvField(cardOf(row).interfaceName) + u',' + csvField(cardOf(row).unreachable);
     out += QStringLiteral("\r\n");
   }
   return out;
@@ -131,8 +145,8 @@ QString FormatJson(const std::vector<RowRecord>& rows) {
     }
     out += pair(kIconKey, rows[n].icon);
     if (const auto& card = rows[n].card) {
-      out += QStringLiteral(", ") + pair(kInterfaceKey, card->interfaceName) + QStringLiteral(", ") +
-             pair(kUnreachableKey, card->unreachable);
+      out += QStringLiteral(", ") + pair(kInterfaceKey, card->interfaceName) +
+             QStringLiteral(", ") + pair(kUnreachableKey, card->unreachable);
     }
     out += n + 1 < rows.size() ? QStringLiteral("},\n") : QStringLiteral("}\n");
   }
@@ -142,9 +156,12 @@ QString FormatJson(const std::vector<RowRecord>& rows) {
 QString FormatDoctor(const std::vector<DoctorLine>& lines, OutputFormat format) {
   const auto status = [](const DoctorLine& line) {
     switch (line.verdict) {
-      case Verdict::Ok: return QStringLiteral("ok");
-      case Verdict::Fix: return QStringLiteral("fix");
-      case Verdict::NotChecked: break;
+      case Verdict::Ok:
+        return QStringLiteral("ok");
+      case Verdict::Fix:
+        return QStringLiteral("fix");
+      case Verdict::NotChecked:
+        break;
     }
     return QStringLiteral("not checked");
   };
@@ -153,15 +170,16 @@ QString FormatDoctor(const std::vector<DoctorLine>& lines, OutputFormat format) 
     case OutputFormat::Table: {
       qsizetype width = 0;
       for (const DoctorLine& line : lines) width = std::max(width, line.check.size());
-      for (const DoctorLine& line : lines) out += line.check.leftJustified(width + 2) + printable(line.text) + u'\n';
+      for (const DoctorLine& line : lines)
+        out += line.check.leftJustified(width + 2) + printable(line.text) + u'\n';
       return out;
     }
     case OutputFormat::Csv:
       out = QStringLiteral("check,status,blocking,text\r\n");
       for (const DoctorLine& line : lines) {
         out += csvField(line.check) + u',' + status(line) + u',' +
-               (line.blocking ? QStringLiteral("yes") : QStringLiteral("no")) + u',' + csvField(line.text) +
-               QStringLiteral("\r\n");
+               (line.blocking ? QStringLiteral("yes") : QStringLiteral("no")) + u',' +
+               csvField(line.text) + QStringLiteral("\r\n");
       }
       return out;
     case OutputFormat::Json:
@@ -195,7 +213,9 @@ std::variant<std::vector<RowRecord>, QString> ParseJsonRows(QByteArrayView json)
   std::vector<RowRecord> rows;
   rows.reserve(static_cast<size_t>(array.size()));
   for (qsizetype n = 0; n < array.size(); ++n) {
-    const auto where = [n](const QString& what) { return QStringLiteral("row %1: %2").arg(n + 1).arg(what); };
+    const auto where = [n](const QString& what) {
+      return QStringLiteral("row %1: %2").arg(n + 1).arg(what);
+    };
     if (!array[n].isObject()) return where(QStringLiteral("not an object"));
     const QJsonObject object = array[n].toObject();
     RowRecord record;

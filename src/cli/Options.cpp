@@ -63,7 +63,8 @@ QString applyListen(Options& options, const QString& value) {
     ms = ms * 10 + (c.unicode() - u'0');
   }
   if (ms < 0 || ms > tunables::kMaxListenMs) {
-    return QStringLiteral("--listen takes whole milliseconds from 0 to %1").arg(tunables::kMaxListenMs);
+    return QStringLiteral("--listen takes whole milliseconds from 0 to %1")
+        .arg(tunables::kMaxListenMs);
   }
   options.listenMs = static_cast<int>(ms);
   return {};
@@ -73,7 +74,8 @@ QString applyPrefix(Options& options, const QString& value) {
   const QStringList parts = value.split(u'.');
   if (parts.size() != 3) return QStringLiteral("--prefix takes the first three octets, as A.B.C");
   for (int i = 0; i < 3; ++i) {
-    const QString error = boxText(options, kTextBoxes[static_cast<size_t>(i)], parts[i], "--prefix");
+    const QString error =
+        boxText(options, kTextBoxes[static_cast<size_t>(i)], parts[i], "--prefix");
     if (!error.isEmpty()) return error + QStringLiteral(" for each octet");
   }
   return {};
@@ -87,15 +89,38 @@ QString applyUpdateFrom(Options& options, const QString& value) {
 }
 
 const std::array<OptionSpec, 15> kOptions{{
-    {"--help", false, kRunning, [](Options& o, const QString&) { o.command = Command::Help; return QString(); }},
-    {"-h", false, kRunning, [](Options& o, const QString&) { o.command = Command::Help; return QString(); }},
+    {"--help", false, kRunning,
+     [](Options& o, const QString&) {
+       o.command = Command::Help;
+       return QString();
+     }},
+    {"-h", false, kRunning,
+     [](Options& o, const QString&) {
+       o.command = Command::Help;
+       return QString();
+     }},
     {"--format", true, kScan | kPing | kIdentify | kDoctor, applyFormat},
     {"--listen", true, kScan | kDoctor, applyListen},
-    {"--all-interfaces", false, kScan, [](Options& o, const QString&) { o.allInterfaces = true; return QString(); }},
-    {"--wide", false, kScan, [](Options& o, const QString&) { o.wide = true; return QString(); }},
-    {"--probe", false, kDoctor, [](Options& o, const QString&) { o.probe = true; return QString(); }},
+    {"--all-interfaces", false, kScan,
+     [](Options& o, const QString&) {
+       o.allInterfaces = true;
+       return QString();
+     }},
+    {"--wide", false, kScan,
+     [](Options& o, const QString&) {
+       o.wide = true;
+       return QString();
+     }},
+    {"--probe", false, kDoctor,
+     [](Options& o, const QString&) {
+       o.probe = true;
+       return QString();
+     }},
     {"--no-mac", false, kScan | kPing,
-     [](Options& o, const QString&) { o.checks[CheckBox::ParseARP] = 0; return QString(); }},
+     [](Options& o, const QString&) {
+       o.checks[CheckBox::ParseARP] = 0;
+       return QString();
+     }},
     {"--prefix", true, kPing, applyPrefix},
     {"--range", true, kPing,
      [](Options& o, const QString& v) { return boxText(o, TextBox::IPScan, v, "--range"); }},
@@ -105,9 +130,15 @@ const std::array<OptionSpec, 15> kOptions{{
      [](Options& o, const QString& v) { return boxText(o, TextBox::HTTPPort, v, "--port"); }},
     {"--update-from", true, kPing, applyUpdateFrom},
     {"--no-nvid", false, kPing,
-     [](Options& o, const QString&) { o.checks[CheckBox::ParseNVIDs] = 0; return QString(); }},
+     [](Options& o, const QString&) {
+       o.checks[CheckBox::ParseNVIDs] = 0;
+       return QString();
+     }},
     {"--genid", false, kPing,
-     [](Options& o, const QString&) { o.checks[CheckBox::ParseGenIDs] = 1; return QString(); }},
+     [](Options& o, const QString&) {
+       o.checks[CheckBox::ParseGenIDs] = 1;
+       return QString();
+     }},
 }};
 
 struct CommandSpec {
@@ -142,7 +173,8 @@ QString quoted(const QString& text) {
   return u'\'' + shown + u'\'';
 }
 
-std::variant<Options, UsageError> parseCommand(const CommandSpec& entry, std::span<const QString> words) {
+std::variant<Options, UsageError> parseCommand(const CommandSpec& entry,
+                                               std::span<const QString> words) {
   Options options;
   options.command = entry.command;
   // A sweep from the command line starts a fresh list, unless it is given one to update.
@@ -163,8 +195,8 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& entry, std::sp
     const QString name = equals < 0 ? word : word.left(equals);
     const OptionSpec* option = findOption(name, entry.command);
     if (!option) {
-      return UsageError{QStringLiteral("%1 has no option %2")
-                            .arg(QLatin1String(entry.name), quoted(name))};
+      return UsageError{
+          QStringLiteral("%1 has no option %2").arg(QLatin1String(entry.name), quoted(name))};
     }
     QString value;
     if (!option->takesValue) {
@@ -181,7 +213,8 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& entry, std::sp
     if (options.command == Command::Help) return options;
   }
   if (entry.command == Command::Vendors && !positionals.isEmpty()) {
-    if (positionals.size() != 2 || positionals.front() != u"import" || positionals.back().isEmpty()) {
+    if (positionals.size() != 2 || positionals.front() != u"import" ||
+        positionals.back().isEmpty()) {
       return UsageError{QStringLiteral("vendors takes nothing, or import FILE")};
     }
     options.command = Command::VendorsImport;
@@ -191,7 +224,8 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& entry, std::sp
       return UsageError{QStringLiteral("%1 takes one HOST").arg(QLatin1String(entry.name))};
     }
     if (!ParseDottedAddress(positionals.front())) {
-      return UsageError{QStringLiteral("HOST %1 is not a dotted IPv4 address").arg(quoted(positionals.front()))};
+      return UsageError{
+          QStringLiteral("HOST %1 is not a dotted IPv4 address").arg(quoted(positionals.front()))};
     }
     options.host = positionals.front();
   } else if (!positionals.isEmpty()) {
@@ -208,7 +242,8 @@ std::variant<Options, UsageError> ParseOptions(const QStringList& arguments) {
   }
   for (const QString& argument : arguments) {
     if (argument.size() > tunables::kMaxArgumentLength) {
-      return UsageError{QStringLiteral("an argument longer than %1 characters").arg(tunables::kMaxArgumentLength)};
+      return UsageError{QStringLiteral("an argument longer than %1 characters")
+                            .arg(tunables::kMaxArgumentLength)};
     }
   }
   if (arguments.isEmpty()) return UsageError{QStringLiteral("no command given")};
@@ -246,7 +281,8 @@ QString UsageText() {
       "                   [--format table|csv|json]\n"
       "      sweeps A.B.C.XX to A.B.C.YY (default: this machine's own network, 1-254), time-out\n"
       "      T ms (default 500), web pages on port P (default 80); --update-from updates an\n"
-      "      earlier JSON result as \"Update Only\" does: new hosts \"add\", missed ones \"remove\"\n"
+      "      earlier JSON result as \"Update Only\" does: new hosts \"add\", missed ones "
+      "\"remove\"\n"
       "  velmaro-cli identify HOST [--port P] [--timeout T] [--format table|csv|json]\n"
       "      MAC, manufacturer and name of one host, as the list's \"Refresh\" reads them\n"
       "  velmaro-cli doctor [--probe] [--listen MS] [--format table|csv|json]\n"

@@ -24,12 +24,12 @@ struct Options {
   std::map<TextBox, QString> texts;
   std::map<CheckBox, int> checks;
   int listenMs = tunables::kDefaultListenMs;  // scan: how long replies are collected
-  QString updateFrom;                          // ping: an earlier JSON result to update
-  QString host;                                // identify: the dotted address
-  bool allInterfaces = false;                  // scan: the query on every card
-  bool wide = false;                           // scan: the card and reach columns in table and csv
-  bool probe = false;                          // doctor: send one query per card and listen
-  QString registryFile;                        // vendors import: the IEEE's oui.txt or oui.csv
+  QString updateFrom;                         // ping: an earlier JSON result to update
+  QString host;                               // identify: the dotted address
+  bool allInterfaces = false;                 // scan: the query on every card
+  bool wide = false;                          // scan: the card and reach columns in table and csv
+  bool probe = false;                         // doctor: send one query per card and listen
+  QString registryFile;                       // vendors import: the IEEE's oui.txt or oui.csv
   friend bool operator==(const Options&, const Options&) = default;
 };
 

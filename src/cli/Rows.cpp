@@ -10,7 +10,8 @@ std::vector<RowRecord> RowsOf(const ResultList& list) {
   for (int position = 1; position <= list.count(); ++position) {
     const RowId row = list.rowAt(position);
     RowRecord record;
-    for (int i = 0; i < ResultList::kColumnCount; ++i) record.cells[static_cast<size_t>(i)] = list.cell(row, i);
+    for (int i = 0; i < ResultList::kColumnCount; ++i)
+      record.cells[static_cast<size_t>(i)] = list.cell(row, i);
     record.icon = iconKey(list.icon(row));
     rows.push_back(std::move(record));
   }
@@ -21,7 +22,8 @@ std::vector<RowRecord> RowsOf(const ResultList& list, const InterfaceBroadcast& 
   std::vector<RowRecord> rows = RowsOf(list);
   for (int position = 1; position <= list.count(); ++position) {
     if (const auto origin = scan.originOf(list.rowAt(position))) {
-      rows[static_cast<size_t>(position - 1)].card = ReplyCard{origin->interfaceName, origin->reach.fix};
+      rows[static_cast<size_t>(position - 1)].card =
+          ReplyCard{origin->interfaceName, origin->reach.fix};
     }
   }
   return rows;
@@ -34,7 +36,8 @@ void AppendRows(ResultList& list, const std::vector<RowRecord>& rows) {
     for (RowIcon icon : {RowIcon::Add, RowIcon::Remove}) {
       if (record.icon == iconKey(icon)) list.setIcon(row, icon);
     }
-    for (int i = 1; i < ResultList::kColumnCount; ++i) list.setCell(row, i, record.cells[static_cast<size_t>(i)]);
+    for (int i = 1; i < ResultList::kColumnCount; ++i)
+      list.setCell(row, i, record.cells[static_cast<size_t>(i)]);
   }
 }
 

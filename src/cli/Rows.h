@@ -24,8 +24,8 @@ struct ReplyCard {
 
 struct RowRecord {
   std::array<QString, ResultList::kColumnCount> cells;  // "ip" first, then the five cells
-  QString icon;                                          // "", "add" or "remove"
-  std::optional<ReplyCard> card;                         // rows of a scan on every card
+  QString icon;                                         // "", "add" or "remove"
+  std::optional<ReplyCard> card;                        // rows of a scan on every card
   friend bool operator==(const RowRecord&, const RowRecord&) = default;
 };
 

@@ -23,32 +23,42 @@ void write(int descriptor, const QString& text) {
 QString reasonFor(ScanOutcome outcome) {
   const QString program = QCoreApplication::applicationFilePath();
   switch (outcome) {
-    case ScanOutcome::Completed: return {};
-    case ScanOutcome::BadRange: return ScanRangeMessage();
+    case ScanOutcome::Completed:
+      return {};
+    case ScanOutcome::BadRange:
+      return ScanRangeMessage();
     case ScanOutcome::TimeoutTooLarge:
-      return QStringLiteral("the time-out is too large to count in milliseconds; give a smaller --timeout");
+      return QStringLiteral(
+          "the time-out is too large to count in milliseconds; give a smaller --timeout");
     case ScanOutcome::EchoNotPermitted:
-      return QStringLiteral("this system does not let the program send pings; run it as root, or: "
-                            "sudo setcap cap_net_raw+ep %1").arg(program);
+      return QStringLiteral(
+                 "this system does not let the program send pings; run it as root, or: "
+                 "sudo setcap cap_net_raw+ep %1")
+          .arg(program);
     case ScanOutcome::NoEchoSocket:
       return QStringLiteral("this system offers no ICMP echo socket; pings cannot be sent from it");
     case ScanOutcome::ReplyPortHeld:
-      return QStringLiteral("cannot receive the units' replies: UDP port %1 is held by another "
-                            "program (a Velmaro window?); close it and scan again")
+      return QStringLiteral(
+                 "cannot receive the units' replies: UDP port %1 is held by another "
+                 "program (a Velmaro window?); close it and scan again")
           .arg(tunables::kReplyPort);
     case ScanOutcome::QueryNotSent:
       return QStringLiteral("the discovery query could not be sent; velmaro-cli doctor tells why");
-    case ScanOutcome::Busy: return QStringLiteral("a sweep is already running");
+    case ScanOutcome::Busy:
+      return QStringLiteral("a sweep is already running");
   }
   return {};
 }
 
 int exitStatusFor(ScanOutcome outcome) {
   switch (outcome) {
-    case ScanOutcome::Completed: return kExitCompleted;
+    case ScanOutcome::Completed:
+      return kExitCompleted;
     case ScanOutcome::BadRange:
-    case ScanOutcome::TimeoutTooLarge: return kExitUsage;
-    default: return kExitNetworkUnusable;
+    case ScanOutcome::TimeoutTooLarge:
+      return kExitUsage;
+    default:
+      return kExitNetworkUnusable;
   }
 }
 
@@ -92,12 +102,20 @@ int Session::finish(ScanOutcome outcome, const InterfaceBroadcast* everyCard) {
     return exitStatusFor(outcome);
   }
   // Boxes the run showed that no outcome explains (the error log grown too large).
-  for (const QString& notice : m_controls.notices()) PrintError(QString(notice).replace(u'\n', u' '));
-  const std::vector<RowRecord> rows = everyCard ? RowsOf(form().lstIPs(), *everyCard) : RowsOf(form().lstIPs());
+  for (const QString& notice : m_controls.notices())
+    PrintError(QString(notice).replace(u'\n', u' '));
+  const std::vector<RowRecord> rows =
+      everyCard ? RowsOf(form().lstIPs(), *everyCard) : RowsOf(form().lstIPs());
   switch (m_options.format) {
-    case OutputFormat::Table: PrintOut(FormatTable(rows, m_options.wide)); break;
-    case OutputFormat::Csv: PrintOut(FormatCsv(rows, m_options.wide)); break;
-    case OutputFormat::Json: PrintOut(FormatJson(rows)); break;
+    case OutputFormat::Table:
+      PrintOut(FormatTable(rows, m_options.wide));
+      break;
+    case OutputFormat::Csv:
+      PrintOut(FormatCsv(rows, m_options.wide));
+      break;
+    case OutputFormat::Json:
+      PrintOut(FormatJson(rows));
+      break;
   }
   return kExitCompleted;
 }

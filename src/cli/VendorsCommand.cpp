@@ -19,14 +19,17 @@ int describe(const AppPaths& paths) {
     PrintError(CheckVendorFile(file).text);
     return kExitNetworkUnusable;
   }
-  PrintOut(QStringLiteral("file: %1\ndate: %2\nentries: %3\n").arg(file.path, dated(file)).arg(file.entries));
+  PrintOut(QStringLiteral("file: %1\ndate: %2\nentries: %3\n")
+               .arg(file.path, dated(file))
+               .arg(file.entries));
   return kExitCompleted;
 }
 
 int import(const QString& registry, const AppPaths& paths) {
   const VendorImport done = ImportVendorRegistry(registry, paths);
   if (done.refusal) {
-    const QString where = done.refusal->line > 0 ? QStringLiteral(" line %1").arg(done.refusal->line) : QString();
+    const QString where =
+        done.refusal->line > 0 ? QStringLiteral(" line %1").arg(done.refusal->line) : QString();
     PrintError(QStringLiteral("%1%2: %3; the vendor file in use is unchanged")
                    .arg(registry, where, done.refusal->reason));
     return kExitNetworkUnusable;
@@ -40,8 +43,9 @@ int import(const QString& registry, const AppPaths& paths) {
                .arg(done.newPrefixes)
                .arg(done.writtenPath));
   if (done.inUse != done.writtenPath) {
-    PrintError(QStringLiteral("%1 is looked up first and stays in use; remove it to use the new file")
-                   .arg(done.inUse));
+    PrintError(
+        QStringLiteral("%1 is looked up first and stays in use; remove it to use the new file")
+            .arg(done.inUse));
   }
   return kExitCompleted;
 }
@@ -51,7 +55,8 @@ int import(const QString& registry, const AppPaths& paths) {
 int RunVendorsCommand(const Options& options) {
   Session session(options);
   const AppPaths& paths = session.root().paths();
-  return options.command == Command::VendorsImport ? import(options.registryFile, paths) : describe(paths);
+  return options.command == Command::VendorsImport ? import(options.registryFile, paths)
+                                                   : describe(paths);
 }
 
 }  // namespace velmaro::cli

@@ -11,10 +11,10 @@
 namespace velmaro {
 
 struct BroadcastReply {
-  QString address;      // the sender, dotted: the row's text and tag
-  QString mac;          // line 2 as received, without NULs
-  QString name;         // line 1 without NULs and outer spaces, " ", line 3 without NULs
-  QString httpPort;     // line 4 read as hexadecimal, in decimal; "N/A" without a port
+  QString address;           // the sender, dotted: the row's text and tag
+  QString mac;               // line 2 as received, without NULs
+  QString name;              // line 1 without NULs and outer spaces, " ", line 3 without NULs
+  QString httpPort;          // line 4 read as hexadecimal, in decimal; "N/A" without a port
   bool hasPortLine = false;  // the reply has a fourth line
   friend bool operator==(const BroadcastReply&, const BroadcastReply&) = default;
 };

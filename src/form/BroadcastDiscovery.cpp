@@ -1,8 +1,8 @@
 #include "form/BroadcastDiscovery.h"
 
+#include "discovery/BroadcastReply.h"
 #include "form/Controls.h"
 #include "form/ResultList.h"
-#include "discovery/BroadcastReply.h"
 #include "identify/Manufacturer.h"
 #include "platform/Platform.h"
 #include "support/ErrorLog.h"

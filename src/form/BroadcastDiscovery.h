@@ -39,7 +39,7 @@ class BroadcastDiscovery final : public QObject {
 
   FormContext& m_form;
   std::unique_ptr<platform::DatagramSocket> sktBroadcast;
-  quint32 m_remoteHost = 0;   // destination of the query, set by each click
+  quint32 m_remoteHost = 0;  // destination of the query, set by each click
   quint16 m_remotePort = 0;
 };
 

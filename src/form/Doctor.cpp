@@ -40,10 +40,10 @@ std::vector<CardProbe> ProbeReplies(FormContext& form, int listenMilliseconds) {
   const auto neighbours = form.platform.neighbours();
   if (neighbours) {
     for (CardProbe& probe : probes) {
-      probe.neighbours = int(std::count_if(neighbours->begin(), neighbours->end(),
-                                           [&](const platform::Neighbour& n) {
-                                             return n.complete && n.interfaceName == probe.interfaceName;
-                                           }));
+      probe.neighbours = int(
+          std::count_if(neighbours->begin(), neighbours->end(), [&](const platform::Neighbour& n) {
+            return n.complete && n.interfaceName == probe.interfaceName;
+          }));
     }
   }
   return probes;

@@ -21,14 +21,14 @@ class Platform;
 struct FormContext {
   Controls& controls;
   UserNotice& notice;
-  ResultList& list;             // lstIPs
+  ResultList& list;  // lstIPs
   ErrorReporter& log;
   const AppPaths& paths;
   const Clock& clock;
   platform::Platform& platform;
-  ArpTable& arp;                // the data module's neighbour table
-  OuiFile& oui;                 // and its vendor-prefix file
-  QString& localIP;             // m_sLocalIP
+  ArpTable& arp;     // the data module's neighbour table
+  OuiFile& oui;      // and its vendor-prefix file
+  QString& localIP;  // m_sLocalIP
 };
 
 }  // namespace velmaro

@@ -6,7 +6,8 @@
 namespace velmaro {
 
 FormRoot::FormRoot(FormServices services, Controls& controls, UserNotice& notice)
-    : m_platform(services.platform ? std::move(services.platform) : platform::createSystemPlatform()),
+    : m_platform(services.platform ? std::move(services.platform)
+                                   : platform::createSystemPlatform()),
       m_paths(services.paths ? *services.paths : AppPaths::forExecutable()),
       m_clock(services.clock ? *services.clock : Clock::system()),
       m_log(services.log) {

@@ -20,10 +20,10 @@ class UserNotice;
 
 // What a front end may hand in; anything left unset is the real thing.
 struct FormServices {
-  std::unique_ptr<platform::Platform> platform;   // the machine's own when null
-  std::optional<AppPaths> paths;                   // the executable's folders when unset
-  ErrorReporter* log = nullptr;                    // ErrorLog.txt in those folders when null
-  const Clock* clock = nullptr;                    // the system clock when null
+  std::unique_ptr<platform::Platform> platform;  // the machine's own when null
+  std::optional<AppPaths> paths;                 // the executable's folders when unset
+  ErrorReporter* log = nullptr;                  // ErrorLog.txt in those folders when null
+  const Clock* clock = nullptr;                  // the system clock when null
 };
 
 class FormRoot {

@@ -77,7 +77,8 @@ void InterfaceBroadcast::readReplies(std::size_t index) {
     trap.step(20, [&] { datagram = m_cards[index].socket->receive(); });
     if (!datagram) return;
     ++m_probes[index].replies;
-    const std::optional<BroadcastReply> reply = ParseBroadcastReply(datagram->data, datagram->source);
+    const std::optional<BroadcastReply> reply =
+        ParseBroadcastReply(datagram->data, datagram->source);
     if (!reply) continue;
     // The card the kernel says it came in on; the socket's own card when it cannot say.
     const platform::NetworkInterface* arrival = &m_cards[index].info;

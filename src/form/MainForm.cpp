@@ -1,15 +1,15 @@
 #include "form/MainForm.h"
 
-#include "form/Controls.h"
 #include "form/BroadcastDiscovery.h"
-#include "identify/ArpTable.h"
-#include "identify/Manufacturer.h"
+#include "form/Controls.h"
+#include "form/PingSweep.h"
 #include "form/RowMac.h"
 #include "form/RowName.h"
-#include "identify/HttpFetch.h"
-#include "netinfo/LocalIPs.h"
-#include "form/PingSweep.h"
 #include "form/SweepEnrichment.h"
+#include "identify/ArpTable.h"
+#include "identify/HttpFetch.h"
+#include "identify/Manufacturer.h"
+#include "netinfo/LocalIPs.h"
 #include "support/Events.h"
 #include "support/Numbers.h"
 #include "support/StepTrap.h"
@@ -46,7 +46,8 @@ void MainForm::Form_Load() {
     for (int i = 0; i < 3; ++i) {
       trap.step(70, [&] {
         const QString& part = preset->octets[static_cast<size_t>(i)];
-        if (!part.isEmpty()) m_controls.setText(static_cast<TextBox>(static_cast<int>(TextBox::IP0) + i), part);
+        if (!part.isEmpty())
+          m_controls.setText(static_cast<TextBox>(static_cast<int>(TextBox::IP0) + i), part);
       });
     }
   }
@@ -84,7 +85,8 @@ void MainForm::lstIPs_DblClick() {
   StepTrap trap(m_context.log, QStringLiteral("lstIPs_DblClick"), Container::Form);
   QString address;
   trap.step(40, [&] {
-    address = BrowserAddress(m_list.text(*row), m_list.cell(*row, m_list.GetColumnIndex(u"httpport")));
+    address =
+        BrowserAddress(m_list.text(*row), m_list.cell(*row, m_list.GetColumnIndex(u"httpport")));
   });
   if (address.isEmpty()) return;
   trap.step(50, [&] {

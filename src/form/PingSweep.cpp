@@ -24,13 +24,16 @@ constexpr char16_t kProcedure[] = u"cmdScanPing_Click";
 // The line of the engine call: everything the engine's events cause is reported there.
 constexpr int kPingLine = 540;
 
-QString pingText(qint32 milliseconds) { return QString::number(milliseconds) + QStringLiteral(" ms"); }
+QString pingText(qint32 milliseconds) {
+  return QString::number(milliseconds) + QStringLiteral(" ms");
+}
 
 QString echoUnavailableText(const QString& reason, bool permissionDenied) {
   const QString why = reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason);
   if (!permissionDenied) {
-    return QStringLiteral("No address could be pinged: the system offers no ICMP echo socket"
-                          "%1.")
+    return QStringLiteral(
+               "No address could be pinged: the system offers no ICMP echo socket"
+               "%1.")
         .arg(why);
   }
   return QStringLiteral(
@@ -168,8 +171,8 @@ void PingSweep::newEngine() {
           Qt::DirectConnection);
   connect(engine, &ClassPingBase::PingFail, this, &PingSweep::m_clsPingBase_PingFail,
           Qt::DirectConnection);
-  connect(engine, &ClassPingBase::EchoUnavailable, this,
-          &PingSweep::m_clsPingBase_EchoUnavailable, Qt::DirectConnection);
+  connect(engine, &ClassPingBase::EchoUnavailable, this, &PingSweep::m_clsPingBase_EchoUnavailable,
+          Qt::DirectConnection);
 }
 
 // Lines 350 to 460: the addresses from the first bound to the last, the prefix boxes read

@@ -38,7 +38,9 @@ class PingSweep final : public QObject {
   ClassPingBase* engine() const { return m_clsPingBase.get(); }
 
   // Told the line of each of the sweep's own steps as it starts (measurements only).
-  void setStepObserver(std::function<void(int line)> observer) { m_stepObserver = std::move(observer); }
+  void setStepObserver(std::function<void(int line)> observer) {
+    m_stepObserver = std::move(observer);
+  }
 
   // Re-seeded from the clock by every sweep before its enrichment; the page fetches draw
   // their request numbers from it.
@@ -63,10 +65,10 @@ class PingSweep final : public QObject {
   Enrichment m_enrichment;
   std::function<void(int line)> m_stepObserver;
   QRandomGenerator m_random;
-  StepTrap* m_trap = nullptr;        // the running sweep's trap
-  bool m_sweeping = false;           // a sweep is on the stack
-  bool m_echoUnavailable = false;    // this sweep could not send a single echo
-  bool m_echoNotPermitted = false;   // ... because this user may not send any
+  StepTrap* m_trap = nullptr;       // the running sweep's trap
+  bool m_sweeping = false;          // a sweep is on the stack
+  bool m_echoUnavailable = false;   // this sweep could not send a single echo
+  bool m_echoNotPermitted = false;  // ... because this user may not send any
 };
 
 }  // namespace velmaro

@@ -20,9 +20,12 @@ const std::array<ResultList::Column, ResultList::kColumnCount>& ResultList::colu
 
 QString iconKey(RowIcon icon) {
   switch (icon) {
-    case RowIcon::Add: return QStringLiteral("add");
-    case RowIcon::Remove: return QStringLiteral("remove");
-    case RowIcon::None: break;
+    case RowIcon::Add:
+      return QStringLiteral("add");
+    case RowIcon::Remove:
+      return QStringLiteral("remove");
+    case RowIcon::None:
+      break;
   }
   return {};
 }
@@ -165,9 +168,7 @@ void ResultList::setSortedMode(bool on) {
   if (m_sorted) resort();
 }
 
-int ResultList::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : count();
-}
+int ResultList::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
 
 int ResultList::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : kColumnCount;
@@ -177,10 +178,14 @@ QVariant ResultList::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= count()) return {};
   const Row& row = m_rows[index.row()];
   switch (role) {
-    case Qt::DisplayRole: return row.column(index.column());
-    case IconKeyRole: return index.column() == 0 ? iconKey(row.icon) : QString();
-    case RowIdRole: return row.id;
-    default: return {};
+    case Qt::DisplayRole:
+      return row.column(index.column());
+    case IconKeyRole:
+      return index.column() == 0 ? iconKey(row.icon) : QString();
+    case RowIdRole:
+      return row.id;
+    default:
+      return {};
   }
 }
 
@@ -222,7 +227,8 @@ void ResultList::rebuildIndex() const {
 }
 
 bool ResultList::lessThan(const Row& a, const Row& b) const {
-  const int c = QString::compare(a.column(m_sortColumn), b.column(m_sortColumn), Qt::CaseInsensitive);
+  const int c =
+      QString::compare(a.column(m_sortColumn), b.column(m_sortColumn), Qt::CaseInsensitive);
   return m_sortAscending ? c < 0 : c > 0;
 }
 

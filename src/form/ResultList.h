@@ -45,11 +45,11 @@ class ResultList final : public QAbstractTableModel {
   // Row operations, positions counted from 1 in display order.
   void clear();
   int count() const { return static_cast<int>(m_rows.size()); }
-  RowId rowAt(int position) const;              // 35600 outside 1..count
-  RowId append(const QString& text);            // no icon, empty cells
+  RowId rowAt(int position) const;    // 35600 outside 1..count
+  RowId append(const QString& text);  // no icon, empty cells
   void remove(RowId row);
   bool exists(RowId row) const;
-  int positionOf(RowId row) const;              // 0 when gone
+  int positionOf(RowId row) const;  // 0 when gone
   // First row from the top whose text equals `text` exactly.
   std::optional<RowId> findByText(QStringView text) const;
 
@@ -85,8 +85,8 @@ class ResultList final : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  signals:
-  void selectionChanged();            // the selected row changed (or was removed)
-  void scrollToRequested(int row);    // model row to bring into view
+  void selectionChanged();          // the selected row changed (or was removed)
+  void scrollToRequested(int row);  // model row to bring into view
 
  private:
   struct Row {
@@ -98,8 +98,8 @@ class ResultList final : public QAbstractTableModel {
     const QString& column(int index) const { return index == 0 ? text : cells[index - 1]; }
   };
 
-  int indexOf(RowId row) const;        // 0-based, -1 when gone
-  Row& rowFor(RowId row);              // error 91 when gone
+  int indexOf(RowId row) const;  // 0-based, -1 when gone
+  Row& rowFor(RowId row);        // error 91 when gone
   const Row& rowFor(RowId row) const;
   void rebuildIndex() const;
   void resort();

@@ -1,9 +1,9 @@
 #include "form/SweepEnrichment.h"
 
 #include "form/Controls.h"
-#include "identify/ArpTable.h"
 #include "form/RowMac.h"
 #include "form/RowName.h"
+#include "identify/ArpTable.h"
 #include "support/Events.h"
 #include "support/Numbers.h"
 #include "support/StepTrap.h"

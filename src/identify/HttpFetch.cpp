@@ -102,7 +102,8 @@ void WaitForAnswer(const Clock& clock, qint64 start, qint32 timeoutMs, const Pag
     deadlinePassed = true;
     loop.end();
   });
-  deadline.start(static_cast<int>(std::min<qint64>(timeoutMs - elapsed(), std::numeric_limits<int>::max())));
+  deadline.start(
+      static_cast<int>(std::min<qint64>(timeoutMs - elapsed(), std::numeric_limits<int>::max())));
   // Each time the thread is about to sleep: a clock that moved on or a window that is
   // closing ends the wait without a timer of its own.
   QMetaObject::Connection watch;

@@ -132,7 +132,7 @@ Reading forEachLine(QIODevice& device, Take&& take) {
 OuiTable OuiTable::read(QIODevice& device) {
   OuiTable table;
   const Reading reading = forEachLine(device, [&](QByteArrayView line, bool overlong) {
-    if (overlong || line.isEmpty()) return;                            // 110
+    if (overlong || line.isEmpty()) return;                                          // 110
     if (const auto entry = splitEntry(line)) table.add(entry->prefix, entry->name);  // 120 to 160
   });
   table.seal();
@@ -195,7 +195,7 @@ QString OuiAnswer(const OuiTable& table, const QString& mac, StepTrap& trap) {
   QString prefix;
   trap.step(50, [&] { prefix = mac.left(8).toUpper(); });
   // A match before the point where reading stopped is found before that point is reached.
-  if (const auto name = table.find(prefix)) return *name;             // 150, 160
+  if (const auto name = table.find(prefix)) return *name;  // 150, 160
   switch (table.ending()) {
     case OuiTable::Ending::Empty:
       trap.step(100, [] { throw err::inputPastEnd(); });
@@ -207,7 +207,7 @@ QString OuiAnswer(const OuiTable& table, const QString& mac, StepTrap& trap) {
     case OuiTable::Ending::Complete:
       break;
   }
-  return {};                                                           // 260
+  return {};  // 260
 }
 
 OuiFile::OuiFile(ErrorReporter& log, const AppPaths& paths) : m_log(log), m_paths(paths) {}
@@ -215,7 +215,7 @@ OuiFile::~OuiFile() = default;
 
 QString OuiFile::lookUp(const QString& mac, const QString& path, StepTrap& trap) {
   const QFileInfo info(path);
-  if (!(info.exists() && info.isFile())) return {};                    // 60 (FileExists)
+  if (!(info.exists() && info.isFile())) return {};  // 60 (FileExists)
   // The modification time to the file system's own precision, and without the conversion
   // to local time that a QDateTime costs: this check runs on every look-up.
   std::error_code unreadable;
@@ -228,14 +228,14 @@ QString OuiFile::lookUp(const QString& mac, const QString& path, StepTrap& trap)
     const qint64 readingStarts = QDateTime::currentMSecsSinceEpoch();
     QFile file(path);
     bool opened = false;
-    trap.step(80, [&] {                                                // 70, 80
+    trap.step(80, [&] {  // 70, 80
       if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) throw err::pathFileAccess();
       opened = true;
     });
     // A file that cannot be opened has no line to read: the look-up ends here.
     if (!opened) return {};
-    m_table = OuiTable::read(file);                                    // 100 to 220
-    file.close();                                                      // 230
+    m_table = OuiTable::read(file);  // 100 to 220
+    file.close();                    // 230
     // A file written just before it was read can be written again within the same tick of
     // the file system's clock, same size and same times: only a file that had settled is
     // taken as unchanged later. A failed reading is tried afresh by the next look-up.
@@ -248,7 +248,7 @@ QString OuiFile::lookUp(const QString& mac, const QString& path, StepTrap& trap)
 
 QString OuiFile::OUI_GetMFGByMAC(const QString& mac) {
   StepTrap trap(m_log, QStringLiteral("OUI_GetMFGByMAC"), Container::Module);
-  if (mac.size() < 8) return {};                                       // 20, 30
+  if (mac.size() < 8) return {};  // 20, 30
   QString path;
   trap.step(40, [&] { path = m_paths.ouiPath(); });
   return lookUp(mac, path, trap);

@@ -84,8 +84,9 @@ QString OuiAnswer(const OuiTable& table, const QString& mac, StepTrap& trap);
 
 // The data module's vendor-prefix file. A look-up reads oui.txt only when the file it finds
 // is not the one it read last (another path, size or modification time), so a changed or
-// replaced file is used at the very next look-up and an unchanged one is never read twice. Failures are reported to `log` as procedure "OUI_GetMFGByMAC" of the
-// module, at every look-up they concern, as a fresh reading would report them.
+// replaced file is used at the very next look-up and an unchanged one is never read twice. Failures
+// are reported to `log` as procedure "OUI_GetMFGByMAC" of the module, at every look-up they
+// concern, as a fresh reading would report them.
 class OuiFile {
  public:
   OuiFile(ErrorReporter& log, const AppPaths& paths);

@@ -69,7 +69,8 @@ VendorImport ImportVendorRegistry(const QString& registryFile, const AppPaths& p
   result.entries = int(read.entries.size());
 
   if (!QDir().mkpath(QFileInfo(result.writtenPath).path())) {
-    result.error = QStringLiteral("cannot create the folder %1").arg(QFileInfo(result.writtenPath).path());
+    result.error =
+        QStringLiteral("cannot create the folder %1").arg(QFileInfo(result.writtenPath).path());
     return result;
   }
   // QSaveFile writes beside the target and renames over it only on commit.
@@ -87,11 +88,12 @@ DoctorLine CheckVendorFile(const VendorFileInUse& file) {
   const QString check = QStringLiteral("vendor-file");
   if (!file.exists) {
     // Not blocking: units are still found, only the manufacturer column stays empty.
-    return FixLine(check, false,
-                   QStringLiteral("no vendor file (%1): manufacturers come from the maker rule only; "
-                                  "download oui.csv from the IEEE and run velmaro-cli vendors import "
-                                  "oui.csv")
-                       .arg(file.path));
+    return FixLine(
+        check, false,
+        QStringLiteral("no vendor file (%1): manufacturers come from the maker rule only; "
+                       "download oui.csv from the IEEE and run velmaro-cli vendors import "
+                       "oui.csv")
+            .arg(file.path));
   }
   return OkLine(check, QStringLiteral("%1, %2 %3, %4 entries")
                            .arg(file.path,

@@ -15,10 +15,10 @@ namespace velmaro {
 class AppPaths;
 
 struct VendorFileInUse {
-  QString path;           // the file the look-up reads
+  QString path;  // the file the look-up reads
   bool exists = false;
   int entries = 0;
-  QDate date;             // the registry's date when the file names it, else the file's own
+  QDate date;  // the registry's date when the file names it, else the file's own
   bool registryDated = false;
 };
 
@@ -26,11 +26,11 @@ VendorFileInUse DescribeVendorFile(const AppPaths& paths);
 
 struct VendorImport {
   std::optional<RegistryFailure> refusal;  // the registry file was refused
-  QString error;            // reading or writing failed (the file in use is untouched)
-  int entries = 0;          // entries written
-  int newPrefixes = 0;      // prefixes the file in use before did not have
+  QString error;        // reading or writing failed (the file in use is untouched)
+  int entries = 0;      // entries written
+  int newPrefixes = 0;  // prefixes the file in use before did not have
   QString writtenPath;
-  QString inUse;            // the file the look-up reads afterwards
+  QString inUse;  // the file the look-up reads afterwards
 };
 
 // Reads `registryFile` (the IEEE's oui.txt or oui.csv), and writes the program's vendor

@@ -47,17 +47,30 @@ QString quoted(QByteArrayView text) {
   return u'"' + QString::fromUtf8(text.first(qMin<qsizetype>(text.size(), 40))) + u'"';
 }
 
-RegistryRead refused(int line, QString reason) { return {{}, RegistryFailure{line, std::move(reason)}}; }
+RegistryRead refused(int line, QString reason) {
+  return {{}, RegistryFailure{line, std::move(reason)}};
+}
 
 // Typographic dashes and quotes have plain ASCII stand-ins.
 char punctuationFor(char16_t c) {
   switch (c) {
-    case u'\u2010': case u'\u2011': case u'\u2012': case u'\u2013': case u'\u2014':
-    case u'\u2015': case u'\u2212':
+    case u'\u2010':
+    case u'\u2011':
+    case u'\u2012':
+    case u'\u2013':
+    case u'\u2014':
+    case u'\u2015':
+    case u'\u2212':
       return '-';
-    case u'\u2018': case u'\u2019': case u'\u201A': case u'\u2032':
+    case u'\u2018':
+    case u'\u2019':
+    case u'\u201A':
+    case u'\u2032':
       return '\'';
-    case u'\u201C': case u'\u201D': case u'\u201E': case u'\u2033':
+    case u'\u201C':
+    case u'\u201D':
+    case u'\u201E':
+    case u'\u2033':
       return '"';
     default:
       return 0;
@@ -82,9 +95,11 @@ class RegistryLines {
     m_at = end + 1;
     if (line.endsWith('\r')) line.chop(1);
     if (line.size() > tunables::kMaxRegistryLine) {
-      return RegistryFailure{m_number, QStringLiteral("a line of %1 bytes: not registry text").arg(line.size())};
+      return RegistryFailure{
+          m_number, QStringLiteral("a line of %1 bytes: not registry text").arg(line.size())};
     }
-    if (line.contains('\0')) return RegistryFailure{m_number, QStringLiteral("binary data, not registry text")};
+    if (line.contains('\0'))
+      return RegistryFailure{m_number, QStringLiteral("binary data, not registry text")};
     return std::nullopt;
   }
 
@@ -122,7 +137,8 @@ RegistryRead parseText(QByteArrayView bytes) {
                               allHex(prefix.first(2)) && allHex(prefix.sliced(3, 2)) &&
                               allHex(prefix.sliced(6, 2));
       if (!wellFormed) {
-        return refused(number, QStringLiteral("%1 is not a vendor prefix (XX-XX-XX)").arg(quoted(prefix)));
+        return refused(number,
+                       QStringLiteral("%1 is not a vendor prefix (XX-XX-XX)").arg(quoted(prefix)));
       }
       pendingPrefix = prefix.toByteArray().toUpper();
       pendingLine = number;
@@ -131,16 +147,18 @@ RegistryRead parseText(QByteArrayView bytes) {
       const QByteArrayView digits = trimBlanks(line.first(base16));
       if (pendingPrefix.isEmpty() || digits.size() != 6 || !allHex(digits) ||
           dashed(digits) != pendingPrefix) {
-        return refused(number, QStringLiteral("%1 (base 16) does not follow its own (hex) line")
-                                   .arg(quoted(digits)));
+        return refused(
+            number,
+            QStringLiteral("%1 (base 16) does not follow its own (hex) line").arg(quoted(digits)));
       }
       pendingPrefix.clear();
     }
   }
   if (!pendingPrefix.isEmpty()) {
-    return refused(pendingLine, QStringLiteral("the file ends inside the entry for %1: the download "
-                                               "was cut short")
-                                    .arg(QString::fromLatin1(pendingPrefix)));
+    return refused(pendingLine,
+                   QStringLiteral("the file ends inside the entry for %1: the download "
+                                  "was cut short")
+                       .arg(QString::fromLatin1(pendingPrefix)));
   }
   return {std::move(entries), std::nullopt};
 }
@@ -163,10 +181,12 @@ class CsvReader {
     qsizetype lineStart = m_at;
     while (m_at < m_bytes.size()) {
       const char c = m_bytes[m_at++];
-      if (c == '\0') return RegistryFailure{m_line, QStringLiteral("binary data, not registry text")};
+      if (c == '\0')
+        return RegistryFailure{m_line, QStringLiteral("binary data, not registry text")};
       if (m_at - lineStart > tunables::kMaxRegistryLine) {
-        return RegistryFailure{m_line, QStringLiteral("a line of more than %1 bytes: not registry text")
-                                           .arg(tunables::kMaxRegistryLine)};
+        return RegistryFailure{m_line,
+                               QStringLiteral("a line of more than %1 bytes: not registry text")
+                                   .arg(tunables::kMaxRegistryLine)};
       }
       if (inQuotes) {
         if (c == '"') {
@@ -207,8 +227,9 @@ class CsvReader {
       }
     }
     if (inQuotes) {
-      return RegistryFailure{quoteLine, QStringLiteral("a quoted field that starts here never ends: "
-                                                       "the download was cut short")};
+      return RegistryFailure{quoteLine,
+                             QStringLiteral("a quoted field that starts here never ends: "
+                                            "the download was cut short")};
     }
     return RegistryFailure{m_line, QStringLiteral("the file ends in the middle of a line: the "
                                                   "download was cut short")};
@@ -230,7 +251,9 @@ RegistryRead parseCsv(QByteArrayView bytes) {
     if (auto failure = reader.next(fields, line)) return {{}, failure};
     if (fields.size() == 1 && fields.front().isEmpty()) continue;  // an empty line
     if (fields.size() != kCsvFields) {
-      return refused(line, QStringLiteral("%1 fields where the registry has %2").arg(fields.size()).arg(kCsvFields));
+      return refused(
+          line,
+          QStringLiteral("%1 fields where the registry has %2").arg(fields.size()).arg(kCsvFields));
     }
     if (fields[0] != "MA-L") {
       return refused(line, QStringLiteral("an entry of registry %1: this reads only the MA-L "
@@ -239,7 +262,8 @@ RegistryRead parseCsv(QByteArrayView bytes) {
     }
     const QByteArray assignment = trimBlanks(fields[1]).toByteArray();
     if (assignment.size() != 6 || !allHex(assignment)) {
-      return refused(line, QStringLiteral("%1 is not a six-digit vendor prefix").arg(quoted(assignment)));
+      return refused(line,
+                     QStringLiteral("%1 is not a six-digit vendor prefix").arg(quoted(assignment)));
     }
     addEntry(entries, dashed(assignment), fields[2]);
   }
@@ -250,7 +274,8 @@ RegistryRead parseCsv(QByteArrayView bytes) {
 
 RegistryRead ParseIeeeRegistry(QByteArrayView bytes) {
   if (bytes.size() > tunables::kMaxRegistryBytes) {
-    return refused(0, QStringLiteral("%1 bytes is far more than a vendor registry holds").arg(bytes.size()));
+    return refused(
+        0, QStringLiteral("%1 bytes is far more than a vendor registry holds").arg(bytes.size()));
   }
   if (bytes.startsWith(kUtf8Mark)) bytes = bytes.sliced(kUtf8Mark.size());
   if (bytes.isEmpty()) return refused(1, QStringLiteral("the file is empty"));
@@ -266,13 +291,15 @@ RegistryRead ParseIeeeRegistry(QByteArrayView bytes) {
                                      "with %1")
                           .arg(quoted(trimBlanks(first))));
   }
-  if (!read.failure && read.entries.empty()) return refused(1, QStringLiteral("the registry holds no entry"));
+  if (!read.failure && read.entries.empty())
+    return refused(1, QStringLiteral("the registry holds no entry"));
   return read;
 }
 
 QByteArray VendorNameLatin1(QByteArrayView utf8) {
   // Composed first, so a letter followed by a combining accent becomes one Latin-1 letter.
-  const QString name = QString::fromUtf8(utf8).normalized(QString::NormalizationForm_C).simplified();
+  const QString name =
+      QString::fromUtf8(utf8).normalized(QString::NormalizationForm_C).simplified();
   QString plain;
   plain.reserve(name.size());
   for (const QChar c : name) {
@@ -323,7 +350,8 @@ VendorFileSummary SummarizeVendorFile(QByteArrayView text) {
   for (ByteLines lines(text); !lines.atEnd();) {
     const QByteArrayView line = lines.next();
     if (first && line.startsWith(kFileHeader)) {
-      const QDate date = QDate::fromString(QString::fromLatin1(line.sliced(kFileHeader.size())), Qt::ISODate);
+      const QDate date =
+          QDate::fromString(QString::fromLatin1(line.sliced(kFileHeader.size())), Qt::ISODate);
       if (date.isValid()) summary.registryDate = date;
     }
     first = false;

@@ -20,7 +20,7 @@ struct VendorEntry {
 };
 
 struct RegistryFailure {
-  int line = 0;    // 1-based; 0 when the refusal concerns the whole file
+  int line = 0;  // 1-based; 0 when the refusal concerns the whole file
   QString reason;
 };
 

@@ -32,9 +32,8 @@ QStringList GetLocalIPs(platform::Platform& platform) {
 
 QStringList OrderLocalAddresses(std::vector<quint32> addresses) {
   if (addresses.empty() || addresses.size() > kMaxTableRows) return {};
-  std::stable_sort(addresses.begin(), addresses.end(), [](quint32 a, quint32 b) {
-    return tableOrderKey(a) < tableOrderKey(b);
-  });
+  std::stable_sort(addresses.begin(), addresses.end(),
+                   [](quint32 a, quint32 b) { return tableOrderKey(a) < tableOrderKey(b); });
   QStringList texts;
   texts.reserve(static_cast<qsizetype>(addresses.size()));
   for (quint32 a : addresses) texts.append(DottedAddress(a));

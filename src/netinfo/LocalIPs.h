@@ -21,8 +21,8 @@ QStringList GetLocalIPs(platform::Platform& platform);
 QStringList OrderLocalAddresses(std::vector<quint32> addresses);
 
 struct NetworkPrefix {
-  QString localIP;                   // becomes m_sLocalIP
-  std::array<QString, 3> octets;     // texts for the three prefix boxes; empty keeps a box
+  QString localIP;                // becomes m_sLocalIP
+  std::array<QString, 3> octets;  // texts for the three prefix boxes; empty keeps a box
 };
 
 // The start-up preset: nothing when fewer than two addresses are known.

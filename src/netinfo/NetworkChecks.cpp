@@ -43,10 +43,10 @@ std::vector<NetworkInterface> QueryCards(const std::vector<NetworkInterface>& ca
 
 DoctorLine CheckIcmpPermission(const platform::IcmpPermission& facts) {
   const QString check = QStringLiteral("icmp");
-  const QString range = facts.pingGroupRange
-                            ? QStringLiteral("%1 %2").arg(facts.pingGroupRange->first)
-                                  .arg(facts.pingGroupRange->second)
-                            : QStringLiteral("unreadable");
+  const QString range = facts.pingGroupRange ? QStringLiteral("%1 %2")
+                                                   .arg(facts.pingGroupRange->first)
+                                                   .arg(facts.pingGroupRange->second)
+                                             : QStringLiteral("unreadable");
   switch (facts.wouldUse) {
     case platform::EchoSocketKind::Datagram: {
       QString group;
@@ -67,34 +67,40 @@ DoctorLine CheckIcmpPermission(const platform::IcmpPermission& facts) {
                                .arg(facts.fileHasNetRaw ? QStringLiteral(" from the program file")
                                                         : QStringLiteral(" of this process"),
                                     range));
-    case platform::EchoSocketKind::None: break;
+    case platform::EchoSocketKind::None:
+      break;
   }
-  const QString program = facts.executable.isEmpty() ? QStringLiteral("velmaro-cli") : facts.executable;
-  QString fix = QStringLiteral("no ICMP permission (ping_group_range %1 admits none of this user's "
-                               "groups, no cap_net_raw): sudo sysctl -w "
-                               "net.ipv4.ping_group_range=\"0 2147483647\", or sudo setcap "
-                               "cap_net_raw+ep %2")
+  const QString program =
+      facts.executable.isEmpty() ? QStringLiteral("velmaro-cli") : facts.executable;
+  QString fix = QStringLiteral(
+                    "no ICMP permission (ping_group_range %1 admits none of this user's "
+                    "groups, no cap_net_raw): sudo sysctl -w "
+                    "net.ipv4.ping_group_range=\"0 2147483647\", or sudo setcap "
+                    "cap_net_raw+ep %2")
                     .arg(range, program);
   if (facts.fileHasNetRaw && !facts.processHasNetRaw) {
-    fix += QStringLiteral(" (the file has cap_net_raw but the process did not get it: a nosuid "
-                          "mount or a debugger drops it)");
+    fix += QStringLiteral(
+        " (the file has cap_net_raw but the process did not get it: a nosuid "
+        "mount or a debugger drops it)");
   }
   return FixLine(check, true, fix);
 }
 
 DoctorLine CheckReplyPort(const std::optional<platform::SocketFailure>& bindFailure) {
   const QString check = QStringLiteral("udp-%1").arg(tunables::kReplyPort);
-  if (!bindFailure) return OkLine(check, QStringLiteral("UDP port %1 is free").arg(tunables::kReplyPort));
+  if (!bindFailure)
+    return OkLine(check, QStringLiteral("UDP port %1 is free").arg(tunables::kReplyPort));
   if (bindFailure->number == 10048) {
     return FixLine(check, true,
                    QStringLiteral("UDP port %1 is held by another program, so replies go there: "
                                   "close it (sudo ss -ulpn 'sport = :%1' names it)")
                        .arg(tunables::kReplyPort));
   }
-  return FixLine(check, true, QStringLiteral("cannot bind UDP port %1: %2 (error %3)")
-                                  .arg(tunables::kReplyPort)
-                                  .arg(bindFailure->description)
-                                  .arg(bindFailure->number));
+  return FixLine(check, true,
+                 QStringLiteral("cannot bind UDP port %1: %2 (error %3)")
+                     .arg(tunables::kReplyPort)
+                     .arg(bindFailure->description)
+                     .arg(bindFailure->number));
 }
 
 DoctorLine CheckBroadcastRoute(const platform::RouteLookup& route,
@@ -102,22 +108,25 @@ DoctorLine CheckBroadcastRoute(const platform::RouteLookup& route,
   const QString check = QStringLiteral("broadcast-route");
   if (route.interfaceName.isEmpty()) {
     const QString card = likelyLanCard(cards);
-    return FixLine(check, true,
-                   QStringLiteral("no route for 255.255.255.255 (%1), so SCAN sends nothing: sudo ip "
-                                  "route add 255.255.255.255/32 dev %2, or velmaro-cli scan "
-                                  "--all-interfaces")
-                       .arg(route.failure ? route.failure->description : QStringLiteral("none"), card));
+    return FixLine(
+        check, true,
+        QStringLiteral("no route for 255.255.255.255 (%1), so SCAN sends nothing: sudo ip "
+                       "route add 255.255.255.255/32 dev %2, or velmaro-cli scan "
+                       "--all-interfaces")
+            .arg(route.failure ? route.failure->description : QStringLiteral("none"), card));
   }
   QString found = QStringLiteral("255.255.255.255 leaves through %1").arg(route.interfaceName);
   if (route.source != 0) found += QStringLiteral(" from %1").arg(DottedAddress(route.source));
   const std::vector<NetworkInterface> others = QueryCards(cards);
   if (others.size() > 1) {
-    found += QStringLiteral("; %1 other cards hear it only with --all-interfaces").arg(others.size() - 1);
+    found += QStringLiteral("; %1 other cards hear it only with --all-interfaces")
+                 .arg(others.size() - 1);
   }
   return OkLine(check, found);
 }
 
-DoctorLine CheckTunnels(const platform::RouteLookup& route, const std::vector<NetworkInterface>& cards) {
+DoctorLine CheckTunnels(const platform::RouteLookup& route,
+                        const std::vector<NetworkInterface>& cards) {
   const QString check = QStringLiteral("tunnels");
   QStringList up;
   for (const NetworkInterface& card : cards) {
@@ -125,10 +134,11 @@ DoctorLine CheckTunnels(const platform::RouteLookup& route, const std::vector<Ne
   }
   const NetworkInterface* leaving = cardNamed(cards, route.interfaceName);
   if (leaving != nullptr && leaving->kind == LinkKind::Tunnel) {
-    return FixLine(check, true,
-                   QStringLiteral("the query leaves through %1, a tunnel or VPN where no unit hears "
-                                  "it: disconnect the VPN, or velmaro-cli scan --all-interfaces")
-                       .arg(tunnelName(*leaving)));
+    return FixLine(
+        check, true,
+        QStringLiteral("the query leaves through %1, a tunnel or VPN where no unit hears "
+                       "it: disconnect the VPN, or velmaro-cli scan --all-interfaces")
+            .arg(tunnelName(*leaving)));
   }
   if (up.isEmpty()) return OkLine(check, QStringLiteral("no tunnel or VPN is up"));
   return OkLine(check, QStringLiteral("%1 up, but the query does not leave through it")
@@ -148,11 +158,12 @@ DoctorLine CheckCardsWithoutIPv4(const std::vector<NetworkInterface>& cards) {
     }
   }
   if (bare.isEmpty()) return OkLine(check, QStringLiteral("every card that is up has one"));
-  const QString fix = QStringLiteral("%1 %2 up without an IPv4 address, so units there cannot be "
-                                     "reached: connect a DHCP server or sudo ip addr add ADDRESS/24 dev %3")
-                          .arg(bare.join(QStringLiteral(", ")),
-                               bare.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
-                               bare.front());
+  const QString fix =
+      QStringLiteral(
+          "%1 %2 up without an IPv4 address, so units there cannot be "
+          "reached: connect a DHCP server or sudo ip addr add ADDRESS/24 dev %3")
+          .arg(bare.join(QStringLiteral(", ")),
+               bare.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"), bare.front());
   // Only a PC with no IPv4 network at all cannot scan.
   return FixLine(check, !anyAddressed, fix);
 }
@@ -165,25 +176,28 @@ DoctorLine CheckReplies(const std::optional<std::vector<CardProbe>>& probes) {
                            "listens")};
   }
   if (probes->empty()) {
-    return FixLine(check, true, QStringLiteral("no card is up with an IPv4 address to send the query on"));
+    return FixLine(check, true,
+                   QStringLiteral("no card is up with an IPv4 address to send the query on"));
   }
   QStringList found;
   for (const CardProbe& probe : *probes) {
     if (probe.failure) {
-      return FixLine(check, true, QStringLiteral("the query could not go out on %1: %2 (error %3)")
-                                      .arg(probe.interfaceName, probe.failure->description)
-                                      .arg(probe.failure->number));
+      return FixLine(check, true,
+                     QStringLiteral("the query could not go out on %1: %2 (error %3)")
+                         .arg(probe.interfaceName, probe.failure->description)
+                         .arg(probe.failure->number));
     }
     if (probe.replies == 0 && probe.neighbours > 0) {
-      return FixLine(check, true,
-                     QStringLiteral("%1: the query went out and nothing came back, yet %2 hosts are "
-                                    "in the neighbour table there: if units are on this network, a "
-                                    "firewall drops their replies; allow UDP to port %3 (sudo nft "
-                                    "insert rule inet filter input udp dport %3 accept, or sudo ufw "
-                                    "allow %3/udp)")
-                         .arg(probe.interfaceName)
-                         .arg(probe.neighbours)
-                         .arg(tunables::kReplyPort));
+      return FixLine(
+          check, true,
+          QStringLiteral("%1: the query went out and nothing came back, yet %2 hosts are "
+                         "in the neighbour table there: if units are on this network, a "
+                         "firewall drops their replies; allow UDP to port %3 (sudo nft "
+                         "insert rule inet filter input udp dport %3 accept, or sudo ufw "
+                         "allow %3/udp)")
+              .arg(probe.interfaceName)
+              .arg(probe.neighbours)
+              .arg(tunables::kReplyPort));
     }
     found.append(probe.replies > 0
                      ? QStringLiteral("%1: %2 replies").arg(probe.interfaceName).arg(probe.replies)

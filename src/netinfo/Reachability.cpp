@@ -12,7 +12,9 @@ constexpr quint32 kLinkLocalNet = 0xA9FE0000u;  // 169.254.0.0
 constexpr int kLinkLocalPrefix = 16;
 
 quint32 maskOf(int prefixLength) {
-  return prefixLength <= 0 ? 0u : prefixLength >= 32 ? 0xFFFFFFFFu : ~((1u << (32 - prefixLength)) - 1);
+  return prefixLength <= 0    ? 0u
+         : prefixLength >= 32 ? 0xFFFFFFFFu
+                              : ~((1u << (32 - prefixLength)) - 1);
 }
 
 bool inSubnet(quint32 address, platform::InterfaceAddress subnet) {
@@ -35,7 +37,8 @@ QString cardSubnets(const platform::NetworkInterface& card) {
 
 // "add A/n to CARD (sudo ip addr add A/n dev CARD)".
 QString addAddress(const platform::NetworkInterface& card, platform::InterfaceAddress address) {
-  const QString text = DottedAddress(address.address) + u'/' + QString::number(address.prefixLength);
+  const QString text =
+      DottedAddress(address.address) + u'/' + QString::number(address.prefixLength);
   return QStringLiteral("add %1 to %2 (sudo ip addr add %1 dev %2)").arg(text, card.name);
 }
 
@@ -57,9 +60,10 @@ Reachability ClassifyUnitAddress(quint32 sender, const platform::NetworkInterfac
                              ? QStringLiteral(" or give the unit an address in %1").arg(cardSubnet)
                              : QString();
   if (sender == 0) {
-    const QString where = cardHasAddress ? QStringLiteral("an address in %1").arg(cardSubnet)
-                                         : QStringLiteral("an address, and %1 one in the same subnet")
-                                               .arg(arrival.name);
+    const QString where =
+        cardHasAddress
+            ? QStringLiteral("an address in %1").arg(cardSubnet)
+            : QStringLiteral("an address, and %1 one in the same subnet").arg(arrival.name);
     return {UnitAddress::NoAddress,
             QStringLiteral("the unit has no IPv4 address (0.0.0.0): give it %1 (a DHCP server on "
                            "%2, or the maker's set-up tool)")
@@ -67,13 +71,15 @@ Reachability ClassifyUnitAddress(quint32 sender, const platform::NetworkInterfac
   }
   const bool linkLocal = inSubnet(sender, {kLinkLocalNet, kLinkLocalPrefix});
   const int prefix = linkLocal ? kLinkLocalPrefix : tunables::kAssumedUnitPrefix;
-  const QString what = !cardHasAddress ? QStringLiteral("%1 has no IPv4 address").arg(arrival.name)
-                       : linkLocal
-                           ? QStringLiteral("%1 is a link-local address, outside %2's %3")
-                                 .arg(unit, arrival.name, cardSubnets(arrival))
-                           : QStringLiteral("%1 is outside %2's %3").arg(unit, arrival.name, cardSubnets(arrival));
+  const QString what =
+      !cardHasAddress ? QStringLiteral("%1 has no IPv4 address").arg(arrival.name)
+      : linkLocal
+          ? QStringLiteral("%1 is a link-local address, outside %2's %3")
+                .arg(unit, arrival.name, cardSubnets(arrival))
+          : QStringLiteral("%1 is outside %2's %3").arg(unit, arrival.name, cardSubnets(arrival));
   return {linkLocal ? UnitAddress::LinkLocal : UnitAddress::OtherSubnet,
-          QStringLiteral("%1: %2%3").arg(what, addAddress(arrival, suggestedAddress(sender, prefix)), orMove)};
+          QStringLiteral("%1: %2%3")
+              .arg(what, addAddress(arrival, suggestedAddress(sender, prefix)), orMove)};
 }
 
 }  // namespace velmaro

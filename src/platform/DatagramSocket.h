@@ -9,14 +9,14 @@
 namespace velmaro::platform {
 
 struct Datagram {
-  QByteArray data;      // the whole datagram
-  quint32 source = 0;   // IPv4 address, host byte order
+  QByteArray data;     // the whole datagram
+  quint32 source = 0;  // IPv4 address, host byte order
   quint16 sourcePort = 0;
   QString arrivalInterface;  // the card it came in on; empty where the socket cannot tell
 };
 
 struct SocketFailure {
-  int number = 0;       // the well-known socket error number (10048 address in use...)
+  int number = 0;  // the well-known socket error number (10048 address in use...)
   QString description;
 };
 

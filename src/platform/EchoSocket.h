@@ -10,9 +10,9 @@
 namespace velmaro::platform {
 
 struct EchoReply {
-  quint32 source = 0;      // IPv4 address, host byte order
+  quint32 source = 0;  // IPv4 address, host byte order
   quint16 sequence = 0;
-  QByteArray data;         // the echoed payload
+  QByteArray data;  // the echoed payload
 };
 
 // What became of one echo request handed to the system.

@@ -14,7 +14,7 @@ namespace velmaro::platform {
 enum class LinkKind {
   Ethernet,  // an Ethernet-like card (wired, wireless, bridge, VLAN)
   Loopback,
-  Tunnel,    // tun, tap, WireGuard, PPP, IP-in-IP and other tunnels: VPNs among them
+  Tunnel,  // tun, tap, WireGuard, PPP, IP-in-IP and other tunnels: VPNs among them
   Other,
 };
 
@@ -29,22 +29,22 @@ struct NetworkInterface {
   bool up = false;       // switched on
   bool running = false;  // has a link (cable, carrier)
   LinkKind kind = LinkKind::Other;
-  QString tunnelType;    // for tunnels: "tun", "tap", "wireguard", "ppp", "gre"...
+  QString tunnelType;  // for tunnels: "tun", "tap", "wireguard", "ppp", "gre"...
   std::vector<InterfaceAddress> ipv4;
 };
 
 // Where the system would send a datagram to one destination.
 struct RouteLookup {
-  QString interfaceName;  // empty when there is no route
-  quint32 source = 0;     // the source address it would pick; 0 when it names none
+  QString interfaceName;                 // empty when there is no route
+  quint32 source = 0;                    // the source address it would pick; 0 when it names none
   std::optional<SocketFailure> failure;  // why there is no route
 };
 
 // One entry of the neighbour (ARP) table.
 struct Neighbour {
-  quint32 address = 0;     // host byte order
+  quint32 address = 0;  // host byte order
   QString interfaceName;
-  bool complete = false;   // its link-layer address is known
+  bool complete = false;  // its link-layer address is known
   friend bool operator==(const Neighbour&, const Neighbour&) = default;
 };
 

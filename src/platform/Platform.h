@@ -19,8 +19,8 @@ namespace velmaro::platform {
 // One network adapter with a link-layer address.
 struct Adapter {
   QString name;
-  QByteArray hardwareAddress;   // raw bytes, 6 for Ethernet
-  std::vector<quint32> ipv4;    // its IPv4 addresses, host byte order
+  QByteArray hardwareAddress;  // raw bytes, 6 for Ethernet
+  std::vector<quint32> ipv4;   // its IPv4 addresses, host byte order
 };
 
 using velmaro::CommandLine;

@@ -8,8 +8,7 @@
 namespace velmaro {
 
 EchoRun::EchoRun(std::unique_ptr<platform::EchoSocket> socket, const Clock& clock,
-                 std::vector<std::optional<quint32>> destinations, Settings settings,
-                 Report report)
+                 std::vector<std::optional<quint32>> destinations, Settings settings, Report report)
     : m_socket(std::move(socket)),
       m_clock(clock),
       m_settings(std::move(settings)),

@@ -20,10 +20,10 @@ namespace velmaro {
 class EchoRun final : public QObject {
  public:
   struct Settings {
-    QByteArray data;          // the echo data, sent and expected back unchanged
-    qint32 hostTimeoutMs = 0; // each request's own limit, from its sending
-    qint32 allTimeoutMs = 0;  // the whole run's limit, from the first request
-    qint32 blockSize = 1;     // requests in flight together; below 1 acts as 1
+    QByteArray data;           // the echo data, sent and expected back unchanged
+    qint32 hostTimeoutMs = 0;  // each request's own limit, from its sending
+    qint32 allTimeoutMs = 0;   // the whole run's limit, from the first request
+    qint32 blockSize = 1;      // requests in flight together; below 1 acts as 1
   };
   // An entry has ended: its round-trip time in ms, or -1 when it was missed. May throw:
   // the run then stops, still reports every other entry and passes the failure on.

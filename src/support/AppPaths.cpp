@@ -20,7 +20,8 @@ bool canCreateFilesIn(const QString& folder) {
 
 }  // namespace
 
-AppPaths::AppPaths(QString appFolder, QString userFolder, QString shareFolder, bool writeInAppFolder)
+AppPaths::AppPaths(QString appFolder, QString userFolder, QString shareFolder,
+                   bool writeInAppFolder)
     : m_appFolder(std::move(appFolder)),
       m_userFolder(std::move(userFolder)),
       m_shareFolder(std::move(shareFolder)),
@@ -54,7 +55,9 @@ QString AppPaths::userOuiPath() const {
   return m_userFolder.isEmpty() ? QString() : m_userFolder + QStringLiteral("/oui.txt");
 }
 
-QString AppPaths::errorLogPath() const { return writableFolder() + QStringLiteral("/ErrorLog.txt"); }
+QString AppPaths::errorLogPath() const {
+  return writableFolder() + QStringLiteral("/ErrorLog.txt");
+}
 
 QString AppPaths::arpPath() const { return writableFolder() + QStringLiteral("/arp.txt"); }
 

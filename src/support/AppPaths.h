@@ -11,7 +11,8 @@ namespace velmaro {
 class AppPaths {
  public:
   // `writeInAppFolder` false: the program's files never go to the application folder.
-  AppPaths(QString appFolder, QString userFolder, QString shareFolder, bool writeInAppFolder = true);
+  AppPaths(QString appFolder, QString userFolder, QString shareFolder,
+           bool writeInAppFolder = true);
 
   // The folders of this executable: its own folder, the per-user data folder and
   // share/velmaro beside the install's bin folder. An installed program (one with that

@@ -12,10 +12,10 @@ enum class Verdict {
 };
 
 struct DoctorLine {
-  QString check;   // short key: "icmp", "udp-2860", "broadcast-route"...
+  QString check;  // short key: "icmp", "udp-2860", "broadcast-route"...
   Verdict verdict = Verdict::Ok;
   bool blocking = false;  // a scan cannot find units until this is fixed
-  QString text;    // "ok" with what was found in brackets, or the fix in one line
+  QString text;           // "ok" with what was found in brackets, or the fix in one line
   friend bool operator==(const DoctorLine&, const DoctorLine&) = default;
 };
 

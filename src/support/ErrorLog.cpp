@@ -119,7 +119,8 @@ QString ErrorLog::tooLargeText() {
              "'ErrorLog.txt' is too large, indicating there's something wrong with the "
              "software and/or its components.") +
          QLatin1String(kLineEnd) + QLatin1String(kLineEnd) +
-         QStringLiteral("Please email the contents of 'ErrorLog.txt' shown in the Notepad window to ") +
+         QStringLiteral(
+             "Please email the contents of 'ErrorLog.txt' shown in the Notepad window to ") +
          QLatin1String(kCompanyName) + QStringLiteral("'s support team.");
 }
 

@@ -41,8 +41,8 @@ class ErrorLog final : public ErrorReporter {
   QString m_fallbackPath;
   const Clock& m_clock;
   UserNotice* m_notice;
-  bool m_boxOpen = false;             // the too-large box is showing
-  std::deque<QString> m_held;         // reports that arrived while it showed
+  bool m_boxOpen = false;      // the too-large box is showing
+  std::deque<QString> m_held;  // reports that arrived while it showed
 };
 
 // The 8-bit text the log stores for a report: Latin-1 as it is; other characters as

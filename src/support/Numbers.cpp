@@ -51,9 +51,12 @@ double radixNumber(QStringView digits, int base) {
 int DigitValue(QChar c, int base) {
   const char16_t u = c.unicode();
   int v = -1;
-  if (u >= u'0' && u <= u'9') v = u - u'0';
-  else if (u >= u'a' && u <= u'f') v = u - u'a' + 10;
-  else if (u >= u'A' && u <= u'F') v = u - u'A' + 10;
+  if (u >= u'0' && u <= u'9')
+    v = u - u'0';
+  else if (u >= u'a' && u <= u'f')
+    v = u - u'a' + 10;
+  else if (u >= u'A' && u <= u'F')
+    v = u - u'A' + 10;
   return v >= 0 && v < base ? v : -1;
 }
 
@@ -182,8 +185,8 @@ std::int16_t ToInt16(double value) {
   return static_cast<std::int16_t>(ToWhole(value, -32768, 32767));
 }
 std::int32_t ToInt32(double value) {
-  return static_cast<std::int32_t>(
-      ToWhole(value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  return static_cast<std::int32_t>(ToWhole(value, std::numeric_limits<std::int32_t>::min(),
+                                           std::numeric_limits<std::int32_t>::max()));
 }
 std::uint16_t ToUInt16(double value) {
   return static_cast<std::uint16_t>(ToWhole(value, 0, 65535));

@@ -13,23 +13,23 @@ inline constexpr char kQueryText[] = "getdeviceinfo";
 inline constexpr int kMaxDatagram = 65535;
 
 // Echo engine.
-inline constexpr std::int32_t kDefaultParallel = 500;   // block size of a new engine
-inline constexpr std::int32_t kSweepParallel = 1000;    // the sweep's block: a /24 in one block
+inline constexpr std::int32_t kDefaultParallel = 500;  // block size of a new engine
+inline constexpr std::int32_t kSweepParallel = 1000;   // the sweep's block: a /24 in one block
 inline constexpr char kListEchoData[] = "PINGDATAMESSAGE";
 inline constexpr char kSingleEchoData[] = "TESTMESSAGE";
-inline constexpr int kSingleTimeoutMs = 1000;           // single ping: request and wait limit
-inline constexpr int kMaxRepliesPerWake = 256;          // then window events get a turn
-inline constexpr int kEchoReceiveBuffer = 2048;         // past our echo; longer packets are not ours
-inline constexpr int kMaxSkippedPerReceive = 64;        // foreign packets read per receive() call
+inline constexpr int kSingleTimeoutMs = 1000;     // single ping: request and wait limit
+inline constexpr int kMaxRepliesPerWake = 256;    // then window events get a turn
+inline constexpr int kEchoReceiveBuffer = 2048;   // past our echo; longer packets are not ours
+inline constexpr int kMaxSkippedPerReceive = 64;  // foreign packets read per receive() call
 
 // Ping sweep.
-inline constexpr double kMinPingTimeoutMs = 100;        // the time-out box never goes lower
+inline constexpr double kMinPingTimeoutMs = 100;  // the time-out box never goes lower
 
 // Enrichment and identification waits.
-inline constexpr int kArpSettleMs = 2000;    // let the neighbour table fill after a sweep
-inline constexpr int kPerRowWaitMs = 50;     // keeps the window fluid between rows
-inline constexpr int kArpCaptureSeconds = 5; // the neighbour listing command's time-out
-inline constexpr int kArpReadPauseMs = 200;  // let the listing reach the disk
+inline constexpr int kArpSettleMs = 2000;     // let the neighbour table fill after a sweep
+inline constexpr int kPerRowWaitMs = 50;      // keeps the window fluid between rows
+inline constexpr int kArpCaptureSeconds = 5;  // the neighbour listing command's time-out
+inline constexpr int kArpReadPauseMs = 200;   // let the listing reach the disk
 
 // Window geometry.
 inline constexpr int kTwipsPerPixel96 = 15;  // layout lengths are twips; 15 per pixel at 96 dpi
@@ -59,12 +59,12 @@ namespace velmaro::tunables {
 inline constexpr std::uint32_t kLimitedBroadcast = 0xFFFF'FFFFu;
 // The kernel answers a route question at once; a second means it never will.
 inline constexpr int kRouteAnswerLimitMs = 1000;
-inline constexpr int kRouteAnswerBytes = 8192;   // one route message with its attributes
+inline constexpr int kRouteAnswerBytes = 8192;  // one route message with its attributes
 // Kernel text files read for facts (ping_group_range, status): a few hundred bytes each.
 inline constexpr std::int64_t kMaxProcFileBytes = 64 * 1024;
 // A vendor registry from the IEEE is about 6 MB as text; anything far beyond is not one.
 inline constexpr std::int64_t kMaxRegistryBytes = 64 * 1024 * 1024;
-inline constexpr int kMaxRegistryLine = 4096;    // longest address line seen is ~200 bytes
+inline constexpr int kMaxRegistryLine = 4096;  // longest address line seen is ~200 bytes
 // An address suggested to a technician for a unit's subnet: the top of a /24, where a
 // unit's factory address rarely sits.
 inline constexpr int kSuggestedHostOctet = 253;
@@ -109,8 +109,9 @@ inline constexpr int kReplySocketBufferBytes = 4 * 1024 * 1024;
 
 namespace velmaro::tunables {
 // Window size limits: the main window's outer width is fixed and its height has a floor.
-inline constexpr int kFormOuterWidthTwips = 12870;      // 858 pixels at 96 dpi, frame included
-inline constexpr int kFormMinOuterHeightTwips = 4920;   // 328 pixels at 96 dpi: inputs and a few rows
+inline constexpr int kFormOuterWidthTwips = 12870;  // 858 pixels at 96 dpi, frame included
+inline constexpr int kFormMinOuterHeightTwips =
+    4920;  // 328 pixels at 96 dpi: inputs and a few rows
 // A limit given as 0 stands for these (twips) or for the screen's own size.
 inline constexpr int kDefaultMinWidthTwips = 2000;
 inline constexpr int kDefaultMinHeightTwips = 1000;

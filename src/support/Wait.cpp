@@ -84,8 +84,8 @@ void TimedWait(double milliseconds, const Clock& clock) {
                        shared.waiting.end());
 }
 
-bool ShellAndWait(const CommandLine& command, const QString& outputFile,
-                  int timeoutSeconds, const Clock& clock) {
+bool ShellAndWait(const CommandLine& command, const QString& outputFile, int timeoutSeconds,
+                  const Clock& clock) {
   if (!QCoreApplication::instance() || command.program.isEmpty()) return false;
 
   std::optional<qint64> deadline;

@@ -4,8 +4,8 @@
 
 #include <QString>
 
-#include "support/CommandLine.h"
 #include "support/Clock.h"
+#include "support/CommandLine.h"
 
 namespace velmaro {
 
@@ -23,7 +23,7 @@ void TimedWait(double milliseconds, const Clock& clock = Clock::system());
 // half a second; the deadline itself runs on the monotonic clock, so setting the clock
 // cannot stretch it. A program still running at the deadline is left running. Ends at
 // once when the window is closing or the application quits.
-bool ShellAndWait(const CommandLine& command, const QString& outputFile,
-                  int timeoutSeconds, const Clock& clock = Clock::system());
+bool ShellAndWait(const CommandLine& command, const QString& outputFile, int timeoutSeconds,
+                  const Clock& clock = Clock::system());
 
 }  // namespace velmaro

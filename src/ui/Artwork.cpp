@@ -29,9 +29,11 @@ void paintGlass(QPainter& p, QPointF lensTopLeft, double diameter) {
   p.setBrush(QColor(0xC8, 0xE6, 0xFF, 0x90));
   p.drawEllipse(lens.adjusted(rim / 2, rim / 2, -rim / 2, -rim / 2));
   // A glint on the glass.
-  p.setPen(QPen(QColor(255, 255, 255, 0xD0), std::max(1.0, rim / 1.5), Qt::SolidLine, Qt::RoundCap));
+  p.setPen(
+      QPen(QColor(255, 255, 255, 0xD0), std::max(1.0, rim / 1.5), Qt::SolidLine, Qt::RoundCap));
   p.setBrush(Qt::NoBrush);
-  const QRectF glint = lens.adjusted(diameter * 0.25, diameter * 0.25, -diameter * 0.25, -diameter * 0.25);
+  const QRectF glint =
+      lens.adjusted(diameter * 0.25, diameter * 0.25, -diameter * 0.25, -diameter * 0.25);
   p.drawArc(glint, 100 * 16, 70 * 16);
 }
 

@@ -25,7 +25,7 @@ class FixedRowDelegate final : public QStyledItemDelegate {
   int m_height;
 };
 
-constexpr int kRowHeight96 = 17;      // 16-pixel icon + 1
+constexpr int kRowHeight96 = 17;  // 16-pixel icon + 1
 constexpr int kIconSide96 = 16;
 constexpr int kTileWidth96 = 31;
 
@@ -81,7 +81,8 @@ ResultView::ResultView(ResultList& list, double scale, QWidget* parent)
   // Stripes that move with the view's rows: the tile is two rows high and the view
   // scrolls by whole rows.
   QPalette pal = palette();
-  pal.setBrush(QPalette::Base, QBrush(ListBackgroundTile(qRound(kTileWidth96 * scale), m_rowHeight)));
+  pal.setBrush(QPalette::Base,
+               QBrush(ListBackgroundTile(qRound(kTileWidth96 * scale), m_rowHeight)));
   setPalette(pal);
   setAlternatingRowColors(false);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -178,8 +179,8 @@ void ResultView::listSelectionChanged() {
   const auto row = m_list.selected();
   const int at = row ? m_list.positionOf(*row) - 1 : -1;
   if (at >= 0) {
-    selectionModel()->setCurrentIndex(m_proxy->index(at, 0),
-                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(
+        m_proxy->index(at, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   } else {
     selectionModel()->clearSelection();
   }

@@ -3,8 +3,8 @@
 // terms the window's list procedures expect (button value, row under the pointer).
 #pragma once
 
-#include <QIdentityProxyModel>
 #include <QIcon>
+#include <QIdentityProxyModel>
 #include <QTreeView>
 #include <array>
 #include <optional>

@@ -19,9 +19,7 @@ struct TwipsRect {
 };
 
 // Screen pixels per 96-dpi pixel: 1 on an ordinary screen, 1.5 at 144 dpi and so on.
-inline double ScaleForDpi(double logicalDpi) {
-  return logicalDpi > 0 ? logicalDpi / 96.0 : 1.0;
-}
+inline double ScaleForDpi(double logicalDpi) { return logicalDpi > 0 ? logicalDpi / 96.0 : 1.0; }
 
 // Twips per pixel at a given scale: 15 at 96 dpi, 12 at 120, 10 at 144, 7.5 at 192.
 inline double TwipsPerPixel(double scale) { return tunables::kTwipsPerPixel96 / scale; }

@@ -1,5 +1,6 @@
 #include "ui/frmMain.h"
 
+#include <qdrawutil.h>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -17,17 +18,16 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStylePainter>
-#include <qdrawutil.h>
 
 #include "form/ControlDefaults.h"
 #include "form/MainForm.h"
+#include "support/Numbers.h"
+#include "support/Tunables.h"
+#include "support/Version.h"
 #include "ui/Artwork.h"
 #include "ui/ResultView.h"
 #include "ui/Twips.h"
 #include "ui/modResizeSubclass.h"
-#include "support/Numbers.h"
-#include "support/Tunables.h"
-#include "support/Version.h"
 
 namespace velmaro {
 namespace {
@@ -108,7 +108,8 @@ frmMain::frmMain(WindowServices services, QWidget* parent)
       m_scale(screenScale()),
       m_openUrl(services.openUrl ? std::move(services.openUrl)
                                  : std::function<bool(const QUrl&)>(&QDesktopServices::openUrl)) {
-  m_root = std::make_unique<FormRoot>(std::move(static_cast<FormServices&>(services)), *this, *this);
+  m_root =
+      std::make_unique<FormRoot>(std::move(static_cast<FormServices&>(services)), *this, *this);
   m_form = &m_root->form();
 
   setObjectName(QStringLiteral("frmMain"));
@@ -185,23 +186,25 @@ void frmMain::buildControls() {
   m_txtIP[1] = lineEdit(m_XPHolder, kTxtIP1, "txtIP(1)", TextBox::IP1);
   m_txtIP[2] = lineEdit(m_XPHolder, kTxtIP2, "txtIP(2)", TextBox::IP2);
   m_txtIPScan = lineEdit(m_XPHolder, kTxtIPScan, "txtIPScan", TextBox::IPScan);
-  m_chkUpdateOnly = checkBox(m_XPHolder, kChkUpdateOnly, "chkUpdateOnly", "Update Only", CheckBox::UpdateOnly,
-                             "Do not clear, update over existing list");
-  m_cmdScanBroadcast = scanButton(m_XPHolder, kCmdScanBroadcast, "cmdScanBroadcast", "SCAN",
-                                  "Broadcast a packet");
-  m_chkParseARP = checkBox(m_XPHolder, kChkParseARP, "chkParseARP", "Process MACs", CheckBox::ParseARP,
-                           "Include MAC address information");
+  m_chkUpdateOnly = checkBox(m_XPHolder, kChkUpdateOnly, "chkUpdateOnly", "Update Only",
+                             CheckBox::UpdateOnly, "Do not clear, update over existing list");
+  m_cmdScanBroadcast =
+      scanButton(m_XPHolder, kCmdScanBroadcast, "cmdScanBroadcast", "SCAN", "Broadcast a packet");
+  m_chkParseARP = checkBox(m_XPHolder, kChkParseARP, "chkParseARP", "Process MACs",
+                           CheckBox::ParseARP, "Include MAC address information");
   m_txtHTTPPort = lineEdit(m_XPHolder, kTxtHTTPPort, "txtHTTPPort", TextBox::HTTPPort);
-  m_chkParseNVIDs = checkBox(m_XPHolder, kChkParseNVIDs, "chkParseNVIDs", "Read NV unit IDs", CheckBox::ParseNVIDs,
-                             "Read ID web resource");
+  m_chkParseNVIDs = checkBox(m_XPHolder, kChkParseNVIDs, "chkParseNVIDs", "Read NV unit IDs",
+                             CheckBox::ParseNVIDs, "Read ID web resource");
   m_lblDisp[1] = new QLabel(QStringLiteral("Time Out (ms):"), m_XPHolder);
   autoSize(m_lblDisp[1], kLblDisp2, "lblDisp(2)");
   m_lblDisp[2] = new QLabel(QStringLiteral("Port:"), m_XPHolder);
   autoSize(m_lblDisp[2], kLblDisp3, "lblDisp(3)");
   m_txtPingTO = lineEdit(m_XPHolder, kTxtPingTO, "txtPingTO", TextBox::PingTO);
-  m_cmdScanPing = scanButton(m_XPHolder, kCmdScanPing, "cmdScanPing", "PING", "Ping network (legacy)");
-  m_chkParseGenIDs = checkBox(m_XPHolder, kChkParseGenIDs, "chkParseGenIDs", "Read generic unit IDs",
-                              CheckBox::ParseGenIDs, "Read title of the index pages");
+  m_cmdScanPing =
+      scanButton(m_XPHolder, kCmdScanPing, "cmdScanPing", "PING", "Ping network (legacy)");
+  m_chkParseGenIDs =
+      checkBox(m_XPHolder, kChkParseGenIDs, "chkParseGenIDs", "Read generic unit IDs",
+               CheckBox::ParseGenIDs, "Read title of the index pages");
 
   m_Line1 = new QFrame(m_XPHolder);
   place(m_Line1, kLine1, "Line1");
@@ -242,9 +245,9 @@ void frmMain::buildResultList() {
 }
 
 void frmMain::wire() {
-  QWidget* chain[] = {m_txtIP[0],      m_txtIP[1],      m_txtIP[2],    m_txtIPScan,
+  QWidget* chain[] = {m_txtIP[0],      m_txtIP[1],         m_txtIP[2],    m_txtIPScan,
                       m_chkUpdateOnly, m_cmdScanBroadcast, m_chkParseARP, m_txtHTTPPort,
-                      m_chkParseNVIDs, m_txtPingTO,     m_cmdScanPing, m_chkParseGenIDs,
+                      m_chkParseNVIDs, m_txtPingTO,        m_cmdScanPing, m_chkParseGenIDs,
                       m_lstIPs};
   for (size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
 
@@ -289,9 +292,8 @@ void frmMain::Form_Resize() {
   const int listHeight = lowerHeight - twips(m_lstIPs->y()) - kBottomMarginTwips;
   m_lstIPs->resize(m_lstIPs->width(), std::max(0, pixels(listHeight)));
 
-  m_picScanning->move(
-      pixels(twips(m_cmdScanPing->x()) / 2.0 - twips(m_picScanning->width()) / 2.0),
-      m_picScanning->y());
+  m_picScanning->move(pixels(twips(m_cmdScanPing->x()) / 2.0 - twips(m_picScanning->width()) / 2.0),
+                      m_picScanning->y());
 
   const int title = m_form->lstIPs().GetColumnIndex(u"name");
   int left = 0;
@@ -335,22 +337,32 @@ void frmMain::listButtonDown(int buttonValue, QPoint viewportPos) {
 
 QLineEdit* frmMain::box(TextBox which) const {
   switch (which) {
-    case TextBox::IP0: return m_txtIP[0];
-    case TextBox::IP1: return m_txtIP[1];
-    case TextBox::IP2: return m_txtIP[2];
-    case TextBox::IPScan: return m_txtIPScan;
-    case TextBox::HTTPPort: return m_txtHTTPPort;
-    case TextBox::PingTO: return m_txtPingTO;
+    case TextBox::IP0:
+      return m_txtIP[0];
+    case TextBox::IP1:
+      return m_txtIP[1];
+    case TextBox::IP2:
+      return m_txtIP[2];
+    case TextBox::IPScan:
+      return m_txtIPScan;
+    case TextBox::HTTPPort:
+      return m_txtHTTPPort;
+    case TextBox::PingTO:
+      return m_txtPingTO;
   }
   return m_txtPingTO;
 }
 
 QCheckBox* frmMain::check(CheckBox which) const {
   switch (which) {
-    case CheckBox::UpdateOnly: return m_chkUpdateOnly;
-    case CheckBox::ParseARP: return m_chkParseARP;
-    case CheckBox::ParseNVIDs: return m_chkParseNVIDs;
-    case CheckBox::ParseGenIDs: return m_chkParseGenIDs;
+    case CheckBox::UpdateOnly:
+      return m_chkUpdateOnly;
+    case CheckBox::ParseARP:
+      return m_chkParseARP;
+    case CheckBox::ParseNVIDs:
+      return m_chkParseNVIDs;
+    case CheckBox::ParseGenIDs:
+      return m_chkParseGenIDs;
   }
   return m_chkParseGenIDs;
 }
@@ -404,7 +416,8 @@ bool frmMain::openUrl(const QString& url) {
 }
 
 void frmMain::showInformation(const QString& text) {
-  QMessageBox box(QMessageBox::Information, QString::fromLatin1(kAppTitle), text, QMessageBox::Ok, this);
+  QMessageBox box(QMessageBox::Information, QString::fromLatin1(kAppTitle), text, QMessageBox::Ok,
+                  this);
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }

@@ -31,7 +31,7 @@ class ResultView;
 
 // What the window needs from outside; anything left unset is the real thing.
 struct WindowServices : FormServices {
-  std::function<bool(const QUrl&)> openUrl;        // the desktop's URL handler when unset
+  std::function<bool(const QUrl&)> openUrl;  // the desktop's URL handler when unset
 };
 
 class frmMain final : public QWidget, public Controls, public UserNotice {
@@ -95,7 +95,7 @@ class frmMain final : public QWidget, public Controls, public UserNotice {
   // Widgets, owned by their Qt parents.
   std::array<QGroupBox*, 2> m_fraMain{};
   QWidget* m_XPHolder = nullptr;
-  std::array<QLabel*, 3> m_lblDisp{};        // members 1 to 3
+  std::array<QLabel*, 3> m_lblDisp{};  // members 1 to 3
   std::array<QLineEdit*, 3> m_txtIP{};
   QLineEdit* m_txtIPScan = nullptr;
   QLineEdit* m_txtHTTPPort = nullptr;

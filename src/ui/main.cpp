@@ -2,9 +2,9 @@
 #include <QApplication>
 #include <memory>
 
+#include "support/Version.h"
 #include "ui/Artwork.h"
 #include "ui/frmMain.h"
-#include "support/Version.h"
 
 namespace velmaro {
 

@@ -90,17 +90,15 @@ ScreenMetrics ScreenMetricsOf(const QWidget& window) {
                           screen->devicePixelRatio(), screen->availableGeometry().size());
 }
 
-const std::vector<SizeLimitRecord>* SizeLimitTable() {
-  return table() ? &*table() : nullptr;
-}
+const std::vector<SizeLimitRecord>* SizeLimitTable() { return table() ? &*table() : nullptr; }
 
 SizeLimitRecord SizeLimitsInPixels(int minWidth, int minHeight, int maxWidth, int maxHeight,
                                    const ScreenMetrics& screen) {
   const double screenWidthTwips = screen.widthPixels * screen.twipsPerPixelX;
   const double screenHeightTwips = screen.heightPixels * screen.twipsPerPixelY;
   SizeLimitRecord record;
-  record.minWidth = wholePixels((minWidth ? minWidth : tunables::kDefaultMinWidthTwips) /
-                                screen.twipsPerPixelX);
+  record.minWidth =
+      wholePixels((minWidth ? minWidth : tunables::kDefaultMinWidthTwips) / screen.twipsPerPixelX);
   record.minHeight = wholePixels((minHeight ? minHeight : tunables::kDefaultMinHeightTwips) /
                                  screen.twipsPerPixelY);
   record.maxWidth = wholePixels((maxWidth ? maxWidth : screenWidthTwips) / screen.twipsPerPixelX);

@@ -19,11 +19,14 @@
 namespace velmaro::cli {
 namespace {
 
-QString qs(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+QString qs(std::string_view s) {
+  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // Rows in address order: hosts answer in any order.
 std::vector<RowRecord> Sorted(std::vector<RowRecord> rows) {
-  std::sort(rows.begin(), rows.end(), [](const RowRecord& a, const RowRecord& b) { return a.cells < b.cells; });
+  std::sort(rows.begin(), rows.end(),
+            [](const RowRecord& a, const RowRecord& b) { return a.cells < b.cells; });
   return rows;
 }
 
@@ -42,12 +45,15 @@ std::vector<RowRecord> Rows(QStringList arguments, QByteArray* json = nullptr) {
 }
 
 const RowRecord* Find(const std::vector<RowRecord>& rows, std::string_view ip) {
-  const auto it = std::find_if(rows.begin(), rows.end(), [&](const RowRecord& r) { return r.cells[0] == qs(ip); });
+  const auto it = std::find_if(rows.begin(), rows.end(),
+                               [&](const RowRecord& r) { return r.cells[0] == qs(ip); });
   return it == rows.end() ? nullptr : &*it;
 }
 
 template <class W>
-W& Child(test::LabWindow& lab, const char* name) { return *lab.window->findChild<W*>(QLatin1String(name)); }
+W& Child(test::LabWindow& lab, const char* name) {
+  return *lab.window->findChild<W*>(QLatin1String(name));
+}
 
 class CliLabTest : public ::testing::Test {
  protected:
@@ -57,7 +63,7 @@ class CliLabTest : public ::testing::Test {
 TEST_F(CliLabTest, ScanPrintsTheRowsTheWindowShows) {
   const std::vector<RowRecord> printed = Rows({QStringLiteral("scan")});
   ASSERT_EQ(printed.size(), 4u);  // every unit but the one whose reply is malformed
-  test::LabWindow window;  // after the command line: it keeps the reply port bound
+  test::LabWindow window;         // after the command line: it keeps the reply port bound
   Child<QPushButton>(window, "cmdScanBroadcast").click();
   ResultList& list = window.window->form().lstIPs();
   ASSERT_TRUE(test::RunUntil([&] { return list.count() >= 4; }, 5000));
@@ -69,7 +75,8 @@ TEST_F(CliLabTest, PingPrintsTheRowsTheWindowShows) {
   std::vector<RowRecord> printed = Rows({QStringLiteral("ping")});
   ASSERT_EQ(printed.size(), lab::kLiveIps.size() + 1);  // and the client itself
   test::LabWindow window;
-  Child<QCheckBox>(window, "chkUpdateOnly").setChecked(false);  // the command line's is a fresh list
+  Child<QCheckBox>(window, "chkUpdateOnly")
+      .setChecked(false);  // the command line's is a fresh list
   Child<QPushButton>(window, "cmdScanPing").click();
   std::vector<RowRecord> shown = Sorted(RowsOf(window.window->form().lstIPs()));
   // Echo times differ from one sweep to the next; nothing else may.
@@ -87,7 +94,8 @@ TEST_F(CliLabTest, UpdateFromMarksAHostThatStopsAnsweringThenDropsIt) {
   QTemporaryDir dir;
   const QString file = dir.filePath(QStringLiteral("lan.json"));
   const auto sweepOver = [&](bool update) {
-    QStringList arguments{QStringLiteral("ping"), QStringLiteral("--range"), QStringLiteral("31-33")};
+    QStringList arguments{QStringLiteral("ping"), QStringLiteral("--range"),
+                          QStringLiteral("31-33")};
     if (update) arguments << QStringLiteral("--update-from") << file;
     QByteArray json;
     std::vector<RowRecord> rows = Rows(arguments, &json);
@@ -111,8 +119,9 @@ TEST_F(CliLabTest, UpdateFromMarksAHostThatStopsAnsweringThenDropsIt) {
 
 TEST_F(CliLabTest, IdentifyRefreshesOneUnit) {
   for (const auto& unit : {lab::kU1, lab::kU2}) {
-    const std::vector<RowRecord> rows = Rows(
-        {QStringLiteral("identify"), qs(unit.ip), QStringLiteral("--port"), QString::number(unit.httpPort)});
+    const std::vector<RowRecord> rows =
+        Rows({QStringLiteral("identify"), qs(unit.ip), QStringLiteral("--port"),
+              QString::number(unit.httpPort)});
     ASSERT_EQ(rows.size(), 1u) << unit.ip;
     EXPECT_EQ(rows[0].cells[3], qs(unit.mac)) << unit.ip;
     EXPECT_EQ(rows[0].cells[4], qs(unit.manufacturer)) << unit.ip;
@@ -125,19 +134,26 @@ TEST_F(CliLabTest, ExitStatusAndOneLineReason) {
   QUdpSocket holder;
   ASSERT_TRUE(holder.bind(QHostAddress::AnyIPv4, 2860, QAbstractSocket::DontShareAddress));
   const std::tuple<QStringList, int, const char*> runs[] = {
-      {{QStringLiteral("scan"), QStringLiteral("--listen"), QStringLiteral("0")}, 1,
+      {{QStringLiteral("scan"), QStringLiteral("--listen"), QStringLiteral("0")},
+       1,
        "UDP port 2860 is held by another program"},
-      {{QStringLiteral("ping"), QStringLiteral("--range"), QStringLiteral("10-5")}, 2, "Scan range is incorrect."},
-      {{QStringLiteral("ping"), QStringLiteral("--range=1-1"), QStringLiteral("--timeout=1e999")}, 2,
+      {{QStringLiteral("ping"), QStringLiteral("--range"), QStringLiteral("10-5")},
+       2,
+       "Scan range is incorrect."},
+      {{QStringLiteral("ping"), QStringLiteral("--range=1-1"), QStringLiteral("--timeout=1e999")},
+       2,
        "time-out is too large"},
-      {{QStringLiteral("ping"), QStringLiteral("--update-from"), QStringLiteral("/nonexistent/lan.json")}, 2,
+      {{QStringLiteral("ping"), QStringLiteral("--update-from"),
+        QStringLiteral("/nonexistent/lan.json")},
+       2,
        "--update-from /nonexistent/lan.json: "},
   };
   for (const auto& [arguments, exitCode, reason] : runs) {
     const CliRun run = RunCli(arguments);
     EXPECT_EQ(run.exitCode, exitCode) << reason;
     EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
-    EXPECT_TRUE(run.err.startsWith(u"velmaro-cli: ") && run.err.count(u'\n') == 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith(u"velmaro-cli: ") && run.err.count(u'\n') == 1)
+        << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QLatin1String(reason))) << run.err.toStdString();
   }
 }

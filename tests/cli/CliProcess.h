@@ -2,10 +2,10 @@
 // both outputs.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
-#include <gtest/gtest.h>
 
 namespace velmaro::cli {
 
@@ -17,8 +17,8 @@ struct CliRun {
 };
 
 // A run that hangs fails the test.
-inline CliRun RunCli(const QStringList& arguments,
-                     const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+inline CliRun RunCli(const QStringList& arguments, const QProcessEnvironment& environment =
+                                                       QProcessEnvironment::systemEnvironment()) {
   QProcess process;
   process.setProcessEnvironment(environment);
   process.start(QStringLiteral(VELMARO_CLI_PATH), arguments);

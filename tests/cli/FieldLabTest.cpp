@@ -15,12 +15,15 @@
 namespace velmaro::cli {
 namespace {
 
-QString Q(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+QString Q(std::string_view text) {
+  return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
 
 // scan --all-interfaces --format json, by address: each row's object.
 std::map<QString, QJsonObject> ScanEveryCard() {
-  const CliRun run = RunCli({QStringLiteral("scan"), QStringLiteral("--all-interfaces"), QStringLiteral("--listen"),
-                             QStringLiteral("1500"), QStringLiteral("--format"), QStringLiteral("json")});
+  const CliRun run = RunCli({QStringLiteral("scan"), QStringLiteral("--all-interfaces"),
+                             QStringLiteral("--listen"), QStringLiteral("1500"),
+                             QStringLiteral("--format"), QStringLiteral("json")});
   EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
   std::map<QString, QJsonObject> rows;
   for (const QJsonValue& row : QJsonDocument::fromJson(run.out).array()) {
@@ -63,26 +66,30 @@ TEST_F(CliFieldLab, LinkLocalUnitShowsTheAddressToAdd) {
 }
 
 TEST_F(CliFieldLab, WideTableCarriesCardAndReachColumns) {
-  const CliRun run = RunCli({QStringLiteral("scan"), QStringLiteral("--all-interfaces"), QStringLiteral("--wide"),
-                             QStringLiteral("--listen"), QStringLiteral("1500")});
+  const CliRun run =
+      RunCli({QStringLiteral("scan"), QStringLiteral("--all-interfaces"), QStringLiteral("--wide"),
+              QStringLiteral("--listen"), QStringLiteral("1500")});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
   const QStringList lines = run.text().split(u'\n', Qt::SkipEmptyParts);
   ASSERT_FALSE(lines.isEmpty());
-  EXPECT_TRUE(lines.front().contains(QStringLiteral("interface")) && lines.front().endsWith(u"unreachable"))
+  EXPECT_TRUE(lines.front().contains(QStringLiteral("interface")) &&
+              lines.front().endsWith(u"unreachable"))
       << lines.front().toStdString();
-  const auto b2 = std::find_if(lines.begin(), lines.end(), [](const QString& l) { return l.startsWith(u"198.18.9.27 "); });
+  const auto b2 = std::find_if(lines.begin(), lines.end(),
+                               [](const QString& l) { return l.startsWith(u"198.18.9.27 "); });
   ASSERT_NE(b2, lines.end());
   EXPECT_TRUE(b2->contains(QStringLiteral(" vlab1 ")) && b2->endsWith(u"address in 198.18.8.0/24"));
 }
 
 TEST_F(CliFieldLab, DoctorFindsTheTwoCardClientReady) {
-  const CliRun run = RunCli({QStringLiteral("doctor"), QStringLiteral("--probe"), QStringLiteral("--listen"),
-                             QStringLiteral("1500")});
+  const CliRun run = RunCli({QStringLiteral("doctor"), QStringLiteral("--probe"),
+                             QStringLiteral("--listen"), QStringLiteral("1500")});
   EXPECT_EQ(run.exitCode, 0) << run.text().toStdString();
   EXPECT_EQ(DoctorText(run.text(), QStringLiteral("broadcast-route")),
             u"ok (255.255.255.255 leaves through vlab0 from 198.18.7.2; 1 other cards hear it only "
             u"with --all-interfaces)");
-  EXPECT_EQ(DoctorText(run.text(), QStringLiteral("replies")), u"ok (vlab0: 5 replies; vlab1: 3 replies)");
+  EXPECT_EQ(DoctorText(run.text(), QStringLiteral("replies")),
+            u"ok (vlab0: 5 replies; vlab1: 3 replies)");
   EXPECT_EQ(DoctorText(run.text(), QStringLiteral("icmp")),
             u"ok (unprivileged datagram socket: group 0 lies in ping_group_range 0 2147483647)");
 }

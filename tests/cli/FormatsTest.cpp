@@ -16,31 +16,37 @@ RowRecord row(std::initializer_list<const char*> cells, const char* icon = "") {
 
 TEST(FormatTable, CaptionsOverAlignedColumnsWithMarksAndNoControlCharacters) {
   const std::vector<RowRecord> rows{
-      row({"198.18.7.21", "80", "---", "00-0A-2B-01-80-01", "Norvikta, Inc", "bell\x07\x1b[2J"}, "add"),
+      row({"198.18.7.21", "80", "---", "00-0A-2B-01-80-01", "Norvikta, Inc", "bell\x07\x1b[2J"},
+          "add"),
       row({"198.18.7.2", "", "1 ms", "", "", "LOCALHOST"}, "remove"), row({"10.0.0.3"})};
   EXPECT_EQ(FormatTable(rows),
-            QStringLiteral("  Host IP      HTTP Port  Ping (ms)  MAC                Manufacturer   Title\n"
-                           "+ 198.18.7.21  80         ---        00-0A-2B-01-80-01  Norvikta, Inc  bell??[2J\n"
-                           "- 198.18.7.2              1 ms                                         LOCALHOST\n"
-                           "  10.0.0.3\n"));
+            QStringLiteral(
+                "  Host IP      HTTP Port  Ping (ms)  MAC                Manufacturer   Title\n"
+                "+ 198.18.7.21  80         ---        00-0A-2B-01-80-01  Norvikta, Inc  bell??[2J\n"
+                "- 198.18.7.2              1 ms                                         LOCALHOST\n"
+                "  10.0.0.3\n"));
 }
 
 TEST(FormatCsv, QuotesWhatRfc4180AsksFor) {
-  const std::vector<RowRecord> rows{row({"10.0.0.1", "80", "1 ms", "", "Acme, Inc", "say \"hi\"\r\nthere"}, "add")};
-  EXPECT_EQ(FormatCsv(rows), QStringLiteral("ip,httpport,ping,mac,mfg,name,icon\r\n"
-                                            "10.0.0.1,80,1 ms,,\"Acme, Inc\",\"say \"\"hi\"\"\r\nthere\",add\r\n"));
+  const std::vector<RowRecord> rows{
+      row({"10.0.0.1", "80", "1 ms", "", "Acme, Inc", "say \"hi\"\r\nthere"}, "add")};
+  EXPECT_EQ(FormatCsv(rows),
+            QStringLiteral("ip,httpport,ping,mac,mfg,name,icon\r\n"
+                           "10.0.0.1,80,1 ms,,\"Acme, Inc\",\"say \"\"hi\"\"\r\nthere\",add\r\n"));
 }
 
 TEST(FormatJson, EveryValueAStringInColumnOrderAndReadBackAsItWas) {
-  const std::vector<RowRecord> rows{row({"10.0.0.1", "", "", "", "", "a\"b\\c\x01\td"}, "remove"),
-                                    row({"10.0.0.9", "", "2 ms", "---", "---", "\xe9t\xe9"}, "add")};
+  const std::vector<RowRecord> rows{
+      row({"10.0.0.1", "", "", "", "", "a\"b\\c\x01\td"}, "remove"),
+      row({"10.0.0.9", "", "2 ms", "---", "---", "\xe9t\xe9"}, "add")};
   const QString json = FormatJson(rows);
-  EXPECT_TRUE(json.startsWith(
-      QStringLiteral("[\n  {\"ip\": \"10.0.0.1\", \"httpport\": \"\", \"ping\": \"\", \"mac\": \"\", "
-                     "\"mfg\": \"\", \"name\": \"a\\\"b\\\\c\\u0001\\td\", \"icon\": \"remove\"},\n")))
+  EXPECT_TRUE(json.startsWith(QStringLiteral(
+      "[\n  {\"ip\": \"10.0.0.1\", \"httpport\": \"\", \"ping\": \"\", \"mac\": \"\", "
+      "\"mfg\": \"\", \"name\": \"a\\\"b\\\\c\\u0001\\td\", \"icon\": \"remove\"},\n")))
       << json.toStdString();
   const auto parsed = ParseJsonRows(json.toUtf8());
-  ASSERT_TRUE(std::holds_alternative<std::vector<RowRecord>>(parsed)) << std::get<QString>(parsed).toStdString();
+  ASSERT_TRUE(std::holds_alternative<std::vector<RowRecord>>(parsed))
+      << std::get<QString>(parsed).toStdString();
   EXPECT_TRUE(std::get<std::vector<RowRecord>>(parsed) == rows);
   EXPECT_EQ(FormatJson({}), QStringLiteral("[]\n"));
 }
@@ -64,25 +70,31 @@ TEST(ParseJsonRows, SaysWhatIsWrong) {
   for (const auto& [json, message] : cases) {
     const auto parsed = ParseJsonRows(json);
     ASSERT_TRUE(std::holds_alternative<QString>(parsed)) << message;
-    EXPECT_TRUE(std::get<QString>(parsed).contains(QLatin1String(message))) << std::get<QString>(parsed).toStdString();
+    EXPECT_TRUE(std::get<QString>(parsed).contains(QLatin1String(message)))
+        << std::get<QString>(parsed).toStdString();
   }
 }
 
 // A scan on every card: JSON names each row's card and reach; --wide adds both as columns.
 TEST(FormatWide, CardAndReachInJsonAndAsWideColumns) {
-  std::vector<RowRecord> rows{row({"10.0.0.1", "80", "---", "", "", "U"}), row({"192.168.1.9", "80", "---", "", "", "V"})};
+  std::vector<RowRecord> rows{row({"10.0.0.1", "80", "---", "", "", "U"}),
+                              row({"192.168.1.9", "80", "---", "", "", "V"})};
   rows[0].card = ReplyCard{QStringLiteral("eth0"), QString()};
   rows[1].card = ReplyCard{QStringLiteral("eth1"), QStringLiteral("add it, \"now\"")};
-  EXPECT_TRUE(FormatJson(rows).contains(
-      QStringLiteral("\"icon\": \"\", \"interface\": \"eth1\", \"unreachable\": \"add it, \\\"now\\\"\"}")))
+  EXPECT_TRUE(FormatJson(rows).contains(QStringLiteral(
+      "\"icon\": \"\", \"interface\": \"eth1\", \"unreachable\": \"add it, \\\"now\\\"\"}")))
       << FormatJson(rows).toStdString();
   EXPECT_EQ(FormatCsv(rows, true).section(QStringLiteral("\r\n"), 2, 2),
             QStringLiteral("192.168.1.9,80,---,,,V,,eth1,\"add it, \"\"now\"\"\""));
-  EXPECT_TRUE(FormatCsv(rows, true).startsWith(u"ip,httpport,ping,mac,mfg,name,icon,interface,unreachable\r\n"));
-  EXPECT_EQ(FormatTable(rows, true).section(u'\n', 0, 0),
-            QStringLiteral("Host IP      HTTP Port  Ping (ms)  MAC  Manufacturer  Title  interface  unreachable"));
-  EXPECT_EQ(FormatTable(rows), FormatTable(std::vector<RowRecord>{row({"10.0.0.1", "80", "---", "", "", "U"}),
-                                                                  row({"192.168.1.9", "80", "---", "", "", "V"})}));
+  EXPECT_TRUE(FormatCsv(rows, true)
+                  .startsWith(u"ip,httpport,ping,mac,mfg,name,icon,interface,unreachable\r\n"));
+  EXPECT_EQ(
+      FormatTable(rows, true).section(u'\n', 0, 0),
+      QStringLiteral(
+          "Host IP      HTTP Port  Ping (ms)  MAC  Manufacturer  Title  interface  unreachable"));
+  EXPECT_EQ(FormatTable(rows),
+            FormatTable(std::vector<RowRecord>{row({"10.0.0.1", "80", "---", "", "", "U"}),
+                                               row({"192.168.1.9", "80", "---", "", "", "V"})}));
 }
 
 }  // namespace

@@ -14,7 +14,8 @@ QStringList words(std::initializer_list<const char*> list) {
   return out;
 }
 
-Options command(Command c, std::map<TextBox, QString> texts = {}, std::map<CheckBox, int> checks = {}) {
+Options command(Command c, std::map<TextBox, QString> texts = {},
+                std::map<CheckBox, int> checks = {}) {
   Options o;
   o.command = c;
   o.texts = std::move(texts);
@@ -26,11 +27,15 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
   Options scan = command(Command::Scan, {}, {{CheckBox::ParseARP, 0}});
   scan.listenMs = 500;
   scan.format = OutputFormat::Csv;
-  Options ping = command(Command::Ping,
-                         {{TextBox::IP0, QStringLiteral("10")}, {TextBox::IP1, QStringLiteral("1")},
-                          {TextBox::IP2, QStringLiteral("2")}, {TextBox::IPScan, QString()},
-                          {TextBox::PingTO, QStringLiteral("750")}, {TextBox::HTTPPort, QStringLiteral("8080")}},
-                         {{CheckBox::UpdateOnly, 0}, {CheckBox::ParseNVIDs, 0}, {CheckBox::ParseGenIDs, 1}});
+  Options ping =
+      command(Command::Ping,
+              {{TextBox::IP0, QStringLiteral("10")},
+               {TextBox::IP1, QStringLiteral("1")},
+               {TextBox::IP2, QStringLiteral("2")},
+               {TextBox::IPScan, QString()},
+               {TextBox::PingTO, QStringLiteral("750")},
+               {TextBox::HTTPPort, QStringLiteral("8080")}},
+              {{CheckBox::UpdateOnly, 0}, {CheckBox::ParseNVIDs, 0}, {CheckBox::ParseGenIDs, 1}});
   ping.format = OutputFormat::Json;
   Options update = command(Command::Ping, {}, {{CheckBox::UpdateOnly, 1}});
   update.updateFrom = QStringLiteral("old.json");
@@ -49,8 +54,8 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
       {words({"scan", "--listen", "500", "--no-mac", "--format=csv"}), scan},
       // A sweep from the command line is a fresh list; an empty range is left to the sweep.
       {words({"ping"}), command(Command::Ping, {}, {{CheckBox::UpdateOnly, 0}})},
-      {words({"ping", "--prefix", "10.1.2", "--range=", "--timeout", "750", "--port", "8080", "--no-nvid",
-              "--genid", "--format", "json"}),
+      {words({"ping", "--prefix", "10.1.2", "--range=", "--timeout", "750", "--port", "8080",
+              "--no-nvid", "--genid", "--format", "json"}),
        ping},
       {words({"ping", "--update-from", "old.json"}), update},
       {words({"identify", "--", "198.18.7.21"}), identify},
@@ -63,7 +68,8 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
   };
   for (const auto& [arguments, expected] : cases) {
     const auto parsed = ParseOptions(arguments);
-    ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<UsageError>(parsed).message.toStdString();
+    ASSERT_TRUE(std::holds_alternative<Options>(parsed))
+        << std::get<UsageError>(parsed).message.toStdString();
     EXPECT_TRUE(std::get<Options>(parsed) == expected) << arguments.join(u' ').toStdString();
   }
 }
@@ -72,7 +78,9 @@ struct BadCase {
   QStringList arguments;
   const char* message;  // a part of the one-line message
 };
-void PrintTo(const BadCase& c, std::ostream* os) { *os << c.arguments.join(u' ').left(60).toStdString(); }
+void PrintTo(const BadCase& c, std::ostream* os) {
+  *os << c.arguments.join(u' ').left(60).toStdString();
+}
 
 class OptionsBadTest : public ::testing::TestWithParam<BadCase> {};
 
@@ -90,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{}, "no command given"}, BadCase{words({"sweep"}), "unknown command 'sweep'"},
         BadCase{words({"scan", "--range", "1-2"}), "scan has no option '--range'"},
         BadCase{words({"scan", "--listen", "1e3"}), "--listen takes whole milliseconds"},
-        BadCase{words({"scan", "--listen", "99999999999999999999999"}), "--listen takes whole milliseconds"},
+        BadCase{words({"scan", "--listen", "99999999999999999999999"}),
+                "--listen takes whole milliseconds"},
         BadCase{words({"scan", "--no-mac=1"}), "--no-mac takes no value"},
         BadCase{words({"scan", "--listen"}), "--listen needs a value"},
         BadCase{words({"scan", "--format", "xml"}), "--format is one of table, csv, json"},

@@ -19,17 +19,19 @@ class CliSecondClient : public ::testing::Test {
 
 TEST_F(CliSecondClient, FirewallDroppingRepliesAndNoBroadcastRoute) {
   if (::geteuid() != 0) GTEST_SKIP() << "the ordinary user's run checks the ICMP line";
-  const CliRun run = RunCli({QStringLiteral("doctor"), QStringLiteral("--probe"), QStringLiteral("--listen"),
-                             QStringLiteral("1500")});
+  const CliRun run = RunCli({QStringLiteral("doctor"), QStringLiteral("--probe"),
+                             QStringLiteral("--listen"), QStringLiteral("1500")});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(DoctorText(run.text(), QStringLiteral("replies")),
-            u"vlab0: the query went out and nothing came back, yet 3 hosts are in the neighbour "
-            u"table there: if units are on this network, a firewall drops their replies; allow UDP "
-            u"to port 2860 (sudo nft insert rule inet filter input udp dport 2860 accept, or sudo ufw "
-            u"allow 2860/udp)");
-  EXPECT_EQ(DoctorText(run.text(), QStringLiteral("broadcast-route")),
-            u"no route for 255.255.255.255 (Network is unreachable), so SCAN sends nothing: sudo ip "
-            u"route add 255.255.255.255/32 dev vlab0, or velmaro-cli scan --all-interfaces");
+  EXPECT_EQ(
+      DoctorText(run.text(), QStringLiteral("replies")),
+      u"vlab0: the query went out and nothing came back, yet 3 hosts are in the neighbour "
+      u"table there: if units are on this network, a firewall drops their replies; allow UDP "
+      u"to port 2860 (sudo nft insert rule inet filter input udp dport 2860 accept, or sudo ufw "
+      u"allow 2860/udp)");
+  EXPECT_EQ(
+      DoctorText(run.text(), QStringLiteral("broadcast-route")),
+      u"no route for 255.255.255.255 (Network is unreachable), so SCAN sends nothing: sudo ip "
+      u"route add 255.255.255.255/32 dev vlab0, or velmaro-cli scan --all-interfaces");
 }
 
 TEST_F(CliSecondClient, DefaultPingGroupRangeWithoutCapability) {
@@ -41,11 +43,12 @@ TEST_F(CliSecondClient, DefaultPingGroupRangeWithoutCapability) {
   environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
   const CliRun run = RunCli({QStringLiteral("doctor")}, environment);
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(DoctorText(run.text(), QStringLiteral("icmp")),
-            QStringLiteral("no ICMP permission (ping_group_range 1 0 admits none of this user's groups, "
-                           "no cap_net_raw): sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\", "
-                           "or sudo setcap cap_net_raw+ep %1")
-                .arg(QStringLiteral(VELMARO_CLI_PATH)));
+  EXPECT_EQ(
+      DoctorText(run.text(), QStringLiteral("icmp")),
+      QStringLiteral("no ICMP permission (ping_group_range 1 0 admits none of this user's groups, "
+                     "no cap_net_raw): sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\", "
+                     "or sudo setcap cap_net_raw+ep %1")
+          .arg(QStringLiteral(VELMARO_CLI_PATH)));
 }
 
 }  // namespace

@@ -31,18 +31,21 @@ TEST(VendorsProgram, RefusesACutDownloadAndImportsAWholeOne) {
   writeRegistry(kRegistry.first(kRegistry.size() - 4));
   CliRun run = RunCli({QStringLiteral("vendors"), QStringLiteral("import"), registry}, environment);
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, QStringLiteral("velmaro-cli: %1 line 2: the file ends in the middle of a line: the "
-                                    "download was cut short; the vendor file in use is unchanged\n")
-                         .arg(registry));
+  EXPECT_EQ(run.err,
+            QStringLiteral("velmaro-cli: %1 line 2: the file ends in the middle of a line: the "
+                           "download was cut short; the vendor file in use is unchanged\n")
+                .arg(registry));
   EXPECT_FALSE(QFile::exists(data.path() + QStringLiteral("/Velmaro/oui.txt")));
 
   writeRegistry(kRegistry);
   run = RunCli({QStringLiteral("vendors"), QStringLiteral("import"), registry}, environment);
   EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
   EXPECT_TRUE(run.text().startsWith(u"1 entries, ")) << run.text().toStdString();
-  EXPECT_TRUE(run.text().endsWith(QStringLiteral("written to %1/Velmaro/oui.txt\n").arg(data.path())));
+  EXPECT_TRUE(
+      run.text().endsWith(QStringLiteral("written to %1/Velmaro/oui.txt\n").arg(data.path())));
   // The build's folder holds the shipped file, which the look-up reads first.
-  if (QFile::exists(QFileInfo(QStringLiteral(VELMARO_CLI_PATH)).path() + QStringLiteral("/oui.txt"))) {
+  if (QFile::exists(QFileInfo(QStringLiteral(VELMARO_CLI_PATH)).path() +
+                    QStringLiteral("/oui.txt"))) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("stays in use"))) << run.err.toStdString();
   }
 }

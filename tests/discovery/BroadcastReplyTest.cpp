@@ -43,8 +43,10 @@ void PrintTo(const ReplyCase& c, std::ostream* out) { *out << c.label; }
 std::string caseName(const ::testing::TestParamInfo<ReplyCase>& info) {
   std::string name;
   for (const char* c = info.param.label; *c; ++c) {
-    if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
-    else if (!name.empty() && name.back() != '_') name += '_';
+    if (std::isalnum(static_cast<unsigned char>(*c)))
+      name += *c;
+    else if (!name.empty() && name.back() != '_')
+      name += '_';
   }
   return name + "_" + std::to_string(info.index);
 }
@@ -142,11 +144,15 @@ TEST(BroadcastReply, WritesTheSenderDotted) {
   const struct {
     quint32 address;
     const char* dotted;
-  } cases[] = {{0x7F00'0001, "127.0.0.1"}, {0xC0A8'00FE, "192.168.0.254"},
-               {0, "0.0.0.0"}, {0xFFFF'FFFF, "255.255.255.255"}, {0x0A01'0203, "10.1.2.3"}};
+  } cases[] = {{0x7F00'0001, "127.0.0.1"},
+               {0xC0A8'00FE, "192.168.0.254"},
+               {0, "0.0.0.0"},
+               {0xFFFF'FFFF, "255.255.255.255"},
+               {0x0A01'0203, "10.1.2.3"}};
   for (const auto& c : cases) {
     EXPECT_EQ(DottedAddress(c.address), QString::fromLatin1(c.dotted));
-    EXPECT_EQ(ParseBroadcastReply(exampleReply(), c.address)->address, QString::fromLatin1(c.dotted));
+    EXPECT_EQ(ParseBroadcastReply(exampleReply(), c.address)->address,
+              QString::fromLatin1(c.dotted));
   }
 }
 

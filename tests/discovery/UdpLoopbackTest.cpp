@@ -45,8 +45,7 @@ class UdpLoopback : public ::testing::Test {
   void SetUp() override {
     socket = system->createDatagramSocket();
     ASSERT_NE(socket, nullptr);
-    QObject::connect(socket.get(), &platform::DatagramSocket::readyRead,
-                     [this] { ++signals_; });
+    QObject::connect(socket.get(), &platform::DatagramSocket::readyRead, [this] { ++signals_; });
     ASSERT_TRUE(peer.bind(QHostAddress(QHostAddress::LocalHost), 0));
   }
 
@@ -96,8 +95,8 @@ TEST_F(UdpLoopback, SendsFromTheBoundPort) {
 
 TEST_F(UdpLoopback, APortHeldElsewhereRefusesTheBindAndSendingStillWorks) {
   QUdpSocket holder;
-  ASSERT_TRUE(holder.bind(QHostAddress(QHostAddress::AnyIPv4), 0,
-                          QAbstractSocket::DontShareAddress));
+  ASSERT_TRUE(
+      holder.bind(QHostAddress(QHostAddress::AnyIPv4), 0, QAbstractSocket::DontShareAddress));
   const auto failure = socket->bind(holder.localPort());
   ASSERT_TRUE(failure.has_value());
   EXPECT_EQ(failure->number, 10048);
@@ -164,7 +163,8 @@ TEST_F(UdpLoopback, ACardsSocketNamesTheCardEachDatagramCameIn) {
   const auto refused = system->createInterfaceSocket(QStringLiteral("lo"))->bind(port);
   ASSERT_TRUE(refused.has_value());
   EXPECT_EQ(refused->number, 10048);
-  EXPECT_TRUE(system->createInterfaceSocket(QStringLiteral("no-such-card0"))->bind(port).has_value());
+  EXPECT_TRUE(
+      system->createInterfaceSocket(QStringLiteral("no-such-card0"))->bind(port).has_value());
 }
 
 }  // namespace

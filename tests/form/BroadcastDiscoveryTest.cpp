@@ -6,10 +6,10 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "form/BroadcastDiscovery.h"
 #include "form/Controls.h"
 #include "form/FormContext.h"
 #include "form/ResultList.h"
-#include "form/BroadcastDiscovery.h"
 #include "identify/ArpTable.h"
 #include "identify/Manufacturer.h"
 #include "support/AppPaths.h"
@@ -200,9 +200,9 @@ TEST_F(BroadcastScan, ManufacturerRuleFollowsTheMacText) {
       {"00-0a-2b-01-80-05", "Norvikta, Inc"},  // the prefix test upper-cases
       {"00-0A-2B-01-80-00", "Etherstuff"},
       {"00-0A-2B-01-FF-FF", "Norvikta, Inc"},
-      {"00:0A:2B:01:80:05", ""},               // to the vendor file, whose colon line is no entry
+      {"00:0A:2B:01:80:05", ""},  // to the vendor file, whose colon line is no entry
       {"00-1b-21-00-00-31", "Intel Corporate"},
-      {"00-99-99-00-00-01", ""},               // no entry: the cell stays empty
+      {"00-99-99-00-00-01", ""},  // no entry: the cell stays empty
   };
   discovery.cmdScanBroadcast_Click();
   for (const auto& c : cases) {

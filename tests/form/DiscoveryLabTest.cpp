@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <map>
 
+#include "form/BroadcastDiscovery.h"
 #include "form/FormContext.h"
 #include "form/ResultList.h"
-#include "form/BroadcastDiscovery.h"
 #include "identify/ArpTable.h"
 #include "identify/Manufacturer.h"
 #include "platform/Platform.h"
@@ -24,7 +24,9 @@
 namespace velmaro {
 namespace {
 
-QString Q(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+QString Q(std::string_view text) {
+  return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
 
 // Events are handled for this long after the last row came in: a duplicate would show.
 constexpr int kQuietMs = 700;
@@ -59,7 +61,8 @@ class DiscoveryLab : public ::testing::Test {
     std::map<QString, RowId> rows;
     for (int position = 1; position <= list.count(); ++position) {
       const RowId row = list.rowAt(position);
-      EXPECT_TRUE(rows.emplace(list.text(row), row).second) << "twice: " << list.text(row).toStdString();
+      EXPECT_TRUE(rows.emplace(list.text(row), row).second)
+          << "twice: " << list.text(row).toStdString();
     }
     return rows;
   }

@@ -18,7 +18,8 @@ using platform::LinkKind;
 using test::FakeDatagramSocket;
 using test::ipv4;
 
-platform::NetworkInterface card(const char* name, const char* address, LinkKind kind = LinkKind::Ethernet) {
+platform::NetworkInterface card(const char* name, const char* address,
+                                LinkKind kind = LinkKind::Ethernet) {
   platform::NetworkInterface c;
   c.name = QString::fromLatin1(name);
   c.up = c.running = true;
@@ -32,12 +33,14 @@ const QByteArray kReply("NV-CAM-1000\0\0\0\0\0\r\n00-0A-2B-01-80-01\r\nFront doo
 class AllCards : public ::testing::Test {
  protected:
   AllCards() {
-    platform.cards = std::vector{card("lo", "127.0.0.1", LinkKind::Loopback), card("eth0", "192.0.2.9"),
-                                 card("eth1", "198.51.100.9"), card("eth2", nullptr)};
+    platform.cards =
+        std::vector{card("lo", "127.0.0.1", LinkKind::Loopback), card("eth0", "192.0.2.9"),
+                    card("eth1", "198.51.100.9"), card("eth2", nullptr)};
     platform.interfaceSocketFactory = [this](const QString& name) {
       auto socket = std::make_unique<FakeDatagramSocket>();
       socket->arrivalInterface = name;
-      if (name == failingCard) socket->bindFailure = platform::SocketFailure{10048, QStringLiteral("Address in use")};
+      if (name == failingCard)
+        socket->bindFailure = platform::SocketFailure{10048, QStringLiteral("Address in use")};
       sockets[name] = socket.get();
       return socket;
     };
@@ -75,7 +78,8 @@ TEST_F(AllCards, TheQueryLeavesOnEachCardAndRepliesBecomeRowsTaggedWithCardAndRe
   EXPECT_EQ(first->reach.kind, UnitAddress::Reachable);
   EXPECT_EQ(second->interfaceName, u"eth1");
   EXPECT_EQ(second->reach.kind, UnitAddress::OtherSubnet);
-  EXPECT_EQ(list.cell(list.rowAt(2), list.GetColumnIndex(u"mfg")), u"Norvikta, Inc");  // the same row as SCAN's
+  EXPECT_EQ(list.cell(list.rowAt(2), list.GetColumnIndex(u"mfg")),
+            u"Norvikta, Inc");  // the same row as SCAN's
   // Every datagram counts as an answer; the short one made no row.
   EXPECT_EQ(scan.cards()[1].replies, 2);
 
@@ -96,7 +100,7 @@ TEST_F(AllCards, ACardWhosePortIsHeldSendsNothingAndIsReported) {
   ASSERT_TRUE(scan.cards()[1].failure.has_value());
   EXPECT_EQ(scan.cards()[1].failure->number, 10048);
   EXPECT_EQ(logged, QStringList{QStringLiteral("Error 10048 (Address in use (eth1)) in procedure "
-                                                    "ScanAllInterfaces of Form frmMain on line 100")});
+                                               "ScanAllInterfaces of Form frmMain on line 100")});
 }
 
 TEST_F(AllCards, DoctorLinesInOrderAndWhetherAnyBlocks) {
@@ -111,7 +115,8 @@ TEST_F(AllCards, DoctorLinesInOrderAndWhetherAnyBlocks) {
   // eth2 has no address and there is no vendor file: fixes, but a scan still works.
   EXPECT_FALSE(AnyBlocking(lines));
 
-  platform.broadcastRoute = {{}, 0, platform::SocketFailure{10051, QStringLiteral("Network is unreachable")}};
+  platform.broadcastRoute = {
+      {}, 0, platform::SocketFailure{10051, QStringLiteral("Network is unreachable")}};
   EXPECT_TRUE(AnyBlocking(RunDoctor(form, std::nullopt)));
 }
 

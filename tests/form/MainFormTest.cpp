@@ -46,11 +46,20 @@ TEST(BrowserAddressTest, PortPartOnlyForAWholePortOtherThan80) {
     const char* cell;
     const char* address;
   } cases[] = {
-      {"8080", "http://10.0.0.7:8080"}, {"80", "http://10.0.0.7"},     {"N/A", "http://10.0.0.7"},
-      {"---", "http://10.0.0.7"},       {"", "http://10.0.0.7"},       {"0", "http://10.0.0.7"},
-      {"65536", "http://10.0.0.7"},     {"65535", "http://10.0.0.7:65535"},
-      {"1", "http://10.0.0.7:1"},       {"1F90", "http://10.0.0.7"},   {" 8080 ", "http://10.0.0.7:8080"},
-      {"-8", "http://10.0.0.7"},        {"80.5", "http://10.0.0.7"},   {"8080/x", "http://10.0.0.7"},
+      {"8080", "http://10.0.0.7:8080"},
+      {"80", "http://10.0.0.7"},
+      {"N/A", "http://10.0.0.7"},
+      {"---", "http://10.0.0.7"},
+      {"", "http://10.0.0.7"},
+      {"0", "http://10.0.0.7"},
+      {"65536", "http://10.0.0.7"},
+      {"65535", "http://10.0.0.7:65535"},
+      {"1", "http://10.0.0.7:1"},
+      {"1F90", "http://10.0.0.7"},
+      {" 8080 ", "http://10.0.0.7:8080"},
+      {"-8", "http://10.0.0.7"},
+      {"80.5", "http://10.0.0.7"},
+      {"8080/x", "http://10.0.0.7"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(BrowserAddress(QStringLiteral("10.0.0.7"), QString::fromLatin1(c.cell)),
@@ -169,11 +178,13 @@ TEST_F(MainFormTest, RightButtonAloneOnARowSelectsItAndAsksForTheMenu) {
     bool onRow;
     bool menu;
   } cases[] = {
-      {2, true, true, true}, {3, true, true, false}, {1, true, true, false}, {4, true, true, false},
-      {6, true, true, false}, {2, false, true, false}, {2, true, false, false},
+      {2, true, true, true},   {3, true, true, false}, {1, true, true, false},
+      {4, true, true, false},  {6, true, true, false}, {2, false, true, false},
+      {2, true, false, false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "button " << c.button << " idle " << c.idle << " row " << c.onRow);
+    SCOPED_TRACE(testing::Message()
+                 << "button " << c.button << " idle " << c.idle << " row " << c.onRow);
     list().select(a);
     controls.setIdle(c.idle);
     const auto hit = c.onRow ? std::optional<RowId>(b) : std::nullopt;

@@ -30,7 +30,7 @@ TEST(ResultListTest, ColumnKeysGiveTheirCellIndexAndAnUnknownKeyFails) {
   const struct {
     const char* key;
     int index;  // -1: error 35601
-  } cases[] = {{"ip", 0},   {"httpport", 1}, {"ping", 2}, {"mac", 3},     {"mfg", 4},
+  } cases[] = {{"ip", 0},   {"httpport", 1}, {"ping", 2}, {"mac", 3},    {"mfg", 4},
                {"name", 5}, {"IP", -1},      {"", -1},    {"title", -1}, {"name ", -1}};
   ResultList list;
   for (const auto& c : cases) {

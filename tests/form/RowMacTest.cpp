@@ -6,10 +6,10 @@
 
 #include "form/FormContext.h"
 #include "form/ResultList.h"
-#include "identify/ArpTable.h"
-#include "identify/Manufacturer.h"
 #include "form/RowMac.h"
+#include "identify/ArpTable.h"
 #include "identify/LocalMac.h"
+#include "identify/Manufacturer.h"
 #include "support/AppPaths.h"
 #include "support/Clock.h"
 #include "support/Events.h"

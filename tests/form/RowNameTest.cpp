@@ -34,9 +34,7 @@ const QString kOldMac = QStringLiteral("00-11-22-33-44-55");
 
 // The window's procedures over fake controls, with rows that point at loopback.
 struct NameRig {
-  explicit NameRig(quint16 port = 0) {
-    controls.texts[TextBox::HTTPPort] = QString::number(port);
-  }
+  explicit NameRig(quint16 port = 0) { controls.texts[TextBox::HTTPPort] = QString::number(port); }
   RowId addRow(const char* name = "???", const char* ping = "1 ms") {
     const RowId row = list.append(QStringLiteral("127.0.0.1"));
     list.setTag(row, QStringLiteral("127.0.0.1"));
@@ -46,14 +44,19 @@ struct NameRig {
     list.setCell(row, list.GetColumnIndex(u"name"), QString::fromLatin1(name));
     return row;
   }
-  QString cell(RowId row, QStringView key) const { return list.cell(row, list.GetColumnIndex(key)); }
+  QString cell(RowId row, QStringView key) const {
+    return list.cell(row, list.GetColumnIndex(key));
+  }
   // "N" for each product-ID caption, "G" for each generic one.
   QString captions() const {
     QString out;
     for (const QString& text : controls.statusHistory) {
-      if (text == u"Testing for NV ID on 127.0.0.1 Please wait") out += u'N';
-      else if (text == u"Testing for generic ID on 127.0.0.1 Please wait") out += u'G';
-      else out += u'?';
+      if (text == u"Testing for NV ID on 127.0.0.1 Please wait")
+        out += u'N';
+      else if (text == u"Testing for generic ID on 127.0.0.1 Please wait")
+        out += u'G';
+      else
+        out += u'?';
     }
     return out;
   }
@@ -67,7 +70,8 @@ struct NameRig {
   ArpTable arp{log, paths, platform, Clock::system()};
   OuiFile oui{log, paths};
   QString localIP;
-  FormContext form{controls, notice, list, log, paths, Clock::system(), platform, arp, oui, localIP};
+  FormContext form{controls,        notice,   list, log, paths,
+                   Clock::system(), platform, arp,  oui, localIP};
   QRandomGenerator random;
   HttpFetch http{log, Clock::system(), platform, random};
 };
@@ -116,39 +120,110 @@ const QString kCamMac = QStringLiteral("00-0A-2B-01-80-01");
 
 INSTANTIATE_TEST_SUITE_P(
     Loopback, PageRules,
-    ::testing::Values(
-        NameCase{"both flags clear", {.idPage = lab::IdPageStyle::WithMeta, .productName = kCam},
-                 false, false, "---", nullptr, "", ""},
-        NameCase{"meta name and mac",
-                 {.idPage = lab::IdPageStyle::WithMeta, .productName = kCam, .macText = kCamMac,
-                  .homeTitle = QStringLiteral("Home"), .homePages = {kHome}},
-                 true, true, "NV-CAM-1000 Front door", "00-0A-2B-01-80-01", "id.htm", "N"},
-        NameCase{"meta name without mac", {.idPage = lab::IdPageStyle::NameOnly, .productName = kCam},
-                 true, false, "NV-CAM-1000 Front door", "", "id.htm", "N"},
-        NameCase{"body without meta", {.idPage = lab::IdPageStyle::BodyOnly, .productName = kCam},
-                 true, false, "NV-CAM-1000 Front door", nullptr, "id.htm", "N"},
-        NameCase{"body tag with attributes",
-                 {.idPage = lab::IdPageStyle::BodyWithAttributes, .productName = kCam},
-                 true, true, "", nullptr, "id.htm", "N"},
-        NameCase{"near-miss title",
-                 {.idPage = lab::IdPageStyle::WithMeta, .productName = kCam, .homeTitle = QStringLiteral("Home"),
-                  .homePages = {kHome}, .idTitle = QStringLiteral("Norvikta product ID")},
-                 true, false, "---", nullptr, "id.htm", "N"},
-        NameCase{"near-miss title, then the home page",
-                 {.idPage = lab::IdPageStyle::WithMeta, .productName = kCam, .homeTitle = QStringLiteral("Home"),
-                  .homePages = {kHome}, .idTitle = QStringLiteral("Norvikta product ID")},
-                 true, true, "Home", nullptr, "id.htm index.htm", "NG"},
-        NameCase{"index.htm error page decides",
-                 {.homeTitle = QStringLiteral("Home"), .homePages = {kHomeL}},
-                 true, true, "", nullptr, "id.htm index.htm", "NG"},
-        NameCase{"empty index.htm, then index.html",
-                 {.homeTitle = QStringLiteral("Home"), .homePages = {kHomeL}, .missing = lab::MissingPage::Empty},
-                 true, true, "Home", nullptr, "id.htm index.htm index.html", "NGG"},
-        NameCase{"generic alone", {.homeTitle = QStringLiteral("Lab Web Host"), .homePages = {kHome}},
-                 false, true, "Lab Web Host", nullptr, "index.htm", "G"},
-        NameCase{"redirect is the page",
-                 {.behaviour = lab::WebBehaviour::Redirect, .redirectTo = QStringLiteral("http://127.0.0.1:1/")},
-                 true, true, "Moved", nullptr, "id.htm index.htm", "NG"}),
+    ::testing::Values(NameCase{"both flags clear",
+                               {.idPage = lab::IdPageStyle::WithMeta, .productName = kCam},
+                               false,
+                               false,
+                               "---",
+                               nullptr,
+                               "",
+                               ""},
+                      NameCase{"meta name and mac",
+                               {.idPage = lab::IdPageStyle::WithMeta,
+                                .productName = kCam,
+                                .macText = kCamMac,
+                                .homeTitle = QStringLiteral("Home"),
+                                .homePages = {kHome}},
+                               true,
+                               true,
+                               "NV-CAM-1000 Front door",
+                               "00-0A-2B-01-80-01",
+                               "id.htm",
+                               "N"},
+                      NameCase{"meta name without mac",
+                               {.idPage = lab::IdPageStyle::NameOnly, .productName = kCam},
+                               true,
+                               false,
+                               "NV-CAM-1000 Front door",
+                               "",
+                               "id.htm",
+                               "N"},
+                      NameCase{"body without meta",
+                               {.idPage = lab::IdPageStyle::BodyOnly, .productName = kCam},
+                               true,
+                               false,
+                               "NV-CAM-1000 Front door",
+                               nullptr,
+                               "id.htm",
+                               "N"},
+                      NameCase{
+                          "body tag with attributes",
+                          {.idPage = lab::IdPageStyle::BodyWithAttributes, .productName = kCam},
+                          true,
+                          true,
+                          "",
+                          nullptr,
+                          "id.htm",
+                          "N"},
+                      NameCase{"near-miss title",
+                               {.idPage = lab::IdPageStyle::WithMeta,
+                                .productName = kCam,
+                                .homeTitle = QStringLiteral("Home"),
+                                .homePages = {kHome},
+                                .idTitle = QStringLiteral("Norvikta product ID")},
+                               true,
+                               false,
+                               "---",
+                               nullptr,
+                               "id.htm",
+                               "N"},
+                      NameCase{"near-miss title, then the home page",
+                               {.idPage = lab::IdPageStyle::WithMeta,
+                                .productName = kCam,
+                                .homeTitle = QStringLiteral("Home"),
+                                .homePages = {kHome},
+                                .idTitle = QStringLiteral("Norvikta product ID")},
+                               true,
+                               true,
+                               "Home",
+                               nullptr,
+                               "id.htm index.htm",
+                               "NG"},
+                      NameCase{"index.htm error page decides",
+                               {.homeTitle = QStringLiteral("Home"), .homePages = {kHomeL}},
+                               true,
+                               true,
+                               "",
+                               nullptr,
+                               "id.htm index.htm",
+                               "NG"},
+                      NameCase{"empty index.htm, then index.html",
+                               {.homeTitle = QStringLiteral("Home"),
+                                .homePages = {kHomeL},
+                                .missing = lab::MissingPage::Empty},
+                               true,
+                               true,
+                               "Home",
+                               nullptr,
+                               "id.htm index.htm index.html",
+                               "NGG"},
+                      NameCase{"generic alone",
+                               {.homeTitle = QStringLiteral("Lab Web Host"), .homePages = {kHome}},
+                               false,
+                               true,
+                               "Lab Web Host",
+                               nullptr,
+                               "index.htm",
+                               "G"},
+                      NameCase{"redirect is the page",
+                               {.behaviour = lab::WebBehaviour::Redirect,
+                                .redirectTo = QStringLiteral("http://127.0.0.1:1/")},
+                               true,
+                               true,
+                               "Moved",
+                               nullptr,
+                               "id.htm index.htm",
+                               "NG"}),
     [](const auto& test) {
       std::string name = test.param.what;
       for (char& ch : name)
@@ -163,9 +238,9 @@ TEST(PageRequestSettings, PortBoxAndHalfTheTimeOutBox) {
     int expectedPort;
     int expectedTimeout;  // -1: overflow
   } cases[] = {
-      {"80", "500", 80, 250},   {"8080", "501", 8080, 250}, {"8080", "503", 8080, 252},
-      {"2.5", "1", 2, 0},       {"3.5", "0", 4, 0},         {"65535", "100", 65535, 50},
-      {"-1", "500", -1, -1},    {"65536", "500", -1, -1},   {"80", "1e999", -1, -1},
+      {"80", "500", 80, 250}, {"8080", "501", 8080, 250}, {"8080", "503", 8080, 252},
+      {"2.5", "1", 2, 0},     {"3.5", "0", 4, 0},         {"65535", "100", 65535, 50},
+      {"-1", "500", -1, -1},  {"65536", "500", -1, -1},   {"80", "1e999", -1, -1},
   };
   for (const auto& c : cases) {
     test::FakeControls controls;
@@ -214,7 +289,8 @@ TEST(PopulateItemName, RowThatVanishesMidwayIsReportedNeverTouched) {
   PopulateItemName(rig.form, rig.http, row, true, true);
   ASSERT_FALSE(rig.log.reports.isEmpty());
   for (const QString& report : rig.log.reports) {
-    EXPECT_TRUE(report.startsWith(u"Error 91 ") && report.contains(u"procedure PopulateItemName of Form frmMain"))
+    EXPECT_TRUE(report.startsWith(u"Error 91 ") &&
+                report.contains(u"procedure PopulateItemName of Form frmMain"))
         << report.toStdString();
   }
   EXPECT_TRUE(rig.log.reports.last().endsWith(u"on line 330"));
@@ -259,7 +335,8 @@ TEST(SweepNameStage, ScanEmptyingTheListMidwayIsReportedAndTheStageEnds) {
   RunSweepEnrichment(rig.form, trap, rig.http);
   // Positions 2 and 3 are gone: each statement that reaches them is reported.
   QStringList lines;
-  const QString missing = QStringLiteral("Error 35600 (Index out of bounds) in procedure cmdScanPing_Click of Form frmMain on line ");
+  const QString missing = QStringLiteral(
+      "Error 35600 (Index out of bounds) in procedure cmdScanPing_Click of Form frmMain on line ");
   for (const QString& report : rig.log.reports.filter(missing)) lines << report.mid(missing.size());
   EXPECT_EQ(lines.join(u' '), u"660 700 660 700");
   EXPECT_TRUE(rig.log.reports.last().endsWith(u"line 700"));

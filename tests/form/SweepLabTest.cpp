@@ -6,11 +6,11 @@
 #include <QSet>
 
 #include "form/FormContext.h"
+#include "form/PingSweep.h"
 #include "form/ResultList.h"
 #include "identify/ArpTable.h"
 #include "identify/Manufacturer.h"
 #include "platform/Platform.h"
-#include "form/PingSweep.h"
 #include "support/AppPaths.h"
 #include "support/Clock.h"
 #include "support/FakeControls.h"

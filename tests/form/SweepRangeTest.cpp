@@ -3,8 +3,8 @@
 
 #include <ostream>
 
-#include "scan/ScanRange.h"
 #include "SweepTestSupport.h"
+#include "scan/ScanRange.h"
 
 namespace velmaro {
 namespace {
@@ -60,15 +60,15 @@ TEST_P(SweepRangeTest, PingsTheRangeInOrderOrShowsTheMessage) {
   EXPECT_TRUE(rig.log.reports.isEmpty()) << rig.log.reports.join(u'\n').toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, SweepRangeTest,
-    ::testing::Values(RangeCase{"1-254", 1, 254}, RangeCase{"7-7", 7, 7},
-                      RangeCase{"0-255", 0, 255}, RangeCase{" 1 - 3 ", 1, 3},
-                      RangeCase{"a-b", 0, 0}, RangeCase{"-5", 0, 5}, RangeCase{"5-", -1, 0},
-                      RangeCase{"&H1-&HF", 1, 15}, RangeCase{"1.5-3", 2, 3},
-                      RangeCase{"2.5-3", 2, 3}, RangeCase{"10-5", -1, 0},
-                      RangeCase{"5", -1, 0}, RangeCase{"", -1, 0}, RangeCase{"1-2-3", -1, 0},
-                      RangeCase{"1--3", -1, 0}, RangeCase{"-", 0, 0}));
+INSTANTIATE_TEST_SUITE_P(Texts, SweepRangeTest,
+                         ::testing::Values(RangeCase{"1-254", 1, 254}, RangeCase{"7-7", 7, 7},
+                                           RangeCase{"0-255", 0, 255}, RangeCase{" 1 - 3 ", 1, 3},
+                                           RangeCase{"a-b", 0, 0}, RangeCase{"-5", 0, 5},
+                                           RangeCase{"5-", -1, 0}, RangeCase{"&H1-&HF", 1, 15},
+                                           RangeCase{"1.5-3", 2, 3}, RangeCase{"2.5-3", 2, 3},
+                                           RangeCase{"10-5", -1, 0}, RangeCase{"5", -1, 0},
+                                           RangeCase{"", -1, 0}, RangeCase{"1-2-3", -1, 0},
+                                           RangeCase{"1--3", -1, 0}, RangeCase{"-", 0, 0}));
 
 struct BadBoundCase {
   const char* text;
@@ -144,15 +144,14 @@ TEST_P(SweepPrefixTest, BuildsEachAddressFromTheBoxesAsTheyRead) {
   EXPECT_EQ(rig.sweep.GetNextScanIP(), QString::fromLatin1(c.first));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, SweepPrefixTest,
-    ::testing::Values(PrefixCase{{"192", "168", "0"}, "192.168.0.1"},
-                      PrefixCase{{"", "168", "0"}, "0.168.0.1"},
-                      PrefixCase{{"1e2", "007", "0"}, "100.7.0.1"},
-                      PrefixCase{{"10", "a", " 5"}, "10.0.5.1"},
-                      PrefixCase{{"256", "168", "0"}, "256.168.0.1"},
-                      PrefixCase{{"-1", "168", "0"}, "-1.168.0.1"},
-                      PrefixCase{{"1.5", "168", "0"}, "1.5.168.0.1"}));
+INSTANTIATE_TEST_SUITE_P(Boxes, SweepPrefixTest,
+                         ::testing::Values(PrefixCase{{"192", "168", "0"}, "192.168.0.1"},
+                                           PrefixCase{{"", "168", "0"}, "0.168.0.1"},
+                                           PrefixCase{{"1e2", "007", "0"}, "100.7.0.1"},
+                                           PrefixCase{{"10", "a", " 5"}, "10.0.5.1"},
+                                           PrefixCase{{"256", "168", "0"}, "256.168.0.1"},
+                                           PrefixCase{{"-1", "168", "0"}, "-1.168.0.1"},
+                                           PrefixCase{{"1.5", "168", "0"}, "1.5.168.0.1"}));
 
 TEST(SweepRange, GetNextScanIPRepeatsTheLastAddress) {
   SweepRig rig;
@@ -194,14 +193,12 @@ TEST_P(SweepInvalidPrefixTest, SendsOnlyValidAddresses) {
   EXPECT_FALSE(rig.controls.panelVisible);
 }
 
-INSTANTIATE_TEST_SUITE_P(Boxes, SweepInvalidPrefixTest,
-                         ::testing::Values(InvalidPrefixCase{"256", false},
-                                           InvalidPrefixCase{"-1", false},
-                                           InvalidPrefixCase{"1.5", false},
-                                           InvalidPrefixCase{"1e999", false},
-                                           InvalidPrefixCase{"a", true},
-                                           InvalidPrefixCase{"", true},
-                                           InvalidPrefixCase{"255", true}));
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, SweepInvalidPrefixTest,
+    ::testing::Values(InvalidPrefixCase{"256", false}, InvalidPrefixCase{"-1", false},
+                      InvalidPrefixCase{"1.5", false}, InvalidPrefixCase{"1e999", false},
+                      InvalidPrefixCase{"a", true}, InvalidPrefixCase{"", true},
+                      InvalidPrefixCase{"255", true}));
 
 }  // namespace
 }  // namespace velmaro

@@ -7,9 +7,9 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include "SweepTestSupport.h"
 #include "scan/ClassPingBase.h"
 #include "support/StepTrap.h"
-#include "SweepTestSupport.h"
 
 namespace velmaro {
 namespace {
@@ -149,7 +149,8 @@ TEST(Sweep, LabelsTellTheCountAndTheWindowIsBusyMeanwhile) {
   rig.net.answer(ipv4("192.168.0.7"));
   bool busyWhileAnswering = false;
   QObject::connect(&rig.list, &QAbstractItemModel::rowsInserted, [&] {
-    busyWhileAnswering = !rig.controls.idleFlag && rig.controls.panelVisible && rig.controls.busyCursor;
+    busyWhileAnswering =
+        !rig.controls.idleFlag && rig.controls.panelVisible && rig.controls.busyCursor;
   });
   rig.sweep.cmdScanPing_Click();
   EXPECT_EQ(rig.controls.statusHistory,
@@ -179,15 +180,13 @@ TEST_P(SweepTimeoutBoxTest, NormalisesTheBoxBeforePinging) {
   EXPECT_TRUE(rig.log.reports.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Boxes, SweepTimeoutBoxTest,
-                         ::testing::Values(TimeoutBoxCase{"20", "100"}, TimeoutBoxCase{"", "100"},
-                                           TimeoutBoxCase{"-500", "100"},
-                                           TimeoutBoxCase{"99.9", "100"},
-                                           TimeoutBoxCase{"750 ms", "750"},
-                                           TimeoutBoxCase{"500", "500"},
-                                           TimeoutBoxCase{"0500", "500"},
-                                           TimeoutBoxCase{"1e3", "1000"},
-                                           TimeoutBoxCase{"150.5", "150.5"}));
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, SweepTimeoutBoxTest,
+    ::testing::Values(TimeoutBoxCase{"20", "100"}, TimeoutBoxCase{"", "100"},
+                      TimeoutBoxCase{"-500", "100"}, TimeoutBoxCase{"99.9", "100"},
+                      TimeoutBoxCase{"750 ms", "750"}, TimeoutBoxCase{"500", "500"},
+                      TimeoutBoxCase{"0500", "500"}, TimeoutBoxCase{"1e3", "1000"},
+                      TimeoutBoxCase{"150.5", "150.5"}));
 
 // With T = 400 the whole list of one address would get 200 ms, yet a request 800 ms; a
 // host answering after 400 ms answered inside the time-out the user chose.
@@ -236,7 +235,8 @@ TEST_P(SweepHugeTimeoutTest, ReportsAndPingsNothing) {
   QStringList expected;
   for (int line : GetParam().lines) {
     expected.append(
-        QStringLiteral("Error 6 (Overflow) in procedure cmdScanPing_Click of Form frmMain on line %1")
+        QStringLiteral(
+            "Error 6 (Overflow) in procedure cmdScanPing_Click of Form frmMain on line %1")
             .arg(line));
   }
   EXPECT_EQ(rig.log.reports, expected);
@@ -250,8 +250,8 @@ TEST_P(SweepHugeTimeoutTest, ReportsAndPingsNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Boxes, SweepHugeTimeoutTest,
-    ::testing::Values(HugeTimeoutCase{"3e9", "1-1", {540}},         // 2 x T too large
-                      HugeTimeoutCase{"1e9", "1-254", {540}},       // N x T / 2 too large
+    ::testing::Values(HugeTimeoutCase{"3e9", "1-1", {540}},           // 2 x T too large
+                      HugeTimeoutCase{"1e9", "1-254", {540}},         // N x T / 2 too large
                       HugeTimeoutCase{"1e999", "1-2", {520, 540}}));  // not a number at all
 
 TEST(Sweep, LargestTimeOutThatFitsStillPings) {
@@ -339,7 +339,8 @@ TEST(Sweep, EnrichmentRunsAfterTheEchoesUnderTheSweepsTrap) {
   EXPECT_EQ(rowsSeen, 1);
   EXPECT_TRUE(windowBusy);
   ASSERT_EQ(rig.log.reports.size(), 1);
-  EXPECT_TRUE(rig.log.reports.first().endsWith(u"procedure cmdScanPing_Click of Form frmMain on line 630"));
+  EXPECT_TRUE(
+      rig.log.reports.first().endsWith(u"procedure cmdScanPing_Click of Form frmMain on line 630"));
   expectIdleWindow(rig);
 }
 

@@ -31,8 +31,7 @@ struct SweepRig {
 
   void answerAll(const char* prefix, int delayMs = 1) {
     for (int last = 0; last <= 255; ++last) {
-      net.answer(ipv4((QByteArray(prefix) + '.' + QByteArray::number(last)).constData()),
-                 delayMs);
+      net.answer(ipv4((QByteArray(prefix) + '.' + QByteArray::number(last)).constData()), delayMs);
     }
   }
   QStringList sentTexts() const {
@@ -43,7 +42,9 @@ struct SweepRig {
   std::optional<RowId> row(const char* address) const {
     return list.findByText(QString::fromLatin1(address));
   }
-  QString cell(RowId r, const char* key) const { return list.cell(r, list.GetColumnIndex(QString::fromLatin1(key))); }
+  QString cell(RowId r, const char* key) const {
+    return list.cell(r, list.GetColumnIndex(QString::fromLatin1(key)));
+  }
   RowId addRow(const char* address, const char* name, const char* ping) {
     const RowId r = list.append(QString::fromLatin1(address));
     list.setTag(r, QString::fromLatin1(address));

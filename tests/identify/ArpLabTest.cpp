@@ -9,9 +9,9 @@
 
 #include "form/FormContext.h"
 #include "form/ResultList.h"
+#include "form/RowMac.h"
 #include "identify/ArpTable.h"
 #include "identify/Manufacturer.h"
-#include "form/RowMac.h"
 #include "platform/Platform.h"
 #include "support/AppPaths.h"
 #include "support/Clock.h"
@@ -115,7 +115,7 @@ TEST_F(ArpLab, EveryRowShowsItsMacAndManufacturer) {
   test::FakeNotice notice;
   ResultList list;
   QString localIP = Q(lab::kClientIp);
-  FormContext form{controls,        notice,       list,  m_log, m_paths,
+  FormContext form{controls,        notice,      list,  m_log, m_paths,
                    Clock::system(), *m_platform, m_arp, m_oui, localIP};
   m_arp.ARP_LoadTable();
 

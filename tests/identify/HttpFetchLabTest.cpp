@@ -17,7 +17,9 @@
 namespace velmaro {
 namespace {
 
-QString Q(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString Q(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 const QString kIdPage = QString::fromUtf16(kProductIdPage);
 const QString kIdTitle = QString::fromUtf16(kProductIdTitle);
@@ -36,7 +38,8 @@ class HttpFetchLab : public ::testing::Test {
 };
 
 TEST_F(HttpFetchLab, DesktopProxyIsNotUsed) {
-  test::ScriptedServer proxy("HTTP/1.0 200 OK\r\n\r\n<title>Norvikta Product ID</title>from the proxy");
+  test::ScriptedServer proxy(
+      "HTTP/1.0 200 OK\r\n\r\n<title>Norvikta Product ID</title>from the proxy");
   QNetworkProxy::setApplicationProxy(
       QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), proxy.port()));
   const QString page = get(lab::kU1.ip, kIdTitle);

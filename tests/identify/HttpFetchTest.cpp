@@ -10,10 +10,10 @@
 
 #include "identify/HttpFetch.h"
 #include "identify/ProductPages.h"
+#include "support/Events.h"
 #include "support/FakeClock.h"
 #include "support/FakePlatform.h"
 #include "support/LoopbackUnit.h"
-#include "support/Events.h"
 #include "support/RecordingReporter.h"
 #include "support/Tunables.h"
 
@@ -30,7 +30,9 @@ class HttpFetchTest : public ::testing::Test {
     return m_http.HTTP_Download(kLocal, port, page, required, timeoutMs);
   }
   // Runs `action` once, `ms` after the fetch under test started waiting.
-  static void after(int ms, std::function<void()> action) { QTimer::singleShot(ms, std::move(action)); }
+  static void after(int ms, std::function<void()> action) {
+    QTimer::singleShot(ms, std::move(action));
+  }
 
   test::RecordingReporter m_log;
   test::FakeClock m_fakeClock;
@@ -99,7 +101,8 @@ TEST_F(HttpFetchTest, BytesAreLatin1WhateverTheServerClaims) {
   test::ScriptedServer server(
       "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
       "<title>Caf\xe9 \xc3\xa9</title>");
-  EXPECT_EQ(ReadPageTitle(get(server.port(), kIdPage, {})), QString::fromLatin1("Caf\xe9 \xc3\xa9"));
+  EXPECT_EQ(ReadPageTitle(get(server.port(), kIdPage, {})),
+            QString::fromLatin1("Caf\xe9 \xc3\xa9"));
 }
 
 TEST_F(HttpFetchTest, FetchDuringAWaitNeverTakesTheOthersAnswer) {
@@ -111,7 +114,8 @@ TEST_F(HttpFetchTest, FetchDuringAWaitNeverTakesTheOthersAnswer) {
     inner = m_fakeTimeHttp.HTTP_Download(kLocal, talking.port(), kIdPage, kIdTitle, 5000);
     m_fakeClock.advance(60000);  // the outer fetch's time is up once the inner one is done
   });
-  const QString outer = m_fakeTimeHttp.HTTP_Download(kLocal, silent.port(), kIdPage, kIdTitle, 60000);
+  const QString outer =
+      m_fakeTimeHttp.HTTP_Download(kLocal, silent.port(), kIdPage, kIdTitle, 60000);
   EXPECT_TRUE(inner.contains(u"Inner unit"));
   EXPECT_EQ(outer, u"");
 }

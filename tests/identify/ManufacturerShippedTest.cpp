@@ -25,20 +25,23 @@ namespace {
 
 // A piece of the registry as the IEEE publishes it (UTF-8, CR LF).
 const QByteArray kRegistry = test::kRegistryStart +
-    "\t\t\t\tUS\r\n"
-    "\r\n"
-    "58-b5-68   (hex)\t\tSECURITAS DIRECT ESPA\xC3\x91" "A, SAU\r\n"
-    "20-32-33   (hex)\t\tSHENZHEN BILIAN ELECTRONIC CO.\xEF\xBC\x8CLTD\r\n"
-    "00-1D-40   (hex)\t\t Intel \xE2\x80\x93 GE Care Innovations LLC\r\n"
-    "84-68-C8   (hex)\t\tTOTOLINK TECHNOLOGY INT\xE2\x80\x98L LIMITED\r\n"
-    "3C-2C-94   (hex)\t\t\xE6\x9D\xAD\xE5\xB7\x9E(HangZhou)\r\n"
-    "48-BC-A6   (hex)\t\t\xE2\x80\x8B" "ASUNG\tTECHNO CO.,Ltd\r\n"
-    "A0-B0-C0   (hex)\t\t\r\n"
-    "A0-B0-C   (hex)\t\tToo short a prefix\r\n";
+                             "\t\t\t\tUS\r\n"
+                             "\r\n"
+                             "58-b5-68   (hex)\t\tSECURITAS DIRECT ESPA\xC3\x91"
+                             "A, SAU\r\n"
+                             "20-32-33   (hex)\t\tSHENZHEN BILIAN ELECTRONIC CO.\xEF\xBC\x8CLTD\r\n"
+                             "00-1D-40   (hex)\t\t Intel \xE2\x80\x93 GE Care Innovations LLC\r\n"
+                             "84-68-C8   (hex)\t\tTOTOLINK TECHNOLOGY INT\xE2\x80\x98L LIMITED\r\n"
+                             "3C-2C-94   (hex)\t\t\xE6\x9D\xAD\xE5\xB7\x9E(HangZhou)\r\n"
+                             "48-BC-A6   (hex)\t\t\xE2\x80\x8B"
+                             "ASUNG\tTECHNO CO.,Ltd\r\n"
+                             "A0-B0-C0   (hex)\t\t\r\n"
+                             "A0-B0-C   (hex)\t\tToo short a prefix\r\n";
 
 const QByteArray kExpected =
     "00-22-72\tAmerican Micro-Fuel Device Corp.\r\n"
-    "58-B5-68\tSECURITAS DIRECT ESPA\xD1" "A, SAU\r\n"
+    "58-B5-68\tSECURITAS DIRECT ESPA\xD1"
+    "A, SAU\r\n"
     "20-32-33\tSHENZHEN BILIAN ELECTRONIC CO.,LTD\r\n"
     "00-1D-40\tIntel - GE Care Innovations LLC\r\n"
     "84-68-C8\tTOTOLINK TECHNOLOGY INT'L LIMITED\r\n"
@@ -78,13 +81,15 @@ TEST(OuiConverter, WritesOneTabSeparatedLatin1EntryPerVendor) {
   // The first line names the registry's day, and the look-up passes over it.
   const qsizetype body = written.indexOf("\r\n") + 2;
   EXPECT_EQ(written.sliced(body), kExpected);
-  EXPECT_EQ(SummarizeVendorFile(written).registryDate,
-            QFileInfo(folder.path() + QStringLiteral("/registry.txt")).lastModified().toUTC().date());
+  EXPECT_EQ(
+      SummarizeVendorFile(written).registryDate,
+      QFileInfo(folder.path() + QStringLiteral("/registry.txt")).lastModified().toUTC().date());
 
   // Every line the converter writes is an entry the program reads.
   test::RecordingReporter log;
   EXPECT_EQ(OUI_GetMFGByMACInFile(QStringLiteral("58-b5-68-00-00-01"), run.output, log),
-            QString::fromUtf8("SECURITAS DIRECT ESPA\xC3\x91" "A, SAU"));
+            QString::fromUtf8("SECURITAS DIRECT ESPA\xC3\x91"
+                              "A, SAU"));
   EXPECT_EQ(OUI_GetMFGByMACInFile(QStringLiteral("48-BC-A6-00-00-01"), run.output, log),
             u"ASUNG TECHNO CO.,Ltd");
   EXPECT_TRUE(log.reports.isEmpty());

@@ -15,8 +15,8 @@
 
 #include "identify/Manufacturer.h"
 #include "support/AppPaths.h"
-#include "support/StepTrap.h"
 #include "support/RecordingReporter.h"
+#include "support/StepTrap.h"
 #include "support/Tunables.h"
 
 namespace velmaro {
@@ -42,14 +42,14 @@ const MakerCase kMakerCases[] = {
     {"00-0a-2b-01-ff-ff", true, "Norvikta, Inc"},
     {"00-0a-2b-01-80-00", true, "Etherstuff"},
     {"00-0a-2b-02-00-00", true, "Etherstuff"},
-    {"00-0A-2B-01-9Z-00", true, "Etherstuff"},     // reading stops at Z: 0x019
-    {"00-0A-2B0001FFFF", true, "Norvikta, Inc"},   // no dashes in the last 8: eight digits
-    {"00-0A-2B", true, "Etherstuff"},              // the prefix alone: "0A2B" is 0xA2B
-    {"00:0A:2B:01:80:05", false, nullptr},         // colons never match
+    {"00-0A-2B-01-9Z-00", true, "Etherstuff"},    // reading stops at Z: 0x019
+    {"00-0A-2B0001FFFF", true, "Norvikta, Inc"},  // no dashes in the last 8: eight digits
+    {"00-0A-2B", true, "Etherstuff"},             // the prefix alone: "0A2B" is 0xA2B
+    {"00:0A:2B:01:80:05", false, nullptr},        // colons never match
     {"00-0A-2C-01-80-01", false, nullptr},
-    {"00-0A-2", false, nullptr},                   // 7 characters
+    {"00-0A-2", false, nullptr},  // 7 characters
     {"", false, nullptr},
-    {" 00-0A-2B-01-80-01", false, nullptr},        // the test is on the first 8 characters
+    {" 00-0A-2B-01-80-01", false, nullptr},  // the test is on the first 8 characters
 };
 
 TEST(MakerPrefix, Table) {
@@ -75,8 +75,10 @@ void PrintTo(const OuiLineCase& c, std::ostream* out) { *out << c.label; }
 std::string caseName(const ::testing::TestParamInfo<OuiLineCase>& info) {
   std::string name;
   for (const char* c = info.param.label; *c; ++c) {
-    if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
-    else if (!name.empty() && name.back() != '_') name += '_';
+    if (std::isalnum(static_cast<unsigned char>(*c)))
+      name += *c;
+    else if (!name.empty() && name.back() != '_')
+      name += '_';
   }
   return name + "_" + std::to_string(info.index);
 }
@@ -89,8 +91,12 @@ const OuiLineCase kOuiLines[] = {
     {"lower-case prefix kept as written", "aa-bb-cc\tLower", std::pair{"aa-bb-cc", "Lower"}},
     {"longer prefix with two dashes", "00-22-72-AA\tName", std::pair{"00-22-72-AA", "Name"}},
     {"empty name", "00-22-72\t", std::pair{"00-22-72", ""}},
-    {"Latin-1 name", "58-B5-68\tSECURITAS DIRECT ESPA\xD1" "A, SAU",
-     std::pair{"58-B5-68", "SECURITAS DIRECT ESPA\xC3\x91" "A, SAU"}},
+    {"Latin-1 name",
+     "58-B5-68\tSECURITAS DIRECT ESPA\xD1"
+     "A, SAU",
+     std::pair{"58-B5-68",
+               "SECURITAS DIRECT ESPA\xC3\x91"
+               "A, SAU"}},
     {"two TABs", "00-22-72\t\tName", std::nullopt},
     {"leading TAB makes three fields", "\t00-22-72\tName", std::nullopt},
     {"colon separators", "00:22:72\tName", std::nullopt},
@@ -100,8 +106,7 @@ const OuiLineCase kOuiLines[] = {
     {"registry (hex) line", "00-22-72   (hex)\t\tAmerican Micro-Fuel Device Corp.", std::nullopt},
     {"empty", "", std::nullopt},
     {"blanks only", "      ", std::nullopt},
-    {"longer than any entry", "00-22-72\t" + QByteArray(tunables::kMaxOuiLine, 'x'),
-     std::nullopt},
+    {"longer than any entry", "00-22-72\t" + QByteArray(tunables::kMaxOuiLine, 'x'), std::nullopt},
 };
 
 class OuiLineTable : public ::testing::TestWithParam<OuiLineCase> {};
@@ -216,9 +221,9 @@ TEST_F(OuiLookup, LinesOverTheLimitAreNeverEntries) {
     bool entry;
   } cases[] = {
       {tunables::kMaxOuiLine, "\r\n", true},      {tunables::kMaxOuiLine, "\n", true},
-      {tunables::kMaxOuiLine, "", true},            {tunables::kMaxOuiLine + 1, "\n", false},
+      {tunables::kMaxOuiLine, "", true},          {tunables::kMaxOuiLine + 1, "\n", false},
       {tunables::kMaxOuiLine + 1, "\r\n", false}, {tunables::kMaxOuiLine + 1, "", false},
-      {tunables::kMaxOuiLine + 2, "", false},       {tunables::kMaxOuiLine + 2, "\r", false},
+      {tunables::kMaxOuiLine + 2, "", false},     {tunables::kMaxOuiLine + 2, "\r", false},
   };
   for (const auto& c : cases) {
     const QByteArray name(c.length - 9, 'N');

@@ -17,14 +17,19 @@ TEST(RequestNumber, SevenSignificantDigitsThenTenDecimals) {
     float value;
     const char* text;
   } cases[] = {
-      {0.7055475f, "0.7055475000"},   {0.01234568f, "0.0123456800"},
-      {0.5f, "0.5000000000"},         {0.0f, "0.0000000000"},
+      {0.7055475f, "0.7055475000"},
+      {0.01234568f, "0.0123456800"},
+      {0.5f, "0.5000000000"},
+      {0.0f, "0.0000000000"},
       {0.99999994f, "0.9999999000"},  // the largest value below 1
       {0.00012345678f, "0.0001234568"},
-      {1.2345678e-5f, "0.0000123457"},  // seven digits, then rounded again to ten decimals
+      {1.2345678e-5f, "0.0000123457"},  // seven digits, then
+                                        // rounded again to ten
+                                        // decimals
       {9.9999997e-5f, "0.0001000000"},  // rounds up across the decimal point's digits
       {5e-11f, "0.0000000001"},         // a half rounds up
-      {4e-11f, "0.0000000000"},         {1e-30f, "0.0000000000"},
+      {4e-11f, "0.0000000000"},
+      {1e-30f, "0.0000000000"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(RequestNumberText(c.value), QString::fromLatin1(c.text)) << c.value;
@@ -63,10 +68,12 @@ TEST(ParseToken, CutsTheFirstMarkedText) {
       {"one character", "<title>A</title>", "<title>", "</title>", "A"},
       {"error title", "<title>File Not Found</title>", "<title>", "</title>", ""},
       {"error title other case", "<title>FILE not FOUND</title>", "<title>", "</title>", ""},
-      {"near error title", "<title>File Not Found </title>", "<title>", "</title>", "File Not Found "},
+      {"near error title", "<title>File Not Found </title>", "<title>", "</title>",
+       "File Not Found "},
       {"markers are case-sensitive", "<TITLE>Status</TITLE>", "<title>", "</title>", ""},
       {"empty element", "<title></title>", "<title>", "</title>", ""},
-      {"empty element, later end marker", "<title></title><p>x</p></title>", "<title>", "</title>", ""},
+      {"empty element, later end marker", "<title></title><p>x</p></title>", "<title>", "</title>",
+       ""},
       {"no start marker", "Status</title>", "<title>", "</title>", ""},
       {"no end marker", "<title>Status", "<title>", "</title>", ""},
       {"start marker at the very end", "abc<title>", "<title>", "</title>", ""},
@@ -103,7 +110,8 @@ TEST(ProductIdPage, MetaEntriesOrTheBody) {
       {"name without mac", "<meta name=\"NV-DIO-0800\"><body>x</body>", true, "NV-DIO-0800", ""},
       {"other meta only", "<meta http-equiv=\"refresh\"><body>x</body>", true, "", ""},
       {"meta with nothing before =", "<meta=\"x\"><body>NV-1</body>", false, "NV-1", ""},
-      {"body without meta", "<body>NV-ENC-2200 <b>Lab</b></body>", false, "NV-ENC-2200 <b>Lab</b>", ""},
+      {"body without meta", "<body>NV-ENC-2200 <b>Lab</b></body>", false, "NV-ENC-2200 <b>Lab</b>",
+       ""},
       {"body tag with attributes", "<body bgcolor=\"#FFFFFF\">NV-PSU-0200</body>", false, "", ""},
       {"body titled as an error", "<body>file not found</body>", false, "", ""},
       {"empty page", "", false, "", ""},
@@ -119,14 +127,17 @@ TEST(ProductIdPage, MetaEntriesOrTheBody) {
 // Pages stitched from marker pieces at random: the cut never fails, and a token it finds
 // is what stands between the first start marker and the next end marker.
 TEST(ParseToken, RandomPagesKeepTheCutsPromise) {
-  const QStringList pieces{QStringLiteral("<title>"), QStringLiteral("</title>"), QStringLiteral("<meta"),
-                           QStringLiteral("="), QStringLiteral("\""), QStringLiteral("<body>"),
-                           QStringLiteral("</body>"), QStringLiteral("file not found"), QStringLiteral("x"),
-                           QStringLiteral("<"), QStringLiteral("/"), QString(QChar(0xFF))};
-  const std::array<std::pair<QString, QString>, 4> markers{{{QStringLiteral("<title>"), QStringLiteral("</title>")},
-                                                            {QStringLiteral("<meta"), QStringLiteral("=")},
-                                                            {QStringLiteral("\""), QStringLiteral("\"")},
-                                                            {QStringLiteral("<body>"), QStringLiteral("</body>")}}};
+  const QStringList pieces{QStringLiteral("<title>"), QStringLiteral("</title>"),
+                           QStringLiteral("<meta"),   QStringLiteral("="),
+                           QStringLiteral("\""),      QStringLiteral("<body>"),
+                           QStringLiteral("</body>"), QStringLiteral("file not found"),
+                           QStringLiteral("x"),       QStringLiteral("<"),
+                           QStringLiteral("/"),       QString(QChar(0xFF))};
+  const std::array<std::pair<QString, QString>, 4> markers{
+      {{QStringLiteral("<title>"), QStringLiteral("</title>")},
+       {QStringLiteral("<meta"), QStringLiteral("=")},
+       {QStringLiteral("\""), QStringLiteral("\"")},
+       {QStringLiteral("<body>"), QStringLiteral("</body>")}}};
   std::mt19937 random(4102);
   std::uniform_int_distribution<int> length(0, 12);
   std::uniform_int_distribution<qsizetype> pick(0, pieces.size() - 1);

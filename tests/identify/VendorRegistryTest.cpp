@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "identify/Manufacturer.h"
-#include "identify/VendorFile.h"
 #include "identify/RegistrySample.h"
+#include "identify/VendorFile.h"
 #include "identify/VendorRegistry.h"
 #include "support/AppPaths.h"
 #include "support/RecordingReporter.h"
@@ -20,29 +20,36 @@ namespace velmaro {
 namespace {
 
 const QByteArray kText = test::kRegistryStart +
-    "\r\n"
-    "f4-bd-9e   (hex)\t\tCisco Systems, Inc\r\n"
-    "F4BD9E     (base 16)\t\tCisco Systems, Inc\r\n"
-    "\t\t\t\tUS\r\n"
-    "\r\n"
-    "58-B5-68   (hex)\t\tSECURITAS DIRECT ESPA\xC3\x91" "A, SAU\r\n"
-    "58B568     (base 16)\t\tSECURITAS DIRECT ESPA\xC3\x91" "A, SAU\r\n";
+                         "\r\n"
+                         "f4-bd-9e   (hex)\t\tCisco Systems, Inc\r\n"
+                         "F4BD9E     (base 16)\t\tCisco Systems, Inc\r\n"
+                         "\t\t\t\tUS\r\n"
+                         "\r\n"
+                         "58-B5-68   (hex)\t\tSECURITAS DIRECT ESPA\xC3\x91"
+                         "A, SAU\r\n"
+                         "58B568     (base 16)\t\tSECURITAS DIRECT ESPA\xC3\x91"
+                         "A, SAU\r\n";
 
 // The same registry as oui.csv: quoting, a doubled quote, a line end inside an address.
 const QByteArray kCsv =
     "Registry,Assignment,Organization Name,Organization Address\r\n"
     "MA-L,002272,American Micro-Fuel Device Corp.,2181 Buchanan Loop \r\n"
     "MA-L,F4BD9E,\"Cisco Systems, Inc\",\"80 West Tasman Drive\nSan Jose CA \"\"US\"\" \"\r\n"
-    "MA-L,58B568,\"SECURITAS DIRECT ESPA\xC3\x91" "A, SAU\",Madrid ES\r\n";
+    "MA-L,58B568,\"SECURITAS DIRECT ESPA\xC3\x91"
+    "A, SAU\",Madrid ES\r\n";
 
 const std::vector<VendorEntry> kEntries{{"00-22-72", "American Micro-Fuel Device Corp."},
                                         {"F4-BD-9E", "Cisco Systems, Inc"},
-                                        {"58-B5-68", "SECURITAS DIRECT ESPA\xD1" "A, SAU"}};
+                                        {"58-B5-68",
+                                         "SECURITAS DIRECT ESPA\xD1"
+                                         "A, SAU"}};
 
 TEST(Registry, BothLayoutsGiveTheSameEntries) {
-  for (const QByteArray& bytes : {kText, kCsv, QByteArray("\xEF\xBB\xBF") + kCsv, QByteArray(kText).replace("\r\n", "\n")}) {
+  for (const QByteArray& bytes :
+       {kText, kCsv, QByteArray("\xEF\xBB\xBF") + kCsv, QByteArray(kText).replace("\r\n", "\n")}) {
     const RegistryRead read = ParseIeeeRegistry(bytes);
-    ASSERT_FALSE(read.failure.has_value()) << read.failure->line << ": " << read.failure->reason.toStdString();
+    ASSERT_FALSE(read.failure.has_value())
+        << read.failure->line << ": " << read.failure->reason.toStdString();
     EXPECT_EQ(read.entries, kEntries);
   }
 }
@@ -56,13 +63,17 @@ struct Refusal {
 
 TEST(Registry, RefusesWhatIsNotTheWholeRegistryWithTheLine) {
   const Refusal cases[] = {
-      {"a web page saved instead", "<!DOCTYPE html>\r\n<html>\r\n", 1, "not the IEEE MA-L registry"},
+      {"a web page saved instead", "<!DOCTYPE html>\r\n<html>\r\n", 1,
+       "not the IEEE MA-L registry"},
       {"empty", "", 1, "empty"},
       {"cut in the middle of a line", kText.first(kText.size() - 10), 14, "cut short"},
       {"cut inside an entry", kText.first(kText.indexOf("58B568")), 13, "cut short"},
-      {"an entry without its base 16 line", QByteArray(kText).replace("F4BD9E     (base 16)", "\t\t\t\t"), 9, "(base 16)"},
-      {"a base 16 line of another prefix", QByteArray(kText).replace("F4BD9E", "F4BD9F"), 10, "does not follow"},
-      {"a broken prefix", QByteArray(kText).replace("f4-bd-9e", "f4-bd-9"), 9, "not a vendor prefix"},
+      {"an entry without its base 16 line",
+       QByteArray(kText).replace("F4BD9E     (base 16)", "\t\t\t\t"), 9, "(base 16)"},
+      {"a base 16 line of another prefix", QByteArray(kText).replace("F4BD9E", "F4BD9F"), 10,
+       "does not follow"},
+      {"a broken prefix", QByteArray(kText).replace("f4-bd-9e", "f4-bd-9"), 9,
+       "not a vendor prefix"},
       {"binary data", QByteArray(kText).replace("US", QByteArray("U\0", 2)), 11, "binary"},
       {"an overlong line", kText + QByteArray(5000, 'x') + "\r\n", 15, "not registry text"},
       {"no entry at all", kText.first(kText.indexOf("00-22-72")), 1, "no entry"},
@@ -77,8 +88,8 @@ TEST(Registry, RefusesWhatIsNotTheWholeRegistryWithTheLine) {
     const RegistryRead read = ParseIeeeRegistry(c.bytes);
     ASSERT_TRUE(read.failure.has_value()) << c.what;
     EXPECT_EQ(read.failure->line, c.line) << c.what << ": " << read.failure->reason.toStdString();
-    EXPECT_TRUE(read.failure->reason.contains(QLatin1String(c.mentions))) << c.what << ": "
-                                                                          << read.failure->reason.toStdString();
+    EXPECT_TRUE(read.failure->reason.contains(QLatin1String(c.mentions)))
+        << c.what << ": " << read.failure->reason.toStdString();
     EXPECT_TRUE(read.entries.empty()) << c.what;
   }
 }
@@ -86,11 +97,14 @@ TEST(Registry, RefusesWhatIsNotTheWholeRegistryWithTheLine) {
 TEST(Registry, TheDistributionsFilesReadAlikeInBothLayouts) {
   QFile text(QStringLiteral("/usr/share/ieee-data/oui.txt"));
   QFile csv(QStringLiteral("/usr/share/ieee-data/oui.csv"));
-  if (!text.open(QIODevice::ReadOnly) || !csv.open(QIODevice::ReadOnly)) GTEST_SKIP() << "no ieee-data";
+  if (!text.open(QIODevice::ReadOnly) || !csv.open(QIODevice::ReadOnly))
+    GTEST_SKIP() << "no ieee-data";
   const RegistryRead fromText = ParseIeeeRegistry(text.readAll());
   const RegistryRead fromCsv = ParseIeeeRegistry(csv.readAll());
-  ASSERT_FALSE(fromText.failure) << fromText.failure->line << ": " << fromText.failure->reason.toStdString();
-  ASSERT_FALSE(fromCsv.failure) << fromCsv.failure->line << ": " << fromCsv.failure->reason.toStdString();
+  ASSERT_FALSE(fromText.failure) << fromText.failure->line << ": "
+                                 << fromText.failure->reason.toStdString();
+  ASSERT_FALSE(fromCsv.failure) << fromCsv.failure->line << ": "
+                                << fromCsv.failure->reason.toStdString();
   EXPECT_GT(fromText.entries.size(), 30000u);
   // The two layouts list the entries in different orders.
   const auto prefixes = [](const RegistryRead& read) {
@@ -119,8 +133,10 @@ class Import : public ::testing::Test {
 
 TEST_F(Import, WritesTheUserFileCountsNewPrefixesAndTheLookUpUsesIt) {
   // The install's file knows one of the three vendors.
-  write(share.path() + QStringLiteral("/oui.txt"), "00-22-72\tAmerican Micro-Fuel Device Corp.\r\n");
-  const VendorImport done = ImportVendorRegistry(write(downloads.path() + QStringLiteral("/oui.csv"), kCsv), paths);
+  write(share.path() + QStringLiteral("/oui.txt"),
+        "00-22-72\tAmerican Micro-Fuel Device Corp.\r\n");
+  const VendorImport done =
+      ImportVendorRegistry(write(downloads.path() + QStringLiteral("/oui.csv"), kCsv), paths);
   ASSERT_FALSE(done.refusal.has_value());
   ASSERT_TRUE(done.error.isEmpty()) << done.error.toStdString();
   EXPECT_EQ(done.entries, 3);
@@ -131,34 +147,42 @@ TEST_F(Import, WritesTheUserFileCountsNewPrefixesAndTheLookUpUsesIt) {
   const VendorFileInUse inUse = DescribeVendorFile(paths);
   EXPECT_EQ(inUse.entries, 3);
   EXPECT_TRUE(inUse.registryDated);
-  EXPECT_EQ(inUse.date, QFileInfo(downloads.path() + QStringLiteral("/oui.csv")).lastModified().toUTC().date());
+  EXPECT_EQ(inUse.date,
+            QFileInfo(downloads.path() + QStringLiteral("/oui.csv")).lastModified().toUTC().date());
   test::RecordingReporter log;
-  EXPECT_EQ(OuiFile(log, paths).OUI_GetMFGByMAC(QStringLiteral("f4-bd-9e-01-02-03")), u"Cisco Systems, Inc");
+  EXPECT_EQ(OuiFile(log, paths).OUI_GetMFGByMAC(QStringLiteral("f4-bd-9e-01-02-03")),
+            u"Cisco Systems, Inc");
   EXPECT_TRUE(log.reports.isEmpty());
 }
 
 TEST_F(Import, ARefusedRegistryLeavesTheFileInUseUntouched) {
-  const QVector<QByteArray> before{ImportVendorRegistry(write(downloads.path() + QStringLiteral("/a.txt"), kText), paths).error.toLatin1()};
+  const QVector<QByteArray> before{
+      ImportVendorRegistry(write(downloads.path() + QStringLiteral("/a.txt"), kText), paths)
+          .error.toLatin1()};
   ASSERT_TRUE(before.front().isEmpty());
   QFile current(paths.userOuiPath());
   ASSERT_TRUE(current.open(QIODevice::ReadOnly));
   const QByteArray kept = current.readAll();
   current.close();
 
-  const VendorImport refused =
-      ImportVendorRegistry(write(downloads.path() + QStringLiteral("/b.txt"), kText.first(kText.size() - 10)), paths);
+  const VendorImport refused = ImportVendorRegistry(
+      write(downloads.path() + QStringLiteral("/b.txt"), kText.first(kText.size() - 10)), paths);
   ASSERT_TRUE(refused.refusal.has_value());
   EXPECT_EQ(refused.refusal->line, 14);
   ASSERT_TRUE(current.open(QIODevice::ReadOnly));
   EXPECT_EQ(current.readAll(), kept);
-  EXPECT_EQ(QDir(user.path() + QStringLiteral("/velmaro")).entryList(QDir::Files), QStringList{QStringLiteral("oui.txt")});
+  EXPECT_EQ(QDir(user.path() + QStringLiteral("/velmaro")).entryList(QDir::Files),
+            QStringList{QStringLiteral("oui.txt")});
 
-  const VendorImport missing = ImportVendorRegistry(downloads.path() + QStringLiteral("/none.csv"), paths);
+  const VendorImport missing =
+      ImportVendorRegistry(downloads.path() + QStringLiteral("/none.csv"), paths);
   EXPECT_FALSE(missing.error.isEmpty());
 }
 
 TEST(VendorFileLine, SaysWhatIsInUseOrHowToGetOne) {
-  EXPECT_EQ(CheckVendorFile({QStringLiteral("/usr/share/velmaro/oui.txt"), true, 32530, QDate(2022, 8, 27), true}).text,
+  EXPECT_EQ(CheckVendorFile({QStringLiteral("/usr/share/velmaro/oui.txt"), true, 32530,
+                             QDate(2022, 8, 27), true})
+                .text,
             u"ok (/usr/share/velmaro/oui.txt, registry of 2022-08-27, 32530 entries)");
   const DoctorLine none = CheckVendorFile({QStringLiteral("/opt/oui.txt"), false, 0, {}, false});
   EXPECT_EQ(none.verdict, Verdict::Fix);

@@ -3,9 +3,9 @@
 #include "LabNamespaceCheck.h"
 #include "support/LabGuard.h"
 
-#include <QFile>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+#include <QFile>
 
 using namespace Qt::StringLiterals;
 
@@ -14,12 +14,15 @@ namespace {
 
 const QByteArray kDevHeader =
     "Inter-|   Receive                                                |  Transmit\n"
-    " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs drop fifo colls carrier compressed\n";
+    " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs drop "
+    "fifo colls carrier compressed\n";
 
 QByteArray Dev(std::initializer_list<const char*> names) {
   QByteArray text = kDevHeader;
   for (const char* name : names)
-    text += QByteArray("  ") + name + ":     100       1    0    0    0     0          0         0      100       1    0    0    0     0       0          0\n";
+    text += QByteArray("  ") + name +
+            ":     100       1    0    0    0     0          0         0      100       1    0    "
+            "0    0     0       0          0\n";
   return text;
 }
 
@@ -28,7 +31,8 @@ const QByteArray kRouteHeader =
 
 // Destination and mask in the kernel's little-endian hex.
 QByteArray Route(const char* iface, const char* dest, const char* gateway, const char* mask) {
-  return QByteArray(iface) + "\t" + dest + "\t" + gateway + "\t0001\t0\t0\t0\t" + mask + "\t0\t0\t0\n";
+  return QByteArray(iface) + "\t" + dest + "\t" + gateway + "\t0001\t0\t0\t0\t" + mask +
+         "\t0\t0\t0\n";
 }
 
 // 198.18.7.0/24 on vlab0 and the limited-broadcast host route, as the client has them.
@@ -49,7 +53,8 @@ class LabGuardCases : public ::testing::TestWithParam<GuardCase> {};
 TEST_P(LabGuardCases, DecidesFromTheKernelListings) {
   const GuardCase& c = GetParam();
   const auto refusal = LabRefusal({c.dev, c.route, c.sameAsInitial});
-  EXPECT_EQ(!refusal.has_value(), c.accepted) << c.what << ": " << refusal.value_or(QString()).toStdString();
+  EXPECT_EQ(!refusal.has_value(), c.accepted)
+      << c.what << ": " << refusal.value_or(QString()).toStdString();
   if (refusal) {
     EXPECT_TRUE(refusal->contains(QLatin1String(c.reasonMentions))) << refusal->toStdString();
   }
@@ -61,17 +66,19 @@ INSTANTIATE_TEST_SUITE_P(
         GuardCase{"client", Dev({"lo", "vlab0"}), kRouteHeader + kLabSubnet + kBroadcastHost,
                   std::nullopt, true, ""},
         GuardCase{"unit host", Dev({"lo", "vlab0"}), kRouteHeader + kLabSubnet, false, true, ""},
-        GuardCase{"link down, no routes", Dev({"vlab0", "lo"}), kRouteHeader, std::nullopt, true, ""},
+        GuardCase{"link down, no routes", Dev({"vlab0", "lo"}), kRouteHeader, std::nullopt, true,
+                  ""},
         GuardCase{"client with the second segment", Dev({"lo", "vlab0", "vlab1"}),
-                  kRouteHeader + kLabSubnet + kBroadcastHost + Route("vlab1", "000812C6", "00000000", "00FFFFFF"),
+                  kRouteHeader + kLabSubnet + kBroadcastHost +
+                      Route("vlab1", "000812C6", "00000000", "00FFFFFF"),
                   std::nullopt, true, ""},
         // A unit outside the client's subnet, routed straight back to segment B.
         GuardCase{"unit at a link-local address", Dev({"lo", "vlab0"}),
                   kRouteHeader + Route("vlab0", "0000FEA9", "00000000", "0000FFFF") +
                       Route("vlab0", "000812C6", "00000000", "00FFFFFF"),
                   std::nullopt, true, ""},
-        GuardCase{"a third link", Dev({"lo", "vlab0", "vlab2"}), kRouteHeader + kLabSubnet, std::nullopt, false,
-                  "vlab2"},
+        GuardCase{"a third link", Dev({"lo", "vlab0", "vlab2"}), kRouteHeader + kLabSubnet,
+                  std::nullopt, false, "vlab2"},
         GuardCase{"host with eth0", Dev({"lo", "eth0"}), kRouteHeader, std::nullopt, false, "eth0"},
         GuardCase{"extra interface", Dev({"lo", "vlab0", "veth1"}), kRouteHeader + kLabSubnet,
                   std::nullopt, false, "veth1"},
@@ -80,18 +87,18 @@ INSTANTIATE_TEST_SUITE_P(
                   kRouteHeader + kLabSubnet + Route("vlab0", "00000000", "010712C6", "00000000"),
                   std::nullopt, false, "default route"},
         GuardCase{"route outside the lab", Dev({"lo", "vlab0"}),
-                  kRouteHeader + kLabSubnet + Route("vlab0", "000200C0", "00000000", "00FFFFFF"), std::nullopt,
-                  false, "outside"},
+                  kRouteHeader + kLabSubnet + Route("vlab0", "000200C0", "00000000", "00FFFFFF"),
+                  std::nullopt, false, "outside"},
         GuardCase{"benchmark prefixes on the lab link", Dev({"lo", "vlab0"}),
                   kRouteHeader + kLabSubnet + Route("vlab0", "000012C6", "00000000", "0000FFFF") +
                       Route("vlab0", "000013C6", "00000000", "00FFFFFF"),
                   std::nullopt, true, ""},
         GuardCase{"route wider than the benchmark block", Dev({"lo", "vlab0"}),
-                  kRouteHeader + Route("vlab0", "000010C6", "00000000", "0000FCFF"), std::nullopt, false,
-                  "outside"},
+                  kRouteHeader + Route("vlab0", "000010C6", "00000000", "0000FCFF"), std::nullopt,
+                  false, "outside"},
         GuardCase{"route next to the benchmark block", Dev({"lo", "vlab0"}),
-                  kRouteHeader + Route("vlab0", "000014C6", "00000000", "00FFFFFF"), std::nullopt, false,
-                  "outside"},
+                  kRouteHeader + Route("vlab0", "000014C6", "00000000", "00FFFFFF"), std::nullopt,
+                  false, "outside"},
         GuardCase{"route on lo", Dev({"lo", "vlab0"}),
                   kRouteHeader + Route("lo", "0000007F", "00000000", "000000FF"), std::nullopt,
                   false, "on lo"},

@@ -4,19 +4,23 @@
 #include "support/LabGuard.h"
 #include "support/LabLayout.h"
 
+#include <gtest/gtest.h>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QMap>
 #include <QNetworkDatagram>
 #include <QTcpSocket>
 #include <QUdpSocket>
-#include <gtest/gtest.h>
 
 namespace velmaro::lab {
 namespace {
 
-QString Q(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-QByteArray B(std::string_view text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); }
+QString Q(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+QByteArray B(std::string_view text) {
+  return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 constexpr int kReplyWaitMs = 2000;
 
@@ -36,7 +40,8 @@ QMultiMap<QString, QByteArray> Collect(QUdpSocket& socket, int waitMs) {
   QElapsedTimer clock;
   clock.start();
   while (clock.elapsed() < waitMs) {
-    if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(static_cast<int>(waitMs - clock.elapsed())))
+    if (!socket.hasPendingDatagrams() &&
+        !socket.waitForReadyRead(static_cast<int>(waitMs - clock.elapsed())))
       continue;
     while (socket.hasPendingDatagrams()) {
       const QNetworkDatagram datagram = socket.receiveDatagram();
@@ -51,7 +56,8 @@ QByteArray Get(std::string_view ip, int port, const char* page) {
   QTcpSocket socket;
   socket.connectToHost(QHostAddress(Q(ip)), static_cast<quint16>(port));
   if (!socket.waitForConnected(2000)) return {};
-  socket.write(QByteArray("GET /") + page + "?sid=0.7055475000 HTTP/1.0\r\nHost: " + B(ip) + "\r\n\r\n");
+  socket.write(QByteArray("GET /") + page + "?sid=0.7055475000 HTTP/1.0\r\nHost: " + B(ip) +
+               "\r\n\r\n");
   QByteArray response;
   QElapsedTimer clock;
   clock.start();
@@ -99,8 +105,10 @@ TEST(LabSelfTest, LimitedBroadcastReachesEveryUnitOnceAndNoOtherHost) {
 TEST(LabSelfTest, NonUnitsIgnoreTheQuery) {
   QUdpSocket socket;
   ASSERT_TRUE(socket.bind(QHostAddress::AnyIPv4, 0));
-  for (const LabHost& host : kPlainHosts) socket.writeDatagram("getdeviceinfo", QHostAddress(Q(host.ip)), 69);
-  for (const LabWebHost& host : kWebHosts) socket.writeDatagram("getdeviceinfo", QHostAddress(Q(host.ip)), 69);
+  for (const LabHost& host : kPlainHosts)
+    socket.writeDatagram("getdeviceinfo", QHostAddress(Q(host.ip)), 69);
+  for (const LabWebHost& host : kWebHosts)
+    socket.writeDatagram("getdeviceinfo", QHostAddress(Q(host.ip)), 69);
   EXPECT_TRUE(Collect(socket, 700).isEmpty());
 }
 
@@ -109,7 +117,7 @@ struct PageCase {
   std::string_view ip;
   int port;
   const char* page;
-  const char* statusLine;           // empty: nothing listens there
+  const char* statusLine;  // empty: nothing listens there
   std::vector<const char*> contains;
   std::vector<const char*> lacks;
 };
@@ -123,9 +131,12 @@ TEST_P(Pages, AreServedWhereTestsExpectThem) {
     EXPECT_TRUE(response.isEmpty()) << c.what << ": " << response.toStdString();
     return;
   }
-  EXPECT_TRUE(response.startsWith(c.statusLine)) << c.what << ": " << response.left(60).toStdString();
-  for (const char* text : c.contains) EXPECT_TRUE(response.contains(text)) << c.what << " lacks " << text;
-  for (const char* text : c.lacks) EXPECT_FALSE(response.contains(text)) << c.what << " has " << text;
+  EXPECT_TRUE(response.startsWith(c.statusLine))
+      << c.what << ": " << response.left(60).toStdString();
+  for (const char* text : c.contains)
+    EXPECT_TRUE(response.contains(text)) << c.what << " lacks " << text;
+  for (const char* text : c.lacks)
+    EXPECT_FALSE(response.contains(text)) << c.what << " has " << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -4,13 +4,13 @@
 #include "UnitPages.h"
 #include "UnitReply.h"
 
+#include <gtest/gtest.h>
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpSocket>
 #include <QUdpSocket>
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -51,17 +51,18 @@ const QByteArray kNul5("\0\0\0\0\0", 5);
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, ReplyShapes,
-    ::testing::Values(
-        ReplyCase{"four lines", ReplyShape::Normal, true, 16,
-                  "NV-CAM-1000" + kNul5 + "\r\n00-0A-2B-01-80-01\r\nFront door\r\n50"},
-        ReplyCase{"three lines", ReplyShape::Normal, false, 16,
-                  "NV-CAM-1000" + kNul5 + "\r\n00-0A-2B-01-80-01\r\nFront door"},
-        ReplyCase{"name wider than the field", ReplyShape::Normal, false, 4,
-                  "NV-CAM-1000\r\n00-0A-2B-01-80-01\r\nFront door"},
-        ReplyCase{"LF only", ReplyShape::LfOnly, true, 16,
-                  "NV-CAM-1000" + kNul5 + "\n00-0A-2B-01-80-01\nFront door\n50"},
-        ReplyCase{"short", ReplyShape::Short, true, 16, ("NV-CAM-1000" + kNul5 + "\r\n00-0A-2B-01-80-01\r\nFr").left(31)},
-        ReplyCase{"silent", ReplyShape::None, true, 16, QByteArray()}));
+    ::testing::Values(ReplyCase{"four lines", ReplyShape::Normal, true, 16,
+                                "NV-CAM-1000" + kNul5 +
+                                    "\r\n00-0A-2B-01-80-01\r\nFront door\r\n50"},
+                      ReplyCase{"three lines", ReplyShape::Normal, false, 16,
+                                "NV-CAM-1000" + kNul5 + "\r\n00-0A-2B-01-80-01\r\nFront door"},
+                      ReplyCase{"name wider than the field", ReplyShape::Normal, false, 4,
+                                "NV-CAM-1000\r\n00-0A-2B-01-80-01\r\nFront door"},
+                      ReplyCase{"LF only", ReplyShape::LfOnly, true, 16,
+                                "NV-CAM-1000" + kNul5 + "\n00-0A-2B-01-80-01\nFront door\n50"},
+                      ReplyCase{"short", ReplyShape::Short, true, 16,
+                                ("NV-CAM-1000" + kNul5 + "\r\n00-0A-2B-01-80-01\r\nFr").left(31)},
+                      ReplyCase{"silent", ReplyShape::None, true, 16, QByteArray()}));
 
 TEST(UnitReply, ShortReplyIsOneByteBelowWhatReadersAccept) {
   UnitIdentity unit = Cam();
@@ -102,15 +103,18 @@ TEST_P(RequestHeads, ParseTheRequestLine) {
 INSTANTIATE_TEST_SUITE_P(
     Heads, RequestHeads,
     ::testing::Values(
-        HeadCase{"with query", "GET /id.htm?sid=0.7055475000 HTTP/1.1\r\nHost: a\r\n\r\n", HeadStatus::Complete, "id.htm"},
+        HeadCase{"with query", "GET /id.htm?sid=0.7055475000 HTTP/1.1\r\nHost: a\r\n\r\n",
+                 HeadStatus::Complete, "id.htm"},
         HeadCase{"plain", "GET /index.html HTTP/1.0\r\n\r\n", HeadStatus::Complete, "index.html"},
         HeadCase{"root", "GET / HTTP/1.0\r\n\r\n", HeadStatus::Complete, ""},
         HeadCase{"LF only", "GET /index.htm HTTP/1.0\n\n", HeadStatus::Complete, "index.htm"},
-        HeadCase{"head not finished", "GET /id.htm HTTP/1.1\r\nHost: a\r\n", HeadStatus::Incomplete, ""},
+        HeadCase{"head not finished", "GET /id.htm HTTP/1.1\r\nHost: a\r\n", HeadStatus::Incomplete,
+                 ""},
         HeadCase{"no version", "GET /id.htm\r\n\r\n", HeadStatus::Malformed, ""},
         HeadCase{"no slash", "GET id.htm HTTP/1.0\r\n\r\n", HeadStatus::Malformed, ""},
         HeadCase{"endless head", QByteArray(kMaxRequestHead + 1, 'a'), HeadStatus::Malformed, ""},
-        HeadCase{"head too long", "GET / HTTP/1.0\r\nX: " + QByteArray(kMaxRequestHead, 'a') + "\r\n\r\n",
+        HeadCase{"head too long",
+                 "GET / HTTP/1.0\r\nX: " + QByteArray(kMaxRequestHead, 'a') + "\r\n\r\n",
                  HeadStatus::Malformed, ""}));
 
 PageSet CamPages(IdPageStyle style) {
@@ -169,8 +173,10 @@ class Responses : public ::testing::TestWithParam<ResponseCase> {};
 
 TEST_P(Responses, AnswerEveryRequest) {
   const ResponseCase& c = GetParam();
-  const QByteArray response = BuildResponse(CamPages(IdPageStyle::WithMeta), ParseRequestHead(c.request));
-  EXPECT_TRUE(response.startsWith(c.statusLine)) << c.what << ": " << response.left(40).toStdString();
+  const QByteArray response =
+      BuildResponse(CamPages(IdPageStyle::WithMeta), ParseRequestHead(c.request));
+  EXPECT_TRUE(response.startsWith(c.statusLine))
+      << c.what << ": " << response.left(40).toStdString();
   const qsizetype headEnd = response.indexOf("\r\n\r\n");
   ASSERT_GT(headEnd, 0);
   const QByteArray body = response.mid(headEnd + 4);
@@ -182,14 +188,17 @@ TEST_P(Responses, AnswerEveryRequest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, Responses,
-    ::testing::Values(ResponseCase{"found", "GET /id.htm?sid=0.1 HTTP/1.1\r\n\r\n", "HTTP/1.0 200 OK\r\n", true},
-                      ResponseCase{"missing", "GET /index.htm HTTP/1.1\r\n\r\n", "HTTP/1.0 404 Not Found\r\n", true},
-                      ResponseCase{"head only", "HEAD /id.htm HTTP/1.1\r\n\r\n", "HTTP/1.0 200 OK\r\n", false},
-                      ResponseCase{"other method", "POST /id.htm HTTP/1.1\r\n\r\n", "HTTP/1.0 501 ", true},
-                      ResponseCase{"garbage", "hello\r\n\r\n", "HTTP/1.0 400 ", true}));
+    ::testing::Values(
+        ResponseCase{"found", "GET /id.htm?sid=0.1 HTTP/1.1\r\n\r\n", "HTTP/1.0 200 OK\r\n", true},
+        ResponseCase{"missing", "GET /index.htm HTTP/1.1\r\n\r\n", "HTTP/1.0 404 Not Found\r\n",
+                     true},
+        ResponseCase{"head only", "HEAD /id.htm HTTP/1.1\r\n\r\n", "HTTP/1.0 200 OK\r\n", false},
+        ResponseCase{"other method", "POST /id.htm HTTP/1.1\r\n\r\n", "HTTP/1.0 501 ", true},
+        ResponseCase{"garbage", "hello\r\n\r\n", "HTTP/1.0 400 ", true}));
 
 TEST(UnitPages, NotFoundPageIsTitledTheWayUnitsTitleIt) {
-  const QByteArray response = BuildResponse(CamPages(IdPageStyle::None), ParseRequestHead("GET /x HTTP/1.0\r\n\r\n"));
+  const QByteArray response =
+      BuildResponse(CamPages(IdPageStyle::None), ParseRequestHead("GET /x HTTP/1.0\r\n\r\n"));
   EXPECT_TRUE(response.contains("<title>File Not Found</title>"));
 }
 
@@ -198,7 +207,8 @@ TEST(UnitOptions, BuildsTheUnitFromItsCommandLine) {
       ParseUnitOptions({u"sim"_s, u"--name"_s, u"NV-ENC-2200"_s, u"--mac"_s, u"00-0A-2B-01-FF-FF"_s,
                         u"--text"_s, u"Lab bench"_s, u"--port-line"_s, u"1F90"_s, u"--http-port"_s,
                         u"8080"_s, u"--id-page"_s, u"body"_s});
-  ASSERT_TRUE(std::holds_alternative<UnitOptions>(parsed)) << std::get<QString>(parsed).toStdString();
+  ASSERT_TRUE(std::holds_alternative<UnitOptions>(parsed))
+      << std::get<QString>(parsed).toStdString();
   const auto& options = std::get<UnitOptions>(parsed);
   EXPECT_EQ(options.httpPort, 8080);
   EXPECT_EQ(options.udpPort, 69);
@@ -283,7 +293,8 @@ TEST_F(UnitSimOnLoopback, ServesTheProductIdPageAndEndsTheConnection) {
   response += socket.readAll();
   EXPECT_TRUE(response.startsWith("HTTP/1.0 200 OK\r\n")) << response.toStdString();
   EXPECT_TRUE(response.contains("<meta mac=\"00-0A-2B-01-80-01\">"));
-  EXPECT_EQ(socket.state(), QAbstractSocket::UnconnectedState) << "the unit kept the connection open";
+  EXPECT_EQ(socket.state(), QAbstractSocket::UnconnectedState)
+      << "the unit kept the connection open";
 }
 
 TEST(UnitSim, RefusesToListenBeyondLoopbackOutsideTheLab) {

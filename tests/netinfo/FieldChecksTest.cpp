@@ -38,20 +38,25 @@ TEST(UnitAddress, ReachableOnlyInsideASubnetOfTheArrivalCard) {
       {"10.1.200.3", eth0, UnitAddress::Reachable, ""},  // the card's second subnet
       {"192.168.1.100", eth0, UnitAddress::OtherSubnet,
        "192.168.1.100 is outside eth0's 192.168.10.0/24, 10.1.0.0/16: add 192.168.1.253/24 to eth0 "
-       "(sudo ip addr add 192.168.1.253/24 dev eth0) or give the unit an address in 192.168.10.0/24"},
+       "(sudo ip addr add 192.168.1.253/24 dev eth0) or give the unit an address in "
+       "192.168.10.0/24"},
       // The suggestion never is the unit's own address.
       {"192.168.1.253", eth0, UnitAddress::OtherSubnet,
        "192.168.1.253 is outside eth0's 192.168.10.0/24, 10.1.0.0/16: add 192.168.1.252/24 to eth0 "
-       "(sudo ip addr add 192.168.1.252/24 dev eth0) or give the unit an address in 192.168.10.0/24"},
+       "(sudo ip addr add 192.168.1.252/24 dev eth0) or give the unit an address in "
+       "192.168.10.0/24"},
       {"169.254.33.4", eth0, UnitAddress::LinkLocal,
        "169.254.33.4 is a link-local address, outside eth0's 192.168.10.0/24, 10.1.0.0/16: add "
-       "169.254.33.253/16 to eth0 (sudo ip addr add 169.254.33.253/16 dev eth0) or give the unit an "
+       "169.254.33.253/16 to eth0 (sudo ip addr add 169.254.33.253/16 dev eth0) or give the unit "
+       "an "
        "address in 192.168.10.0/24"},
       {"0.0.0.0", eth0, UnitAddress::NoAddress,
-       "the unit has no IPv4 address (0.0.0.0): give it an address in 192.168.10.0/24 (a DHCP server "
+       "the unit has no IPv4 address (0.0.0.0): give it an address in 192.168.10.0/24 (a DHCP "
+       "server "
        "on eth0, or the maker's set-up tool)"},
       {"192.168.1.100", card("eth1", {}), UnitAddress::OtherSubnet,
-       "eth1 has no IPv4 address: add 192.168.1.253/24 to eth1 (sudo ip addr add 192.168.1.253/24 dev eth1)"},
+       "eth1 has no IPv4 address: add 192.168.1.253/24 to eth1 (sudo ip addr add 192.168.1.253/24 "
+       "dev eth1)"},
       // A link-local card reaches link-local units.
       {"169.254.33.4", card("eth2", {{"169.254.7.1", 16}}), UnitAddress::Reachable, ""},
   };
@@ -65,8 +70,9 @@ TEST(UnitAddress, ReachableOnlyInsideASubnetOfTheArrivalCard) {
 TEST(QueryCards, UpWithIPv4AndNotLoopback) {
   NetworkInterface down = card("eth3", {{"192.0.2.1", 24}});
   down.up = false;
-  const auto chosen = QueryCards({card("lo", {{"127.0.0.1", 8}}, LinkKind::Loopback), card("eth0", {{"192.0.2.9", 24}}),
-                                  card("eth1", {}), down, card("wg0", {{"10.9.0.2", 24}}, LinkKind::Tunnel, "wireguard")});
+  const auto chosen = QueryCards({card("lo", {{"127.0.0.1", 8}}, LinkKind::Loopback),
+                                  card("eth0", {{"192.0.2.9", 24}}), card("eth1", {}), down,
+                                  card("wg0", {{"10.9.0.2", 24}}, LinkKind::Tunnel, "wireguard")});
   ASSERT_EQ(chosen.size(), 2u);
   EXPECT_EQ(chosen[0].name, u"eth0");
   EXPECT_EQ(chosen[1].name, u"wg0");
@@ -79,35 +85,41 @@ TEST(DoctorLines, IcmpSaysWhichSocketOrHowToGrantOne) {
   facts.executable = QStringLiteral("/usr/bin/velmaro-cli");
   facts.wouldUse = platform::EchoSocketKind::Raw;
   facts.fileHasNetRaw = facts.processHasNetRaw = true;
-  EXPECT_EQ(CheckIcmpPermission(facts).text,
-            u"ok (raw socket with cap_net_raw from the program file; ping_group_range 100 200 admits "
-            u"none of this user's groups)");
+  EXPECT_EQ(
+      CheckIcmpPermission(facts).text,
+      u"ok (raw socket with cap_net_raw from the program file; ping_group_range 100 200 admits "
+      u"none of this user's groups)");
   facts.wouldUse = platform::EchoSocketKind::None;
   facts.processHasNetRaw = false;
   const DoctorLine none = CheckIcmpPermission(facts);
   EXPECT_EQ(none.verdict, Verdict::Fix);
   EXPECT_TRUE(none.blocking);
-  EXPECT_TRUE(none.text.endsWith(u"sudo setcap cap_net_raw+ep /usr/bin/velmaro-cli (the file has "
-                                 u"cap_net_raw but the process did not get it: a nosuid mount or a "
-                                 u"debugger drops it)"))
+  EXPECT_TRUE(
+      none.text.endsWith(u"sudo setcap cap_net_raw+ep /usr/bin/velmaro-cli (the file has "
+                         u"cap_net_raw but the process did not get it: a nosuid mount or a "
+                         u"debugger drops it)"))
       << none.text.toStdString();
 }
 
 TEST(DoctorLines, PortRouteTunnelsAndAddresses) {
   EXPECT_EQ(CheckReplyPort(std::nullopt).text, u"ok (UDP port 2860 is free)");
-  const DoctorLine held = CheckReplyPort(platform::SocketFailure{10048, QStringLiteral("Address in use")});
+  const DoctorLine held =
+      CheckReplyPort(platform::SocketFailure{10048, QStringLiteral("Address in use")});
   EXPECT_TRUE(held.blocking);
-  EXPECT_TRUE(held.text.startsWith(u"UDP port 2860 is held by another program")) << held.text.toStdString();
+  EXPECT_TRUE(held.text.startsWith(u"UDP port 2860 is held by another program"))
+      << held.text.toStdString();
 
-  const std::vector<NetworkInterface> cards{card("eth0", {{"192.0.2.9", 24}}),
-                                            card("tun0", {{"10.8.0.2", 24}}, LinkKind::Tunnel, "tun"),
-                                            card("eth1", {})};
+  const std::vector<NetworkInterface> cards{
+      card("eth0", {{"192.0.2.9", 24}}), card("tun0", {{"10.8.0.2", 24}}, LinkKind::Tunnel, "tun"),
+      card("eth1", {})};
   platform::RouteLookup viaEth0{QStringLiteral("eth0"), ipv4("192.0.2.9"), std::nullopt};
-  EXPECT_EQ(CheckTunnels(viaEth0, cards).text, u"ok (tun0 (tun) up, but the query does not leave through it)");
+  EXPECT_EQ(CheckTunnels(viaEth0, cards).text,
+            u"ok (tun0 (tun) up, but the query does not leave through it)");
   const DoctorLine viaTunnel = CheckTunnels({QStringLiteral("tun0"), 0, std::nullopt}, cards);
   EXPECT_TRUE(viaTunnel.blocking);
-  EXPECT_EQ(viaTunnel.text, u"the query leaves through tun0 (tun), a tunnel or VPN where no unit hears it: "
-                            u"disconnect the VPN, or velmaro-cli scan --all-interfaces");
+  EXPECT_EQ(viaTunnel.text,
+            u"the query leaves through tun0 (tun), a tunnel or VPN where no unit hears it: "
+            u"disconnect the VPN, or velmaro-cli scan --all-interfaces");
 
   const DoctorLine bare = CheckCardsWithoutIPv4(cards);
   EXPECT_EQ(bare.verdict, Verdict::Fix);

@@ -48,11 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {"172.16.5.1", "192.168.0.2", "10.0.0.3"}},
         OrderCase{{"1.0.0.2", "2.0.0.1"}, {"2.0.0.1", "1.0.0.2"}},
         // Zero bytes give "0" parts; small values have no leading zeros.
-        OrderCase{{"0.0.0.0"}, {"0.0.0.0"}},
-        OrderCase{{"10.0.9.99"}, {"10.0.9.99"}},
+        OrderCase{{"0.0.0.0"}, {"0.0.0.0"}}, OrderCase{{"10.0.9.99"}, {"10.0.9.99"}},
         // No entry is skipped, duplicates included.
-        OrderCase{{"10.1.1.1", "10.1.1.1"}, {"10.1.1.1", "10.1.1.1"}},
-        OrderCase{{}, {}}));
+        OrderCase{{"10.1.1.1", "10.1.1.1"}, {"10.1.1.1", "10.1.1.1"}}, OrderCase{{}, {}}));
 
 TEST(OrderLocalAddresses, TwentyOneAddressesFitMoreGiveNothing) {
   std::vector<quint32> addresses;

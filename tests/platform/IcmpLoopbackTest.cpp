@@ -53,8 +53,7 @@ class LoopbackSocketTest : public ::testing::TestWithParam<IcmpSocketKind> {
   void SetUp() override {
     auto probe = openIcmpSocket(GetParam());
     if (!probe.socket)
-      GTEST_SKIP() << "this kind of ICMP socket is not allowed here ("
-                   << probe.error.toStdString()
+      GTEST_SKIP() << "this kind of ICMP socket is not allowed here (" << probe.error.toStdString()
                    << "); run as root or widen net.ipv4.ping_group_range";
   }
 };

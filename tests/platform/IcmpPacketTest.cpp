@@ -119,27 +119,32 @@ QByteArray withType(int type, int code = 0) {
 
 INSTANTIATE_TEST_SUITE_P(
     Packets, BadPacketTest,
-    ::testing::Values(
-        BadCase{"empty", QByteArray(), false}, BadCase{"empty raw", QByteArray(), true},
-        BadCase{"header cut", kReply.left(7), false},
-        BadCase{"ip header cut", withIp(kReply).left(19), true},
-        BadCase{"ip header but no icmp header", withIp(kReply).left(27), true},
-        BadCase{"ip header longer than packet", withIp(kReply.left(8), 15).left(40), true},
-        BadCase{"ip header length below 20", [] {
-                  QByteArray p = withIp(kReply);
-                  p[0] = char(0x44);
-                  return p;
-                }(), true},
-        BadCase{"not ipv4", [] {
-                  QByteArray p = withIp(kReply);
-                  p[0] = char(0x65);
-                  return p;
-                }(), true},
-        // our own request, seen again on a raw socket through loopback
-        BadCase{"echo request", withIp(echoRequest(5, 6, "PINGDATAMESSAGE")), true},
-        BadCase{"unreachable", withType(3, 1), false},
-        BadCase{"reply with a code", withType(0, 1), false},
-        BadCase{"bad checksum raw", withIp(corrupted(kReply, 10)), true}));
+    ::testing::Values(BadCase{"empty", QByteArray(), false},
+                      BadCase{"empty raw", QByteArray(), true},
+                      BadCase{"header cut", kReply.left(7), false},
+                      BadCase{"ip header cut", withIp(kReply).left(19), true},
+                      BadCase{"ip header but no icmp header", withIp(kReply).left(27), true},
+                      BadCase{"ip header longer than packet", withIp(kReply.left(8), 15).left(40),
+                              true},
+                      BadCase{"ip header length below 20",
+                              [] {
+                                QByteArray p = withIp(kReply);
+                                p[0] = char(0x44);
+                                return p;
+                              }(),
+                              true},
+                      BadCase{"not ipv4",
+                              [] {
+                                QByteArray p = withIp(kReply);
+                                p[0] = char(0x65);
+                                return p;
+                              }(),
+                              true},
+                      // our own request, seen again on a raw socket through loopback
+                      BadCase{"echo request", withIp(echoRequest(5, 6, "PINGDATAMESSAGE")), true},
+                      BadCase{"unreachable", withType(3, 1), false},
+                      BadCase{"reply with a code", withType(0, 1), false},
+                      BadCase{"bad checksum raw", withIp(corrupted(kReply, 10)), true}));
 
 }  // namespace
 }  // namespace velmaro::platform::icmp

@@ -37,14 +37,26 @@ TEST(LinkKinds, FromFlagsHardwareTypeAndSysfs) {
   const LinkCase cases[] = {
       {"loopback", IFF_UP | IFF_LOOPBACK, ARPHRD_LOOPBACK, {}, {LinkKind::Loopback, {}}},
       {"wired card", IFF_UP, ARPHRD_ETHER, {}, {LinkKind::Ethernet, {}}},
-      {"wireless card", IFF_UP, ARPHRD_ETHER, {std::nullopt, QStringLiteral("wlan")}, {LinkKind::Ethernet, {}}},
+      {"wireless card",
+       IFF_UP,
+       ARPHRD_ETHER,
+       {std::nullopt, QStringLiteral("wlan")},
+       {LinkKind::Ethernet, {}}},
       {"tun of a VPN", IFF_UP | IFF_POINTOPOINT, ARPHRD_NONE, {0x1001u, {}}, tunnel("tun")},
       {"tap: Ethernet-like, still a VPN", IFF_UP, ARPHRD_ETHER, {0x1002u, {}}, tunnel("tap")},
-      {"WireGuard", IFF_UP, ARPHRD_NONE, {std::nullopt, QStringLiteral("wireguard")}, tunnel("wireguard")},
+      {"WireGuard",
+       IFF_UP,
+       ARPHRD_NONE,
+       {std::nullopt, QStringLiteral("wireguard")},
+       tunnel("wireguard")},
       {"PPP", IFF_UP | IFF_POINTOPOINT, ARPHRD_PPP, {}, tunnel("ppp")},
       {"GRE", IFF_UP, ARPHRD_IPGRE, {}, tunnel("gre")},
       {"no link layer, sysfs unread", IFF_UP, ARPHRD_NONE, {}, tunnel("tunnel")},
-      {"point-to-point of unknown type", IFF_UP | IFF_POINTOPOINT, -1, {}, tunnel("point-to-point")},
+      {"point-to-point of unknown type",
+       IFF_UP | IFF_POINTOPOINT,
+       -1,
+       {},
+       tunnel("point-to-point")},
       {"something else", IFF_UP, ARPHRD_INFINIBAND, {}, {LinkKind::Other, {}}},
   };
   for (const LinkCase& c : cases) {
@@ -73,7 +85,9 @@ QByteArray attribute(quint16 type, const QByteArray& value) {
 }
 
 template <class T>
-QByteArray bytesOf(const T& value) { return QByteArray(reinterpret_cast<const char*>(&value), sizeof value); }
+QByteArray bytesOf(const T& value) {
+  return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
+}
 
 QString cardOfIndex(int index) { return index == 7 ? QStringLiteral("vlab1") : QString(); }
 
@@ -81,9 +95,9 @@ TEST(RouteAnswer, NamesTheCardAndSourceOrTheFailure) {
   rtmsg route{};
   route.rtm_family = AF_INET;
   const quint32 source = htonl(ipv4("198.18.8.2"));
-  const QByteArray found = answer(RTM_NEWROUTE, 1,
-                                  bytesOf(route) + attribute(RTA_OIF, bytesOf(7)) +
-                                      attribute(RTA_PREFSRC, bytesOf(source)));
+  const QByteArray found = answer(
+      RTM_NEWROUTE, 1,
+      bytesOf(route) + attribute(RTA_OIF, bytesOf(7)) + attribute(RTA_PREFSRC, bytesOf(source)));
   const RouteLookup ok = parseRouteReply(found, 1, cardOfIndex);
   EXPECT_EQ(ok.interfaceName, u"vlab1");
   EXPECT_EQ(ok.source, ipv4("198.18.8.2"));
@@ -98,10 +112,11 @@ TEST(RouteAnswer, NamesTheCardAndSourceOrTheFailure) {
 
   // Not an answer to trust: cut short, another question's, an attribute running past the
   // end, a card that has gone, an acknowledgement.
-  for (const QByteArray& bad : {found.first(found.size() - 6), answer(RTM_NEWROUTE, 2, found.sliced(NLMSG_HDRLEN)),
-                                answer(RTM_NEWROUTE, 1, bytesOf(route) + attribute(RTA_OIF, bytesOf(7)).first(6)),
-                                answer(RTM_NEWROUTE, 1, bytesOf(route) + attribute(RTA_OIF, bytesOf(3))),
-                                answer(NLMSG_ERROR, 1, bytesOf(nlmsgerr{})), QByteArray("\x01\x02")}) {
+  for (const QByteArray& bad :
+       {found.first(found.size() - 6), answer(RTM_NEWROUTE, 2, found.sliced(NLMSG_HDRLEN)),
+        answer(RTM_NEWROUTE, 1, bytesOf(route) + attribute(RTA_OIF, bytesOf(7)).first(6)),
+        answer(RTM_NEWROUTE, 1, bytesOf(route) + attribute(RTA_OIF, bytesOf(3))),
+        answer(NLMSG_ERROR, 1, bytesOf(nlmsgerr{})), QByteArray("\x01\x02")}) {
     const RouteLookup refused = parseRouteReply(bad, 1, cardOfIndex);
     EXPECT_TRUE(refused.interfaceName.isEmpty());
     EXPECT_TRUE(refused.failure.has_value());
@@ -135,10 +150,10 @@ TEST(PermissionFiles, PingGroupRangeCapEffAndFileCapabilities) {
     }
     return bytes;
   };
-  EXPECT_TRUE(fileCapabilityGrantsNetRaw(caps(0x02000001u, 1u << 13)));    // cap_net_raw+ep
-  EXPECT_FALSE(fileCapabilityGrantsNetRaw(caps(0x02000000u, 1u << 13)));   // +p only: not raised
-  EXPECT_FALSE(fileCapabilityGrantsNetRaw(caps(0x02000001u, 1u << 12)));   // another capability
-  EXPECT_FALSE(fileCapabilityGrantsNetRaw(caps(0x09000001u, 1u << 13)));   // unknown revision
+  EXPECT_TRUE(fileCapabilityGrantsNetRaw(caps(0x02000001u, 1u << 13)));   // cap_net_raw+ep
+  EXPECT_FALSE(fileCapabilityGrantsNetRaw(caps(0x02000000u, 1u << 13)));  // +p only: not raised
+  EXPECT_FALSE(fileCapabilityGrantsNetRaw(caps(0x02000001u, 1u << 12)));  // another capability
+  EXPECT_FALSE(fileCapabilityGrantsNetRaw(caps(0x09000001u, 1u << 13)));  // unknown revision
   EXPECT_FALSE(fileCapabilityGrantsNetRaw(caps(0x02000001u, 1u << 13).first(8)));
 }
 
@@ -150,9 +165,10 @@ TEST(NeighbourTable, EntriesWithCardAndCompleteness) {
       "169.254.7.28     0x1         0x6         00:0a:2b:01:b0:03     *        vlab1\n"
       "not-an-address   0x1         0x2         00:0a:2b:01:b0:03     *        vlab1\n"
       "198.18.8.1       0x1\n";
-  EXPECT_EQ(parseProcArp(text), (std::vector<Neighbour>{{ipv4("198.18.8.26"), QStringLiteral("vlab0"), true},
-                                                        {ipv4("198.18.8.99"), QStringLiteral("vlab0"), false},
-                                                        {ipv4("169.254.7.28"), QStringLiteral("vlab1"), true}}));
+  EXPECT_EQ(parseProcArp(text),
+            (std::vector<Neighbour>{{ipv4("198.18.8.26"), QStringLiteral("vlab0"), true},
+                                    {ipv4("198.18.8.99"), QStringLiteral("vlab0"), false},
+                                    {ipv4("169.254.7.28"), QStringLiteral("vlab1"), true}}));
   EXPECT_TRUE(parseProcArp("").empty());
 }
 

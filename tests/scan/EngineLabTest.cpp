@@ -2,13 +2,13 @@
 // hosts, blocks, a whole /24, and a reply that looks right but belongs to another socket.
 #include <gtest/gtest.h>
 
-#include <QSet>
-#include <QTimer>
 #include <arpa/inet.h>
-#include <map>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QSet>
+#include <QTimer>
+#include <map>
 
 #include "platform/linux/IcmpPacket.h"
 #include "platform/linux/IcmpSocket.h"
@@ -37,9 +37,13 @@ class EngineLabTest : public ::testing::TestWithParam<IcmpSocketKind> {
     platform.echoFactory = [] { return platform::linux_backend::openIcmpSocket(GetParam()); };
     if (!platform.openEchoSocket().socket) GTEST_SKIP() << "this socket kind is not allowed";
     QObject::connect(&engine, &ClassPingBase::PingSuccess, &engine,
-                     [this](const QString&, qint32 s, qint32 i) { outcomes.push_back({true, s, i}); });
+                     [this](const QString&, qint32 s, qint32 i) {
+                       outcomes.push_back({true, s, i});
+                     });
     QObject::connect(&engine, &ClassPingBase::PingFail, &engine,
-                     [this](const QString&, qint32 s, qint32 i) { outcomes.push_back({false, s, i}); });
+                     [this](const QString&, qint32 s, qint32 i) {
+                       outcomes.push_back({false, s, i});
+                     });
   }
 
   std::map<qint32, Outcome> byIndex() const {
@@ -54,8 +58,8 @@ class EngineLabTest : public ::testing::TestWithParam<IcmpSocketKind> {
 };
 
 TEST_P(EngineLabTest, OneReachableOneSilent) {
-  engine.PingHostList({QString::fromLatin1(lab::kU1.ip), QString::fromLatin1(lab::kSilentIp)},
-                      1000, 5000);
+  engine.PingHostList({QString::fromLatin1(lab::kU1.ip), QString::fromLatin1(lab::kSilentIp)}, 1000,
+                      5000);
   const auto result = byIndex();
   ASSERT_EQ(result.size(), 2u);
   EXPECT_TRUE(result.at(0).success);
@@ -129,9 +133,9 @@ bool forgeReplyFromSilentHost(quint16 identifier) {
   sockaddr_in dest{};
   dest.sin_family = AF_INET;
   dest.sin_addr.s_addr = to;
-  const bool sent = ::sendto(fd, packet.constData(), size_t(packet.size()), 0,
-                             reinterpret_cast<const sockaddr*>(&dest), sizeof dest) ==
-                    packet.size();
+  const bool sent =
+      ::sendto(fd, packet.constData(), size_t(packet.size()), 0,
+               reinterpret_cast<const sockaddr*>(&dest), sizeof dest) == packet.size();
   ::close(fd);
   return sent;
 }

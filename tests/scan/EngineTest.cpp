@@ -140,7 +140,7 @@ TEST_F(EngineTest, BlocksStartOnlyWhenThePreviousBlockHasEnded) {
   ClassPingBase engine(platform);
   record(engine);
   engine.setNumParalellActions(2);
-  net.answer(ipv4("10.0.0.1"), 1);   // entry 0 ends at once, entry 1 (silent) holds block 1
+  net.answer(ipv4("10.0.0.1"), 1);  // entry 0 ends at once, entry 1 (silent) holds block 1
   net.answer(ipv4("10.0.0.3"), 1);
   net.answer(ipv4("10.0.0.4"), 1);
   net.answer(ipv4("10.0.0.5"), 1);
@@ -258,7 +258,8 @@ TEST_F(EngineClockTest, NearHostsTimeIsNotStretchedByTheRestOfTheBlock) {
   ClassPingBase engine(platform, clock);
   record(engine);
   net.setSendCost(2);
-  for (const char* host : {"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"}) net.answer(ipv4(host), 0);
+  for (const char* host : {"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"})
+    net.answer(ipv4(host), 0);
   engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s, u"10.0.0.4"_s}, 1000, 60000);
   ASSERT_EQ(outcomes.size(), 4u);
   for (size_t i = 0; i < outcomes.size(); ++i) {
@@ -417,9 +418,8 @@ TEST_F(EngineTest, FailingHandlerStillEndsEveryEntry) {
   ClassPingBase engine(platform);
   record(engine);
   net.answer(ipv4("10.0.0.2"), 1);
-  QObject::connect(&engine, &ClassPingBase::PingSuccess, &engine, [] {
-    throw err::objectNotSet();
-  });
+  QObject::connect(&engine, &ClassPingBase::PingSuccess, &engine,
+                   [] { throw err::objectNotSet(); });
   bool thrown = false;
   try {
     engine.PingHostList({u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s, u"10.0.0.4"_s}, 60000, 60000);

@@ -34,8 +34,7 @@ void FakeDatagramSocket::deliver(const QByteArray& data, quint32 source, quint16
   emit readyRead();
 }
 
-void FakeDatagramSocket::queueSilently(const QByteArray& data, quint32 source,
-                                       quint16 sourcePort) {
+void FakeDatagramSocket::queueSilently(const QByteArray& data, quint32 source, quint16 sourcePort) {
   pending.push_back({data, source, sourcePort, arrivalInterface});
 }
 

@@ -32,12 +32,11 @@ platform::EchoOpenResult FakeEchoNetwork::open() {
 }
 
 int FakeEchoNetwork::openNow() const {
-  return static_cast<int>(std::count_if(m_sockets.begin(), m_sockets.end(),
-                                        [](const auto& s) { return !s.isNull(); }));
+  return static_cast<int>(
+      std::count_if(m_sockets.begin(), m_sockets.end(), [](const auto& s) { return !s.isNull(); }));
 }
 
-void FakeEchoNetwork::injectStray(quint32 source, quint16 sequence, QByteArray data,
-                                  int delayMs) {
+void FakeEchoNetwork::injectStray(quint32 source, quint16 sequence, QByteArray data, int delayMs) {
   const platform::EchoReply reply{source, sequence, std::move(data)};
   for (const auto& socket : m_sockets) {
     if (socket.isNull()) continue;

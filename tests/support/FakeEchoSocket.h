@@ -53,12 +53,12 @@ class FakeEchoNetwork {
   // Install as FakePlatform::echoFactory.
   platform::EchoOpenResult open();
 
-  std::vector<quint32> sent;        // destinations in send order
-  std::vector<SentEcho> requests;   // the same requests with sequence and data
-  int opened = 0;                   // sockets handed out
-  int delivered = 0;                // replies (stray ones included) put into an open socket
-  int refusedForNow = 0;            // sends that found the queue full
-  int openNow() const;              // sockets handed out and not yet destroyed
+  std::vector<quint32> sent;       // destinations in send order
+  std::vector<SentEcho> requests;  // the same requests with sequence and data
+  int opened = 0;                  // sockets handed out
+  int delivered = 0;               // replies (stray ones included) put into an open socket
+  int refusedForNow = 0;           // sends that found the queue full
+  int openNow() const;             // sockets handed out and not yet destroyed
 
  private:
   friend class FakeEchoSocket;

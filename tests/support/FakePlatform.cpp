@@ -29,6 +29,8 @@ bool FakePlatform::allowsWebRequest(const QString& host) const {
   return address.setAddress(host) && address.isLoopback();
 }
 
-quint32 ipv4(const char* dotted) { return QHostAddress(QString::fromLatin1(dotted)).toIPv4Address(); }
+quint32 ipv4(const char* dotted) {
+  return QHostAddress(QString::fromLatin1(dotted)).toIPv4Address();
+}
 
 }  // namespace velmaro::test

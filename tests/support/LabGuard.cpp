@@ -72,8 +72,9 @@ bool SetHostPlugged(std::string_view hostKey, bool plugged, QString* why) {
     SetWhy(why, QStringLiteral("VELMARO_LAB_SCRIPT is not set"));
     return false;
   }
-  QStringList arguments{plugged ? QStringLiteral("plug") : QStringLiteral("unplug"),
-                        QString::fromLatin1(hostKey.data(), static_cast<qsizetype>(hostKey.size()))};
+  QStringList arguments{
+      plugged ? QStringLiteral("plug") : QStringLiteral("unplug"),
+      QString::fromLatin1(hostKey.data(), static_cast<qsizetype>(hostKey.size()))};
   if (!LabStatePath().isEmpty()) arguments << QStringLiteral("--state") << LabStatePath();
   QProcess process;
   process.setProcessChannelMode(QProcess::MergedChannels);
@@ -117,7 +118,8 @@ std::optional<int> LabPing(std::string_view ip, int timeoutMs, QString* why) {
   // The unprivileged ICMP socket: the kernel fills in the identifier and checksum.
   FileDescriptor socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP));
   if (socket.get() < 0) {
-    SetWhy(why, QStringLiteral("no ICMP socket: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    SetWhy(why,
+           QStringLiteral("no ICMP socket: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     return std::nullopt;
   }
   sockaddr_in to{};
@@ -137,10 +139,11 @@ std::optional<int> LabPing(std::string_view ip, int timeoutMs, QString* why) {
   QElapsedTimer sent;
   while (clock.elapsed() < timeoutMs) {
     if (clock.elapsed() >= nextSend) {
-      if (::sendto(socket.get(), request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to),
-                   sizeof to) < 0 &&
+      if (::sendto(socket.get(), request.data(), request.size(), 0,
+                   reinterpret_cast<const sockaddr*>(&to), sizeof to) < 0 &&
           errno != EHOSTUNREACH) {
-        SetWhy(why, QStringLiteral("send failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        SetWhy(why,
+               QStringLiteral("send failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
         return std::nullopt;
       }
       sent.start();
@@ -163,7 +166,8 @@ std::optional<int> LabPing(std::string_view ip, int timeoutMs, QString* why) {
     socklen_t fromLength = sizeof from;
     const ssize_t got = ::recvfrom(socket.get(), reply.data(), reply.size(), 0,
                                    reinterpret_cast<sockaddr*>(&from), &fromLength);
-    if (got < 8 || reply[0] != ICMP_ECHOREPLY || from.sin_addr.s_addr != to.sin_addr.s_addr) continue;
+    if (got < 8 || reply[0] != ICMP_ECHOREPLY || from.sin_addr.s_addr != to.sin_addr.s_addr)
+      continue;
     if (((reply[6] << 8) | reply[7]) != kSequence) continue;
     return static_cast<int>(sent.elapsed());
   }

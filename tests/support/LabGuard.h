@@ -2,8 +2,8 @@
 // where the lab's state and script are, taking a host off the switch, and a bounded ping.
 #pragma once
 
-#include <QString>
 #include <gtest/gtest.h>
+#include <QString>
 #include <optional>
 #include <string_view>
 

@@ -30,7 +30,9 @@ LoopbackUnit::LoopbackUnit(lab::PageSet pages) {
 
 LoopbackUnit::~LoopbackUnit() = default;
 
-QStringList LoopbackUnit::requests() const { return m_server ? m_server->requestedPages() : QStringList(); }
+QStringList LoopbackUnit::requests() const {
+  return m_server ? m_server->requestedPages() : QStringList();
+}
 
 lab::PageSet MetaPages(const QString& name, const QString& mac) {
   lab::PageSet pages;

@@ -1,6 +1,6 @@
 // Test entry for core suites: an event loop without a screen.
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 #include "support/TestLocales.h"
 

@@ -1,6 +1,6 @@
 // Test entry for window suites: a real QApplication, offscreen unless told otherwise.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 #include "support/TestLocales.h"
 

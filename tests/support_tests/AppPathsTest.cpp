@@ -20,7 +20,8 @@ TEST_P(AppPathsWrite, ChoosesTheFolderFilesAreWrittenTo) {
   const WriteCase& c = GetParam();
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
-  const QString app = c.appFolderExists ? dir.filePath(QStringLiteral(".")) : dir.filePath(QStringLiteral("gone"));
+  const QString app =
+      c.appFolderExists ? dir.filePath(QStringLiteral(".")) : dir.filePath(QStringLiteral("gone"));
   const QString user = dir.filePath(QStringLiteral("user"));
   const AppPaths paths(app, user, dir.filePath(QStringLiteral("share")), c.writeInAppFolder);
   const QString expected = c.expectAppFolder ? app : user;

@@ -42,11 +42,13 @@ class ErrorLogTest : public ::testing::Test {
 };
 
 TEST_F(ErrorLogTest, FirstReportWritesHeaderAndOneRecordWithCrLf) {
-  m_log.LogError(QStringLiteral("Error 53 (File not found) in procedure X of Form frmMain on line 20"));
-  EXPECT_EQ(contents(),
-            "Velmaro Error Log\r\n"
-            "====================\r\n"
-            "1.1.8 031512 1405 Error 53 (File not found) in procedure X of Form frmMain on line 20\r\n");
+  m_log.LogError(
+      QStringLiteral("Error 53 (File not found) in procedure X of Form frmMain on line 20"));
+  EXPECT_EQ(
+      contents(),
+      "Velmaro Error Log\r\n"
+      "====================\r\n"
+      "1.1.8 031512 1405 Error 53 (File not found) in procedure X of Form frmMain on line 20\r\n");
 }
 
 TEST_F(ErrorLogTest, EmptyFileGetsTheHeaderToo) {
@@ -85,7 +87,7 @@ TEST_F(ErrorLogTest, ErrorNumbers400And401AreNeverWritten) {
       {"Error 401 (Can't show) in procedure P of Form frmMain on line 10", false},
       {"Error 4000 (x) in procedure P of Form frmMain on line 10", true},
       {"Error 40 (x) in procedure P of Form frmMain on line 10", true},
-      {"Error 400", true},  // fewer than three fields: no number test
+      {"Error 400", true},     // fewer than three fields: no number test
       {"Error  400 x", true},  // two blanks: the second field is empty
   };
   for (const auto& [message, written] : cases) {
@@ -97,7 +99,8 @@ TEST_F(ErrorLogTest, ErrorNumbers400And401AreNeverWritten) {
 
 TEST_F(ErrorLogTest, LogJustBelowTheLimitStillReceivesTheRecord) {
   writeLogOfSize(131071);
-  m_log.LogError(QStringLiteral("Error 9 (Subscript out of range) in procedure P of Form frmMain on line 30"));
+  m_log.LogError(
+      QStringLiteral("Error 9 (Subscript out of range) in procedure P of Form frmMain on line 30"));
   EXPECT_TRUE(contents().endsWith("on line 30\r\n"));
   EXPECT_TRUE(m_notice.boxes.isEmpty());
   EXPECT_TRUE(m_notice.documents.isEmpty());
@@ -105,18 +108,21 @@ TEST_F(ErrorLogTest, LogJustBelowTheLimitStillReceivesTheRecord) {
 
 TEST_F(ErrorLogTest, LogAtTheLimitIsShownAskedAboutAndDeletedAndTheReportDropped) {
   writeLogOfSize(131072);
-  m_log.LogError(QStringLiteral("Error 9 (Subscript out of range) in procedure P of Form frmMain on line 30"));
+  m_log.LogError(
+      QStringLiteral("Error 9 (Subscript out of range) in procedure P of Form frmMain on line 30"));
   EXPECT_FALSE(QFile::exists(path()));
   ASSERT_EQ(m_notice.documents.size(), 1);
   EXPECT_EQ(m_notice.documents.front(), path());
   ASSERT_EQ(m_notice.boxes.size(), 1);
   EXPECT_EQ(m_notice.boxes.front(),
-            QStringLiteral("'ErrorLog.txt' is too large, indicating there's something wrong with the "
-                           "software and/or its components.\r\n\r\nPlease email the contents of "
-                           "'ErrorLog.txt' shown in the Notepad window to Norvikta, Inc.'s support team."));
+            QStringLiteral(
+                "'ErrorLog.txt' is too large, indicating there's something wrong with the "
+                "software and/or its components.\r\n\r\nPlease email the contents of "
+                "'ErrorLog.txt' shown in the Notepad window to Norvikta, Inc.'s support team."));
   // The next report starts a fresh log.
   m_log.LogError(QStringLiteral("next one"));
-  EXPECT_EQ(contents(), "Velmaro Error Log\r\n====================\r\n1.1.8 031512 1405 next one\r\n");
+  EXPECT_EQ(contents(),
+            "Velmaro Error Log\r\n====================\r\n1.1.8 031512 1405 next one\r\n");
 }
 
 TEST_F(ErrorLogTest, ReportsArrivingWhileTheBoxIsOpenStartTheFreshLog) {
@@ -198,9 +204,10 @@ TEST_F(ErrorLogTest, ReportOutsideLatin1IsStoredReadablyAndNotRepeated) {
 TEST(ErrorReportText, FollowsTheConvention) {
   EXPECT_EQ(ErrorReportText(6, QStringLiteral("Overflow"), QStringLiteral("cmdScanPing_Click"),
                             Container::Form, 80),
-            QStringLiteral("Error 6 (Overflow) in procedure cmdScanPing_Click of Form frmMain on line 80"));
-  EXPECT_EQ(ErrorReportText(62, QStringLiteral("Input past end of file"), QStringLiteral("ARP_LoadTable"),
-                            Container::Module, 110),
+            QStringLiteral(
+                "Error 6 (Overflow) in procedure cmdScanPing_Click of Form frmMain on line 80"));
+  EXPECT_EQ(ErrorReportText(62, QStringLiteral("Input past end of file"),
+                            QStringLiteral("ARP_LoadTable"), Container::Module, 110),
             QStringLiteral("Error 62 (Input past end of file) in procedure ARP_LoadTable of Module "
                            "modDataProcess on line 110"));
   EXPECT_EQ(ErrorReportText(-5, QStringLiteral("x"), QStringLiteral("P"), Container::Form, 10),

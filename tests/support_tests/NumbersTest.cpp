@@ -88,10 +88,10 @@ TEST(LeadingNumber, TinyNumbersReadAsZeroWithTheirSign) {
 
 TEST(IsPlainNumber, AcceptsOnlyDecimalNumbersWithOptionalBlanks) {
   const std::pair<const char16_t*, bool> cases[] = {
-      {u"80", true},    {u" 81 ", true}, {u"-8", true},   {u"0.4", true},  {u"1e3", true},
-      {u"1.", true},    {u".5", true},   {u"+1", true},   {u"1E-2", true}, {u"2D2", true},
-      {u"", false},     {u" ", false},   {u"abc", false}, {u"8a", false},  {u"&H50", false},
-      {u"1e", false},   {u".", false},   {u"-", false},   {u"1 2", false}, {u"1.2.3", false},
+      {u"80", true},  {u" 81 ", true}, {u"-8", true},   {u"0.4", true},  {u"1e3", true},
+      {u"1.", true},  {u".5", true},   {u"+1", true},   {u"1E-2", true}, {u"2D2", true},
+      {u"", false},   {u" ", false},   {u"abc", false}, {u"8a", false},  {u"&H50", false},
+      {u"1e", false}, {u".", false},   {u"-", false},   {u"1 2", false}, {u"1.2.3", false},
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(IsPlainNumber(QString::fromUtf16(text)), expected)
@@ -101,8 +101,8 @@ TEST(IsPlainNumber, AcceptsOnlyDecimalNumbersWithOptionalBlanks) {
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
   const std::pair<double, double> cases[] = {
-      {0.5, 0},   {1.5, 2},   {2.5, 2},   {3.5, 4},     {-0.5, 0},  {-1.5, -2}, {-2.5, -2},
-      {2.4, 2},   {2.6, 3},   {-2.6, -3}, {250.5, 250}, {251.5, 252}, {0, 0},   {7, 7},
+      {0.5, 0}, {1.5, 2}, {2.5, 2},   {3.5, 4},     {-0.5, 0},    {-1.5, -2}, {-2.5, -2},
+      {2.4, 2}, {2.6, 3}, {-2.6, -3}, {250.5, 250}, {251.5, 252}, {0, 0},     {7, 7},
   };
   for (const auto& [value, expected] : cases) {
     EXPECT_EQ(RoundHalfEven(value), expected) << value;

@@ -17,8 +17,9 @@ TEST(StepTrap, FailingStepIsReportedAndTheProcedureGoesOn) {
   trap.step(30, [&] { ran << QStringLiteral("30"); });
   EXPECT_EQ(ran, (QStringList{QStringLiteral("10"), QStringLiteral("30")}));
   ASSERT_EQ(log.reports.size(), 1);
-  EXPECT_EQ(log.reports.front(), QStringLiteral("Error 53 (File not found) in procedure ARP_LoadTable "
-                                                "of Module modDataProcess on line 20"));
+  EXPECT_EQ(log.reports.front(),
+            QStringLiteral("Error 53 (File not found) in procedure ARP_LoadTable "
+                           "of Module modDataProcess on line 20"));
 }
 
 TEST(StepTrap, FailingConditionCountsAsSatisfied) {
@@ -29,7 +30,8 @@ TEST(StepTrap, FailingConditionCountsAsSatisfied) {
   EXPECT_EQ(trap.value(50, 7, []() -> int { throw err::overflow(); }), 7);
   EXPECT_EQ(trap.value(60, 7, [] { return 3; }), 3);
   ASSERT_EQ(log.reports.size(), 2);
-  EXPECT_TRUE(log.reports[0].endsWith(QStringLiteral("procedure PopulateItemMAC of Form frmMain on line 30")));
+  EXPECT_TRUE(log.reports[0].endsWith(
+      QStringLiteral("procedure PopulateItemMAC of Form frmMain on line 30")));
   EXPECT_TRUE(log.reports[1].startsWith(QStringLiteral("Error 6 (Overflow)")));
 }
 

@@ -204,18 +204,18 @@ TEST_P(EventsDuringWait, LoopbackDatagramIsReadDuringTheWait) {
   EXPECT_EQ(received, QByteArrayLiteral("unit reply"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BothWaits, EventsDuringWait,
-    ::testing::Values(WaitKind{"TimedWait", [] { TimedWait(300); }},
-                      WaitKind{"ShellAndWait",
-                               [] {
-                                 EXPECT_TRUE(ShellAndWait(
-                                     {QStringLiteral("sleep"), {QStringLiteral("0.3")}}, QString(),
-                                     5));
-                               }}),
-    [](const ::testing::TestParamInfo<WaitKind>& tested) {
-      return std::string(tested.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(BothWaits, EventsDuringWait,
+                         ::testing::Values(WaitKind{"TimedWait", [] { TimedWait(300); }},
+                                           WaitKind{"ShellAndWait",
+                                                    [] {
+                                                      EXPECT_TRUE(
+                                                          ShellAndWait({QStringLiteral("sleep"),
+                                                                        {QStringLiteral("0.3")}},
+                                                                       QString(), 5));
+                                                    }}),
+                         [](const ::testing::TestParamInfo<WaitKind>& tested) {
+                           return std::string(tested.param.name);
+                         });
 
 // --- ShellAndWait ----------------------------------------------------------------------
 

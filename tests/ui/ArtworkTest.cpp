@@ -14,7 +14,7 @@ TEST(TwipsTest, LengthsScaleWithTheScreen) {
     int twips;
     double scale;
     int pixels;
-  } cases[] = {{1455, 1.0, 97}, {12535, 1.0, 836}, {1100, 1.0, 73}, {15, 1.0, 1}, {0, 1.0, 0},
+  } cases[] = {{1455, 1.0, 97},  {12535, 1.0, 836},  {1100, 1.0, 73},   {15, 1.0, 1},  {0, 1.0, 0},
                {1455, 2.0, 194}, {12630, 1.5, 1263}, {7335, 1.25, 611}, {195, 1.5, 20}};
   for (const auto& c : cases) {
     EXPECT_EQ(TwipsToPixels(c.twips, c.scale), c.pixels) << c.twips << " at " << c.scale;
@@ -25,8 +25,12 @@ TEST(TwipsTest, LengthsScaleWithTheScreen) {
   EXPECT_DOUBLE_EQ(ScaleForDpi(0), 1.0);  // a screen that reports nothing
 }
 
-bool isGreen(QColor c) { return c.alpha() > 200 && c.green() > 2 * c.red() && c.green() > 2 * c.blue(); }
-bool isRed(QColor c) { return c.alpha() > 200 && c.red() > 2 * c.green() && c.red() > 2 * c.blue(); }
+bool isGreen(QColor c) {
+  return c.alpha() > 200 && c.green() > 2 * c.red() && c.green() > 2 * c.blue();
+}
+bool isRed(QColor c) {
+  return c.alpha() > 200 && c.red() > 2 * c.green() && c.red() > 2 * c.blue();
+}
 
 TEST(ArtworkTest, AddIsAGreenPlusAndRemoveARedBar) {
   const QImage add = RowIcon(u"add").pixmap(16).toImage();

@@ -9,8 +9,8 @@
 #include <functional>
 #include <memory>
 
-#include "ui/frmMain.h"
 #include "support/RecordingReporter.h"
+#include "ui/frmMain.h"
 
 namespace velmaro::test {
 

@@ -12,12 +12,12 @@
 #include <memory>
 
 #include "form/MainForm.h"
-#include "ui/ResultView.h"
-#include "ui/frmMain.h"
 #include "support/AppPaths.h"
 #include "support/Events.h"
 #include "support/FakePlatform.h"
 #include "support/RecordingReporter.h"
+#include "ui/ResultView.h"
+#include "ui/frmMain.h"
 
 namespace velmaro::test {
 

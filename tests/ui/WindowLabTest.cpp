@@ -14,16 +14,18 @@
 #include <map>
 
 #include "form/MainForm.h"
-#include "ui/LabWindow.h"
-#include "ui/ResultView.h"
 #include "support/LabGuard.h"
 #include "support/LabLayout.h"
 #include "support/RecordingReporter.h"
+#include "ui/LabWindow.h"
+#include "ui/ResultView.h"
 
 namespace velmaro {
 namespace {
 
-QString qs(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+QString qs(std::string_view s) {
+  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 using test::RunUntil;
 
@@ -35,7 +37,9 @@ class WindowLabTest : public ::testing::Test {
     m_window = m_lab->window.get();
   }
 
-  QPushButton& button(const char* name) { return *m_window->findChild<QPushButton*>(QLatin1String(name)); }
+  QPushButton& button(const char* name) {
+    return *m_window->findChild<QPushButton*>(QLatin1String(name));
+  }
   QLineEdit& box(const char* name) { return *m_window->findChild<QLineEdit*>(QLatin1String(name)); }
   ResultList& list() { return m_window->form().lstIPs(); }
 
@@ -124,11 +128,13 @@ TEST_F(WindowLabTest, ScanWithoutProcessMacsLeavesTheManufacturerEmpty) {
 
 TEST_F(WindowLabTest, PingFillsEveryLiveHostWithMacAndManufacturer) {
   box("txtPingTO").setText(QStringLiteral("20"));  // normalised to 100 before pinging
-  button("cmdScanPing").click();                      // returns when the sweep has ended
+  button("cmdScanPing").click();                   // returns when the sweep has ended
   EXPECT_EQ(box("txtPingTO").text(), QStringLiteral("100"));
   EXPECT_TRUE(button("cmdScanPing").isEnabled());
   // The last caption is the name stage's, left as it was.
-  EXPECT_TRUE(m_window->findChild<QLabel*>(QStringLiteral("lblScanning"))->text().startsWith(u"Testing for NV ID on "));
+  EXPECT_TRUE(m_window->findChild<QLabel*>(QStringLiteral("lblScanning"))
+                  ->text()
+                  .startsWith(u"Testing for NV ID on "));
   EXPECT_FALSE(m_window->findChild<QWidget*>(QStringLiteral("picScanning"))->isVisible());
 
   const auto found = rows();
@@ -184,12 +190,15 @@ std::map<QString, std::pair<QString, QString>> ExpectedNames(bool generic) {
   const QString none = QStringLiteral("---");
   for (const auto& unit : lab::kUnits) {
     QString name = none;
-    if (unit.httpPort == 80 && !unit.idName.empty()) name = qs(unit.idName);
-    else if (generic && unit.httpPort == 80 && !unit.homeTitle.empty()) name = qs(unit.homeTitle);
+    if (unit.httpPort == 80 && !unit.idName.empty())
+      name = qs(unit.idName);
+    else if (generic && unit.httpPort == 80 && !unit.homeTitle.empty())
+      name = qs(unit.homeTitle);
     out[qs(unit.ip)] = {name, qs(unit.mac)};
   }
   for (const auto& host : lab::kPlainHosts) {
-    out[qs(host.ip)] = {generic && !host.homeTitle.empty() ? qs(host.homeTitle) : none, qs(host.mac)};
+    out[qs(host.ip)] = {generic && !host.homeTitle.empty() ? qs(host.homeTitle) : none,
+                        qs(host.mac)};
   }
   for (const auto& host : lab::kWebHosts) {
     out[qs(host.ip)] = {qs(generic ? host.nameWithGeneric : host.name),
@@ -218,14 +227,16 @@ class WindowNamesLabTest : public WindowLabTest {
     const int position = list().positionOf(*list().findByText(qs(ip)));
     ui::ResultView& view = m_window->resultView();
     const QPoint at = view.visualRect(view.model()->index(position - 1, 0)).center();
-    QMouseEvent press(QEvent::MouseButtonPress, at, view.viewport()->mapToGlobal(at), Qt::RightButton,
-                      Qt::RightButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, view.viewport()->mapToGlobal(at),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(view.viewport(), &press);
     ASSERT_TRUE(m_window->popupMenu().isVisible());
     m_window->popupMenu().hide();
     m_window->findChild<QAction*>(QStringLiteral("mnuIPRefresh"))->trigger();
   }
-  QString cell(std::string_view ip, int index) { return list().cell(*list().findByText(qs(ip)), index); }
+  QString cell(std::string_view ip, int index) {
+    return list().cell(*list().findByText(qs(ip)), index);
+  }
 };
 
 TEST_F(WindowNamesLabTest, PingWithTheDefaultBoxesNamesEveryHost) {
@@ -276,7 +287,8 @@ TEST_F(WindowNamesLabTest, ScanPressedDuringTheNameStage) {
   }
   ASSERT_FALSE(m_lab->log.reports.isEmpty());
   for (const QString& report : m_lab->log.reports) {
-    EXPECT_TRUE(report.startsWith(u"Error 35600 ") || report.startsWith(u"Error 91 ")) << report.toStdString();
+    EXPECT_TRUE(report.startsWith(u"Error 35600 ") || report.startsWith(u"Error 91 "))
+        << report.toStdString();
   }
 }
 

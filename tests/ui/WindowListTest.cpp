@@ -18,7 +18,8 @@ void clickHeader(ui::ResultView& view, int section) {
   const QPoint at(header->sectionViewportPosition(section) + 5, header->height() / 2);
   for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
     QMouseEvent event(type, at, header->viewport()->mapToGlobal(at), Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(header->viewport(), &event);
   }
 }
@@ -27,13 +28,14 @@ TEST_F(WindowTest, ColumnsHaveTheirCaptionsAndDesignWidths) {
   const struct {
     const char* caption;
     int pixels;
-  } columns[] = {{"Host IP", 120}, {"HTTP Port", 80}, {"Ping (ms)", 73},
+  } columns[] = {{"Host IP", 120}, {"HTTP Port", 80},     {"Ping (ms)", 73},
                  {"MAC", 147},     {"Manufacturer", 173}, {"Title", 221}};
   QHeaderView* header = view().header();
   ASSERT_EQ(header->count(), 6);
   for (int i = 0; i < 6; ++i) {
     SCOPED_TRACE(columns[i].caption);
-    EXPECT_EQ(view().model()->headerData(i, Qt::Horizontal).toString(), QLatin1String(columns[i].caption));
+    EXPECT_EQ(view().model()->headerData(i, Qt::Horizontal).toString(),
+              QLatin1String(columns[i].caption));
     EXPECT_EQ(header->sectionSize(i), columns[i].pixels);
   }
   EXPECT_FALSE(view().isSortingEnabled());
@@ -50,7 +52,8 @@ TEST_F(WindowTest, RowsAreSeventeenPixelsAndShowTheirMarks) {
   const RowId gone = addRow("10.0.0.3");
   list().setIcon(added, RowIcon::Add);
   list().setIcon(gone, RowIcon::Remove);
-  for (int r = 1; r <= 3; ++r) EXPECT_EQ(view().visualRect(view().model()->index(r - 1, 0)).height(), 17);
+  for (int r = 1; r <= 3; ++r)
+    EXPECT_EQ(view().visualRect(view().model()->index(r - 1, 0)).height(), 17);
   const auto icon = [&](int r) {
     return view().model()->index(r, 0).data(Qt::DecorationRole).value<QIcon>();
   };
@@ -58,7 +61,8 @@ TEST_F(WindowTest, RowsAreSeventeenPixelsAndShowTheirMarks) {
   ASSERT_FALSE(icon(1).isNull());
   ASSERT_FALSE(icon(2).isNull());
   EXPECT_NE(icon(1).pixmap(16).toImage(), icon(2).pixmap(16).toImage());
-  EXPECT_TRUE(view().model()->index(1, 1).data(Qt::DecorationRole).isNull());  // only the address cell
+  EXPECT_TRUE(
+      view().model()->index(1, 1).data(Qt::DecorationRole).isNull());  // only the address cell
   list().setIcon(added, RowIcon::None);
   EXPECT_TRUE(icon(1).isNull());
   (void)plain;
@@ -141,8 +145,10 @@ TEST_F(WindowTest, DoubleClickOpensTheSelectedRowsPage) {
   const struct {
     const char* port;
     const char* url;
-  } cases[] = {{"8080", "http://10.0.0.7:8080"}, {"80", "http://10.0.0.7"},
-               {"N/A", "http://10.0.0.7"},       {"", "http://10.0.0.7"}};
+  } cases[] = {{"8080", "http://10.0.0.7:8080"},
+               {"80", "http://10.0.0.7"},
+               {"N/A", "http://10.0.0.7"},
+               {"", "http://10.0.0.7"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.port);
     list().clear();

@@ -16,8 +16,10 @@ namespace {
 using ui::ScreenMetrics;
 
 TEST(SizeLimitsTest, TwipsPerPixelFollowTheScreensRealDpi) {
-  const struct { double dpi, ratio, twipsPerPixel; } cases[] = {
-      {96, 1, 15}, {120, 1, 12}, {96, 1.25, 12}, {144, 1, 10}, {96, 1.5, 10}, {96, 2, 7.5}};
+  const struct {
+    double dpi, ratio, twipsPerPixel;
+  } cases[] = {{96, 1, 15},  {120, 1, 12},  {96, 1.25, 12},
+               {144, 1, 10}, {96, 1.5, 10}, {96, 2, 7.5}};
   for (const auto& c : cases) {
     const ScreenMetrics m = ui::ScreenMetricsFor(c.dpi, c.dpi, c.ratio, QSize(800, 600));
     EXPECT_DOUBLE_EQ(m.twipsPerPixelY, c.twipsPerPixel) << c.dpi << " x " << c.ratio;
@@ -37,7 +39,8 @@ TEST(SizeLimitsTest, LimitsBecomeWholePixelsHalvesToEvenWithinTheFloorAndTheScre
       {{3000, 3000, 30000, 1500}, {15, 15, 1280, 1000}, {200, 200}, {1280, 200}},
   };
   for (const auto& c : cases) {
-    const auto record = ui::SizeLimitsInPixels(c.twips[0], c.twips[1], c.twips[2], c.twips[3], c.screen);
+    const auto record =
+        ui::SizeLimitsInPixels(c.twips[0], c.twips[1], c.twips[2], c.twips[3], c.screen);
     const auto tracking = ui::MinMaxTracking(record, c.screen);
     EXPECT_EQ(tracking.minimum, c.min) << c.twips[0] << " at " << c.screen.twipsPerPixelX;
     EXPECT_EQ(tracking.maximum, c.max) << c.twips[0] << " at " << c.screen.twipsPerPixelX;
@@ -55,7 +58,9 @@ int recordOf(const QWidget& w) {
 
 TEST(SizeLimitsTest, RemovedHooksFreeTheirRecordsLowestFirst) {
   QWidget a, b, c;
-  const auto hook = [](QWidget& w, bool on) { ui::SetWindowSizeLimits(w, on, 3000, 3000, 6000, 6000); };
+  const auto hook = [](QWidget& w, bool on) {
+    ui::SetWindowSizeLimits(w, on, 3000, 3000, 6000, 6000);
+  };
   hook(a, true);
   hook(b, true);
   const size_t size = ui::SizeLimitTable()->size();

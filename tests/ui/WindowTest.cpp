@@ -21,18 +21,18 @@ namespace velmaro::test {
 namespace {
 
 enum class Fit {
-  Exact,     // the design rectangle
-  ToText,    // design place, sized to its caption
-  Grows,     // design place and middle, wider or taller only when the caption needs it
+  Exact,   // the design rectangle
+  ToText,  // design place, sized to its caption
+  Grows,   // design place and middle, wider or taller only when the caption needs it
 };
 
 struct ControlCase {
   const char* name;
   const char* container;
-  QRect pixels;        // at 96 dpi
+  QRect pixels;  // at 96 dpi
   Fit fit;
-  const char* content; // caption or text
-  int maxLength;       // text boxes: 0 = no limit
+  const char* content;  // caption or text
+  int maxLength;        // text boxes: 0 = no limit
   const char* tip;
 };
 
@@ -45,24 +45,62 @@ const ControlCase kControls[] = {
     {"txtIP(1)", "XPHolder", {108, 4, 29, 19}, Fit::Exact, "168", 3, ""},
     {"txtIP(2)", "XPHolder", {140, 4, 29, 19}, Fit::Exact, "0", 3, ""},
     {"txtIPScan", "XPHolder", {172, 4, 49, 19}, Fit::Exact, "1-254", 7, ""},
-    {"chkUpdateOnly", "XPHolder", {244, 4, 121, 13}, Fit::Grows, "Update Only", -1,
+    {"chkUpdateOnly",
+     "XPHolder",
+     {244, 4, 121, 13},
+     Fit::Grows,
+     "Update Only",
+     -1,
      "Do not clear, update over existing list"},
-    {"cmdScanBroadcast", "XPHolder", {612, 0, 209, 37}, Fit::Exact, "SCAN", -1, "Broadcast a packet"},
-    {"chkParseARP", "XPHolder", {244, 24, 121, 13}, Fit::Grows, "Process MACs", -1,
+    {"cmdScanBroadcast",
+     "XPHolder",
+     {612, 0, 209, 37},
+     Fit::Exact,
+     "SCAN",
+     -1,
+     "Broadcast a packet"},
+    {"chkParseARP",
+     "XPHolder",
+     {244, 24, 121, 13},
+     Fit::Grows,
+     "Process MACs",
+     -1,
      "Include MAC address information"},
     {"txtHTTPPort", "XPHolder", {172, 28, 49, 19}, Fit::Exact, "80", 5, ""},
-    {"chkParseNVIDs", "XPHolder", {244, 44, 133, 13}, Fit::Grows, "Read NV unit IDs", -1,
+    {"chkParseNVIDs",
+     "XPHolder",
+     {244, 44, 133, 13},
+     Fit::Grows,
+     "Read NV unit IDs",
+     -1,
      "Read ID web resource"},
     {"lblDisp(2)", "XPHolder", {4, 56, 68, 13}, Fit::ToText, "Time Out (ms):", -1, ""},
     {"lblDisp(3)", "XPHolder", {4, 32, 22, 13}, Fit::ToText, "Port:", -1, ""},
     {"txtPingTO", "XPHolder", {172, 52, 49, 19}, Fit::Exact, "500", 0, ""},
-    {"cmdScanPing", "XPHolder", {612, 40, 209, 37}, Fit::Exact, "PING", -1, "Ping network (legacy)"},
-    {"chkParseGenIDs", "XPHolder", {244, 64, 133, 13}, Fit::Grows, "Read generic unit IDs", -1,
+    {"cmdScanPing",
+     "XPHolder",
+     {612, 40, 209, 37},
+     Fit::Exact,
+     "PING",
+     -1,
+     "Ping network (legacy)"},
+    {"chkParseGenIDs",
+     "XPHolder",
+     {244, 64, 133, 13},
+     Fit::Grows,
+     "Read generic unit IDs",
+     -1,
      "Read title of the index pages"},
     {"Line1", "XPHolder", {232, 0, 1, 80}, Fit::Exact, nullptr, -1, ""},
     {"picScanning", "fraMain(0)", {8, 88, 655, 97}, Fit::Exact, nullptr, -1, ""},
     {"imgScanning", "picScanning", {136, 4, 48, 48}, Fit::Exact, nullptr, -1, ""},
-    {"lblScanning", "picScanning", {108, 60, 113, 13}, Fit::ToText, "Scanning, please wait...", -1, ""},
+    {"lblScanning",
+     "picScanning",
+     {108, 60, 113, 13},
+     Fit::ToText,
+     "Scanning, please wait...",
+     -1,
+     ""},
     {"fraMain(1)", "frmMain", {4, 104, 836, 381}, Fit::Exact, "Located IPs", -1, ""},
     {"lstIPs", "fraMain(1)", {8, 16, 817, 357}, Fit::Exact, nullptr, -1, ""},
 };
@@ -139,8 +177,8 @@ TEST_F(WindowTest, ProceduresReachEachTextBoxByItsName) {
   const struct {
     TextBox box;
     const char* name;
-  } cases[] = {{TextBox::IP0, "txtIP(0)"},       {TextBox::IP1, "txtIP(1)"},
-               {TextBox::IP2, "txtIP(2)"},       {TextBox::IPScan, "txtIPScan"},
+  } cases[] = {{TextBox::IP0, "txtIP(0)"},         {TextBox::IP1, "txtIP(1)"},
+               {TextBox::IP2, "txtIP(2)"},         {TextBox::IPScan, "txtIPScan"},
                {TextBox::HTTPPort, "txtHTTPPort"}, {TextBox::PingTO, "txtPingTO"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -162,7 +200,8 @@ TEST_F(WindowTest, TabOrderFollowsTheDesign) {
   QWidget* start = child<QWidget>("txtIP(0)");
   QWidget* w = start;
   do {
-    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window.get()) && !w->objectName().isEmpty()) {
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window.get()) &&
+        !w->objectName().isEmpty()) {
       chain << w->objectName();
     }
     w = w->nextInFocusChain();
@@ -191,7 +230,8 @@ TEST_F(WindowTest, TitleIsTheProgramNameUntilLoadAddsTheVersion) {
   EXPECT_FALSE(window->windowIcon().isNull());
 }
 
-class PortBoxTest : public WindowTest, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+class PortBoxTest : public WindowTest,
+                    public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
 
 TEST_P(PortBoxTest, LeavingThePortBoxCorrectsIt) {
   window->show();
@@ -230,7 +270,8 @@ TEST_F(WindowTest, TypingStopsAtTheBoxLimitAndTakesAnyCharacter) {
     const char* name;
     const char* typed;
     const char* kept;
-  } cases[] = {{"txtIP(0)", "<b>1&2", "<b>"}, {"txtIPScan", "1-254-99", "1-254-9"},
+  } cases[] = {{"txtIP(0)", "<b>1&2", "<b>"},
+               {"txtIPScan", "1-254-99", "1-254-9"},
                {"txtHTTPPort", "%s%n%x\"'", "%s%n%"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -279,7 +320,8 @@ TEST_F(WindowTest, ScanningPanelCoversTheInputsLeftOfTheButtonsWithItsPartsCentr
 TEST_F(WindowTest, StatusTextIsShownAsTypedCentredAndNeverAsMarkup) {
   window->showScanningPanel();
   auto* label = child<QLabel>("lblScanning");
-  const QString status = QStringLiteral("<b>Reading</b> 10.0.0.7 & more, a much longer status line");
+  const QString status =
+      QStringLiteral("<b>Reading</b> 10.0.0.7 & more, a much longer status line");
   window->setStatus(status);
   EXPECT_EQ(label->text(), status);
   EXPECT_EQ(label->textFormat(), Qt::PlainText);

@@ -2,16 +2,16 @@
 // allows it (net.ipv4.ping_group_range), a raw ICMP socket otherwise (root or
 // CAP_NET_RAW). One socket serves one call of the engine, so replies to an earlier call
 // never reach it on a datagram socket; on a raw socket its own identifier keeps them out.
-#include <QRandomGenerator>
-#include <QSocketNotifier>
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <linux/icmp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QRandomGenerator>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/linux/IcmpPacket.h"
 #include "platform/linux/IcmpSocket.h"
@@ -110,8 +110,8 @@ void keepOnlyEchoReplies(int fd) {
 EchoOpenResult openIcmpSocket(IcmpSocketKind kind) {
   EchoOpenResult result;
   const bool raw = kind == IcmpSocketKind::Raw;
-  const int fd = ::socket(AF_INET, (raw ? SOCK_RAW : SOCK_DGRAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                          IPPROTO_ICMP);
+  const int fd =
+      ::socket(AF_INET, (raw ? SOCK_RAW : SOCK_DGRAM) | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_ICMP);
   if (fd < 0) {
     const int error = errno;
     result.permissionDenied = isPermissionError(error);

@@ -39,8 +39,7 @@ std::optional<Echo> parseEchoReply(QByteArrayView packet, bool withIpHeader) {
     if (packet.size() < kMinIpHeaderSize) return std::nullopt;
     const quint8 versionAndLength = quint8(packet[0]);
     const qsizetype headerSize = qsizetype(versionAndLength & 0x0F) * 4;
-    if ((versionAndLength >> 4) != 4 || headerSize < kMinIpHeaderSize ||
-        headerSize > packet.size())
+    if ((versionAndLength >> 4) != 4 || headerSize < kMinIpHeaderSize || headerSize > packet.size())
       return std::nullopt;
     message = packet.sliced(headerSize);
   }
@@ -49,8 +48,7 @@ std::optional<Echo> parseEchoReply(QByteArrayView packet, bool withIpHeader) {
   // A message whose checksum field is right sums to zero. The kernel has checked it
   // already before a datagram socket sees the message; a raw socket gets it unchecked.
   if (withIpHeader && checksum(message) != 0) return std::nullopt;
-  return Echo{read16(message, 4), read16(message, 6),
-              message.sliced(kHeaderSize).toByteArray()};
+  return Echo{read16(message, 4), read16(message, 6), message.sliced(kHeaderSize).toByteArray()};
 }
 
 }  // namespace velmaro::platform::icmp

@@ -9,7 +9,7 @@
 
 namespace velmaro::platform::icmp {
 
-inline constexpr int kHeaderSize = 8;        // type, code, checksum, identifier, sequence
+inline constexpr int kHeaderSize = 8;  // type, code, checksum, identifier, sequence
 inline constexpr int kMinIpHeaderSize = 20;
 inline constexpr quint8 kEchoReply = 0;
 inline constexpr quint8 kEchoRequest = 8;
@@ -28,8 +28,8 @@ struct Echo {
 
 // The echo reply in a received packet, or nothing for anything else: other ICMP types
 // (our own requests seen on loopback among them), packets too short for their headers,
-// a checksum that does not add up (checked on raw packets). withIpHeader: raw sockets hand over the IPv4 header
-// too; unprivileged datagram sockets give the ICMP message alone.
+// a checksum that does not add up (checked on raw packets). withIpHeader: raw sockets hand over the
+// IPv4 header too; unprivileged datagram sockets give the ICMP message alone.
 std::optional<Echo> parseEchoReply(QByteArrayView packet, bool withIpHeader);
 
 }  // namespace velmaro::platform::icmp

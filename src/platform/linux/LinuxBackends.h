@@ -5,8 +5,8 @@
 
 namespace velmaro::platform::linux_backend {
 
-EchoOpenResult openEchoSocket();                                   // Icmp.cpp
-std::unique_ptr<DatagramSocket> createDatagramSocket();            // Udp.cpp
+EchoOpenResult openEchoSocket();                                                      // Icmp.cpp
+std::unique_ptr<DatagramSocket> createDatagramSocket();                               // Udp.cpp
 std::unique_ptr<DatagramSocket> createInterfaceSocket(const QString& interfaceName);  // Udp.cpp
 std::optional<std::vector<NetworkInterface>> networkInterfaces();  // NetworkCards.cpp
 RouteLookup routeTo(quint32 destination);                          // Routes.cpp

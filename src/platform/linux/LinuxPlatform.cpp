@@ -20,7 +20,9 @@ class LinuxPlatform final : public Platform {
     return linux_backend::networkInterfaces();
   }
   RouteLookup routeTo(quint32 destination) override { return linux_backend::routeTo(destination); }
-  std::optional<std::vector<Neighbour>> neighbours() override { return linux_backend::neighbours(); }
+  std::optional<std::vector<Neighbour>> neighbours() override {
+    return linux_backend::neighbours();
+  }
   IcmpPermission icmpPermission() override { return linux_backend::icmpPermission(); }
   CommandLine arpCommand() const override { return linux_backend::arpCommand(); }
   QByteArray convertArpListing(const QByteArray& listing) const override {

@@ -76,7 +76,8 @@ struct Entry {
 
 std::optional<Entry> parseEntry(QByteArrayView line) {
   const QList<QByteArrayView> words = tokens(line);
-  if (words.isEmpty() || !ParseDottedAddress(QString::fromLatin1(words.front()))) return std::nullopt;
+  if (words.isEmpty() || !ParseDottedAddress(QString::fromLatin1(words.front())))
+    return std::nullopt;
   Entry entry;
   entry.address = words.front();
   for (qsizetype i = 1; i < words.size(); ++i) {

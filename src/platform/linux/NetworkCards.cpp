@@ -2,9 +2,9 @@
 // hardware type and what sysfs says of tun, tap and WireGuard devices.
 #include <arpa/inet.h>
 #include <ifaddrs.h>
-#include <net/if_arp.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
+#include <net/if_arp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -60,21 +60,32 @@ struct IfAddrsRelease {
 }  // namespace
 
 LinkClass classifyLink(unsigned flags, int hardwareType, const LinkFacts& facts) {
-  const auto tunnel = [](const char* type) { return LinkClass{LinkKind::Tunnel, QLatin1String(type)}; };
-  if ((flags & IFF_LOOPBACK) != 0 || hardwareType == ARPHRD_LOOPBACK) return {LinkKind::Loopback, {}};
+  const auto tunnel = [](const char* type) {
+    return LinkClass{LinkKind::Tunnel, QLatin1String(type)};
+  };
+  if ((flags & IFF_LOOPBACK) != 0 || hardwareType == ARPHRD_LOOPBACK)
+    return {LinkKind::Loopback, {}};
   if (facts.tunFlags) return tunnel((*facts.tunFlags & kTunTapFlag) != 0 ? "tap" : "tun");
   if (facts.deviceType == u"wireguard") return tunnel("wireguard");
   switch (hardwareType) {
-    case ARPHRD_PPP: return tunnel("ppp");
-    case ARPHRD_TUNNEL: return tunnel("ipip");
-    case ARPHRD_TUNNEL6: return tunnel("ip6tnl");
-    case ARPHRD_SIT: return tunnel("sit");
-    case ARPHRD_IPGRE: return tunnel("gre");
-    case ARPHRD_NONE: return tunnel("tunnel");  // no link layer at all: tun or WireGuard
-    default: break;
+    case ARPHRD_PPP:
+      return tunnel("ppp");
+    case ARPHRD_TUNNEL:
+      return tunnel("ipip");
+    case ARPHRD_TUNNEL6:
+      return tunnel("ip6tnl");
+    case ARPHRD_SIT:
+      return tunnel("sit");
+    case ARPHRD_IPGRE:
+      return tunnel("gre");
+    case ARPHRD_NONE:
+      return tunnel("tunnel");  // no link layer at all: tun or WireGuard
+    default:
+      break;
   }
   if ((flags & IFF_POINTOPOINT) != 0) return tunnel("point-to-point");
-  if (hardwareType == ARPHRD_ETHER || hardwareType == ARPHRD_IEEE80211) return {LinkKind::Ethernet, {}};
+  if (hardwareType == ARPHRD_ETHER || hardwareType == ARPHRD_IEEE80211)
+    return {LinkKind::Ethernet, {}};
   return {LinkKind::Other, {}};
 }
 

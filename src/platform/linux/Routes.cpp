@@ -88,7 +88,8 @@ RouteLookup parseRouteReply(QByteArrayView reply, quint32 sequence,
   };
   if (reply.size() < qsizetype(sizeof(nlmsghdr))) return malformed();
   const auto header = readAt<nlmsghdr>(reply, 0);
-  if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > quint32(reply.size())) return malformed();
+  if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > quint32(reply.size()))
+    return malformed();
   if (header.nlmsg_seq != sequence) return malformed();
   const QByteArrayView message = reply.first(qsizetype(header.nlmsg_len));
   if (header.nlmsg_type == NLMSG_ERROR) {
@@ -104,7 +105,8 @@ RouteLookup parseRouteReply(QByteArrayView reply, quint32 sequence,
   int outputIndex = 0;
   for (qsizetype at = attributesAt; at + qsizetype(sizeof(rtattr)) <= message.size();) {
     const auto attribute = readAt<rtattr>(message, at);
-    if (attribute.rta_len < sizeof(rtattr) || at + attribute.rta_len > message.size()) return malformed();
+    if (attribute.rta_len < sizeof(rtattr) || at + attribute.rta_len > message.size())
+      return malformed();
     const qsizetype payload = at + RTA_LENGTH(0);
     const qsizetype payloadSize = attribute.rta_len - RTA_LENGTH(0);
     if (attribute.rta_type == RTA_OIF && payloadSize >= qsizetype(sizeof(int))) {

@@ -2,12 +2,12 @@
 // QSocketNotifier, so every failure comes with its own system error number. Tied to one
 // card it is bound to that device and asks the kernel for each datagram's arrival card.
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include <QPointer>
 #include <QSocketNotifier>
@@ -29,20 +29,31 @@ constexpr std::size_t kMaxQueued = 4096;
 // The numbers support staff know from the Windows socket layer, where one applies.
 SocketFailure failureFor(int error) {
   switch (error) {
-    case EADDRINUSE: return {10048, QStringLiteral("Address in use")};
+    case EADDRINUSE:
+      return {10048, QStringLiteral("Address in use")};
     case EACCES:
-    case EPERM: return {10013, QStringLiteral("Permission denied")};
-    case ENETUNREACH: return {10051, QStringLiteral("Network is unreachable")};
-    case EHOSTUNREACH: return {10065, QStringLiteral("No route to host")};
-    case ENETDOWN: return {10050, QStringLiteral("Network is down")};
-    case EADDRNOTAVAIL: return {10049, QStringLiteral("Address not available")};
-    case EMSGSIZE: return {10040, QStringLiteral("Message too long")};
+    case EPERM:
+      return {10013, QStringLiteral("Permission denied")};
+    case ENETUNREACH:
+      return {10051, QStringLiteral("Network is unreachable")};
+    case EHOSTUNREACH:
+      return {10065, QStringLiteral("No route to host")};
+    case ENETDOWN:
+      return {10050, QStringLiteral("Network is down")};
+    case EADDRNOTAVAIL:
+      return {10049, QStringLiteral("Address not available")};
+    case EMSGSIZE:
+      return {10040, QStringLiteral("Message too long")};
     case ENOBUFS:
-    case ENOMEM: return {10055, QStringLiteral("No buffer space available")};
+    case ENOMEM:
+      return {10055, QStringLiteral("No buffer space available")};
     case EMFILE:
-    case ENFILE: return {10024, QStringLiteral("Too many open files")};
-    case EINVAL: return {10022, QStringLiteral("Invalid argument")};
-    case EAGAIN: return {10035, QStringLiteral("Operation would block")};
+    case ENFILE:
+      return {10024, QStringLiteral("Too many open files")};
+    case EINVAL:
+      return {10022, QStringLiteral("Invalid argument")};
+    case EAGAIN:
+      return {10035, QStringLiteral("Operation would block")};
     default:
       return {error, systemErrorText(error)};
   }
