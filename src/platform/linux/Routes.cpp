@@ -141,7 +141,7 @@ RouteLookup routeTo(quint32 destination) {
     failed.failure = routeFailure(errno);
     return failed;
   }
-  std::vector<char> buffer(std::size_t(tunables::kRouteAnswerBytes));
+  std::vector<char> buffer(static_cast<std::size_t>(tunables::kRouteAnswerBytes));
   ssize_t got;
   do {
     got = ::recv(fd.get(), buffer.data(), buffer.size(), 0);
