@@ -34,27 +34,20 @@ inline constexpr int kArpReadPauseMs = 200;   // let the listing reach the disk
 // Window geometry.
 inline constexpr int kTwipsPerPixel96 = 15;  // layout lengths are twips; 15 per pixel at 96 dpi
 
-}  // namespace velmaro::tunables
-
-namespace velmaro::tunables {
 // Vendor-prefix file: a registry entry is well under 200 characters; a longer line is
 // damage, not an entry, and is skipped without being held in memory.
 inline constexpr int kMaxOuiLine = 1024;
 // Broadcast replies handled in one go when the socket signals data; more wait for the
 // next signal, so a flood cannot hold the window.
 inline constexpr int kMaxRepliesPerEvent = 1024;
-}  // namespace velmaro::tunables
 
-namespace velmaro::tunables {
 // Waiting for a started program: how long starting it may take at most.
 inline constexpr int kShellStartLimitMs = 10000;
 // Neighbour listings: the most of a captured listing that is read (tens of thousands of
 // entries), and the longest line taken as an entry; anything beyond is damage.
 inline constexpr std::int64_t kMaxArpListingBytes = 8 * 1024 * 1024;
 inline constexpr int kMaxArpLine = 1024;
-}  // namespace velmaro::tunables
 
-namespace velmaro::tunables {
 // Field diagnostics. The limited broadcast address, where every query goes.
 inline constexpr std::uint32_t kLimitedBroadcast = 0xFFFF'FFFFu;
 // The kernel answers a route question at once; a second means it never will.
@@ -74,9 +67,7 @@ inline constexpr int kAssumedUnitPrefix = 24;
 // socket says it can take it, and otherwise this often: a queue drains in milliseconds,
 // and trying faster only burns the processor.
 inline constexpr int kEchoRetryPauseMs = 10;
-}  // namespace velmaro::tunables
 
-namespace velmaro::tunables {
 // Reading the units' web pages.
 inline constexpr int kHttpSettleMs = 50;  // a pause before each request, as the units expect
 // The most of a page that is kept: identification pages are a few hundred bytes, so a body
@@ -84,9 +75,7 @@ inline constexpr int kHttpSettleMs = 50;  // a pause before each request, as the
 inline constexpr std::int64_t kMaxPageBytes = 1024 * 1024;
 // What the network layer may hold unread for one request before it stops reading the socket.
 inline constexpr std::int64_t kPageReadBufferBytes = 64 * 1024;
-}  // namespace velmaro::tunables
 
-namespace velmaro::tunables {
 // The command line front end. The units answer the discovery query within a second on
 // any LAN; two give a slow one its chance.
 inline constexpr int kDefaultListenMs = 2000;
@@ -99,15 +88,11 @@ inline constexpr int kMaxArgumentLength = 4096;
 // An earlier result read back: a list of 10,000 rows is about 2 MB of JSON.
 inline constexpr std::int64_t kMaxResultFileBytes = 16 * 1024 * 1024;
 inline constexpr int kMaxResultRows = 65536;
-}  // namespace velmaro::tunables
 
-namespace velmaro::tunables {
 // The reply socket's receive buffer: room for a second of a 10 MB/s flood, so answers that
 // arrive while the window is busy wait instead of being dropped (the system may cap it).
 inline constexpr int kReplySocketBufferBytes = 4 * 1024 * 1024;
-}  // namespace velmaro::tunables
 
-namespace velmaro::tunables {
 // Window size limits: the main window's outer width is fixed and its height has a floor.
 inline constexpr int kFormOuterWidthTwips = 12870;  // 858 pixels at 96 dpi, frame included
 inline constexpr int kFormMinOuterHeightTwips =
@@ -123,9 +108,7 @@ inline constexpr int kScrollBarRoomTwips = 350;
 // The "Title" column never shrinks away: when the other columns take the whole list, it
 // keeps this width (about 80 pixels at 96 dpi) and the list scrolls sideways.
 inline constexpr int kTitleMinWidthTwips = 1200;
-}  // namespace velmaro::tunables
 
-namespace velmaro::tunables {
 // Vendor-prefix file: read in blocks this large, a few dozen for the whole IEEE registry.
 inline constexpr int kOuiReadChunk = 64 * 1024;
 // A vendor file modified this recently is read again at the next look-up: two writes within
