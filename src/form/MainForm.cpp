@@ -20,7 +20,7 @@ namespace velmaro {
 MainForm::MainForm(Controls& controls, UserNotice& notice, ErrorReporter& log,
                    const AppPaths& paths, const Clock& clock, platform::Platform& platform)
     : m_controls(controls),
-      m_arp(std::make_unique<ArpTable>(log, paths, platform, clock)),
+      m_arp(std::make_unique<ArpTable>(log, platform, clock)),
       m_oui(std::make_unique<OuiFile>(log, paths)),
       m_context{controls, notice, m_list, log, paths, clock, platform, *m_arp, *m_oui, m_sLocalIP},
       m_sweep(std::make_unique<PingSweep>(m_context)),

@@ -2,11 +2,9 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QStringList>
 
 #include "platform/Platform.h"
-#include "support/AppPaths.h"
 #include "support/ByteLines.h"
 #include "support/ErrorLog.h"
 #include "support/StepTrap.h"
@@ -31,12 +29,6 @@ QString collapseBlanks(QStringView line) {
   return out;
 }
 
-QByteArray readCapped(QFile& file) { return file.read(tunables::kMaxArpListingBytes); }
-
-void removeIfPresent(const QString& path) {
-  if (FileExists(path) && !QFile::remove(path)) throw err::pathFileAccess();
-}
-
 }  // namespace
 
 std::optional<ArpEntry> ParseArpLine(QStringView line) {
@@ -50,65 +42,40 @@ std::optional<ArpEntry> ParseArpLine(QStringView line) {
   return entry;
 }
 
-ArpTable::ArpTable(ErrorReporter& log, const AppPaths& paths, platform::Platform& platform,
-                   const Clock& clock)
-    : m_log(log), m_paths(paths), m_platform(platform), m_clock(clock) {}
+ArpTable::ArpTable(ErrorReporter& log, platform::Platform& platform, const Clock& clock)
+    : m_log(log), m_platform(platform), m_clock(clock) {}
 
 void ArpTable::ARP_LoadTable() {
   StepTrap trap(m_log, QStringLiteral("ARP_LoadTable"), Container::Module);
-  QString path;
-  trap.step(20, [&] { path = m_paths.arpPath(); });
+  // The listing arrives through a pipe, not through a file in the application folder
+  // (line 20 named one): a file there could be a planted link, or the capture of another
+  // run loading at the same time. Each load owns its listing, and no file outlives it.
   // The fill counter (line 30) is the table's own size: the table grows with the listing,
   // so a busy network's neighbours are never cut off after a fixed count.
-  trap.step(40, [&] {
-    m_entries.clear();
-    // A listing left behind by an earlier run must never be read as the current one.
-    removeIfPresent(path);
-  });
-  bool captured = false;
+  trap.step(40, [&] { m_entries.clear(); });
+  std::optional<QByteArray> listing;
   trap.step(50, [&] {
-    captured = ShellAndWait(m_platform.arpCommand(), path, tunables::kArpCaptureSeconds, m_clock);
-    if (captured) convertCapture(path);
+    listing = ShellAndCapture(m_platform.arpCommand(), tunables::kArpCaptureSeconds,
+                              tunables::kMaxArpListingBytes, m_clock);
+    if (listing) listing = m_platform.convertArpListing(*listing);
   });
   trap.step(60, [&] { TimedWait(tunables::kArpReadPauseMs, m_clock); });
-  if (!trap.test(70, [&] { return !captured || !FileExists(path); })) {
-    QFile file(path);
-    QByteArray listing;
-    bool open = false;
-    trap.step(90, [&] {
-      if (!file.open(QIODevice::ReadOnly)) throw err::pathFileAccess();
-      open = true;
-      listing = readCapped(file);
-    });
-    if (open) {
-      ByteLines lines(listing);
-      do {
-        QString line;
-        // The first line is read without looking for the end first: an empty listing
-        // is one reported read past its end.
-        trap.step(110, [&] {
-          if (lines.atEnd()) throw err::inputPastEnd();
-          line = QString::fromLatin1(lines.next());
-        });
-        if (line.isEmpty()) continue;
-        const std::optional<ArpEntry> entry = ParseArpLine(line);  // lines 130 to 210
-        if (!entry) continue;
-        trap.step(230, [&] { m_entries.push_back(*entry); });
-      } while (!trap.test(310, [&] { return lines.atEnd(); }));
-      trap.step(320, [&] { file.close(); });
-    }
+  if (!trap.test(70, [&] { return !listing; })) {
+    ByteLines lines(*listing);
+    do {
+      QString line;
+      // The first line is read without looking for the end first: an empty listing is one
+      // reported read past its end.
+      trap.step(110, [&] {
+        if (lines.atEnd()) throw err::inputPastEnd();
+        line = QString::fromLatin1(lines.next());
+      });
+      if (line.isEmpty()) continue;
+      const std::optional<ArpEntry> entry = ParseArpLine(line);  // lines 130 to 210
+      if (!entry) continue;
+      trap.step(230, [&] { m_entries.push_back(*entry); });
+    } while (!trap.test(310, [&] { return lines.atEnd(); }));
   }
-  trap.step(340, [&] { removeIfPresent(path); });
-}
-
-void ArpTable::convertCapture(const QString& path) {
-  if (!FileExists(path)) return;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) throw err::pathFileAccess();
-  const QByteArray converted = m_platform.convertArpListing(readCapped(file));
-  file.close();
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw err::pathFileAccess();
-  if (file.write(converted) != converted.size()) throw err::pathFileAccess();
 }
 
 QString ArpTable::ARP_GetMACByIP(const QString& ip) const {

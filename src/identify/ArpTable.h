@@ -1,5 +1,5 @@
-// The in-memory copy of the system's neighbour (ARP) table: captured into arp.txt by the
-// system's command, parsed, and looked up by address.
+// The in-memory copy of the system's neighbour (ARP) table: captured from the system's
+// listing command, parsed, and looked up by address.
 #pragma once
 
 #include <QString>
@@ -9,7 +9,6 @@
 
 namespace velmaro {
 
-class AppPaths;
 class Clock;
 class ErrorReporter;
 namespace platform {
@@ -32,13 +31,12 @@ std::optional<ArpEntry> ParseArpLine(QStringView line);
 
 class ArpTable {
  public:
-  ArpTable(ErrorReporter& log, const AppPaths& paths, platform::Platform& platform,
-           const Clock& clock);
+  ArpTable(ErrorReporter& log, platform::Platform& platform, const Clock& clock);
 
   // Replaces the table with the system's current neighbour table: runs the platform's
-  // listing command into arp.txt (5 s at most), converts the listing to the parsed
-  // layout, reads every entry and deletes the file. Failures are reported to the log as
-  // procedure "ARP_LoadTable" of the module; the load always runs to its end.
+  // listing command (5 s at most), reads its output through a pipe, converts the listing
+  // to the parsed layout and reads every entry; no file is written. Failures are reported
+  // to the log as procedure "ARP_LoadTable" of the module; the load always runs to its end.
   void ARP_LoadTable();
 
   // The physical address of the first entry whose address equals `ip` ignoring case, in
@@ -48,10 +46,7 @@ class ArpTable {
   const std::vector<ArpEntry>& entries() const { return m_entries; }
 
  private:
-  void convertCapture(const QString& path);
-
   ErrorReporter& m_log;
-  const AppPaths& m_paths;
   platform::Platform& m_platform;
   const Clock& m_clock;
   std::vector<ArpEntry> m_entries;  // listing order, duplicates kept: the first one wins

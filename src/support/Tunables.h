@@ -29,7 +29,7 @@ inline constexpr double kMinPingTimeoutMs = 100;  // the time-out box never goes
 inline constexpr int kArpSettleMs = 2000;     // let the neighbour table fill after a sweep
 inline constexpr int kPerRowWaitMs = 50;      // keeps the window fluid between rows
 inline constexpr int kArpCaptureSeconds = 5;  // the neighbour listing command's time-out
-inline constexpr int kArpReadPauseMs = 200;   // let the listing reach the disk
+inline constexpr int kArpReadPauseMs = 200;   // the load's pause after the listing command
 
 // Window geometry.
 inline constexpr int kTwipsPerPixel96 = 15;  // layout lengths are twips; 15 per pixel at 96 dpi

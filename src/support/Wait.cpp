@@ -84,40 +84,78 @@ void TimedWait(double milliseconds, const Clock& clock) {
                        shared.waiting.end());
 }
 
-bool ShellAndWait(const CommandLine& command, const QString& outputFile, int timeoutSeconds,
-                  const Clock& clock) {
-  if (!QCoreApplication::instance() || command.program.isEmpty()) return false;
+namespace {
 
+// Starts `process` and handles events until it ends, `timeoutSeconds` have passed (0 or
+// less: no limit) or the waits are aborted; false when it cannot be started. The process
+// object is the caller's until it returns; one still running is then handed to
+// leaveRunning by the caller.
+bool startAndWait(QProcess& process, int timeoutSeconds, const Clock& clock) {
   std::optional<qint64> deadline;
   if (timeoutSeconds > 0) deadline = deadlineMs(clock, timeoutSeconds);
-
-  auto process = std::make_unique<QProcess>();
-  process->setProgram(command.program);
-  process->setArguments(command.arguments);
-  process->setStandardInputFile(QProcess::nullDevice());
-  process->setStandardOutputFile(outputFile.isEmpty() ? QProcess::nullDevice() : outputFile,
-                                 QIODevice::Truncate);
+  process.setStandardInputFile(QProcess::nullDevice());
   // The command's complaints would only clutter the console the window was started from.
-  process->setStandardErrorFile(QProcess::nullDevice());
-  process->start();
-  if (!process->waitForStarted(tunables::kShellStartLimitMs)) {
-    // Started after all, only too slowly: left running like one past its deadline.
-    if (process->state() != QProcess::NotRunning) leaveRunning(std::move(process));
-    return false;
-  }
+  process.setStandardErrorFile(QProcess::nullDevice());
+  process.start();
+  if (!process.waitForStarted(tunables::kShellStartLimitMs)) return false;
 
   // The end of the program ends the wait, and so does an alarm just past the deadline; the
   // processor sleeps in between.
   WaitLoop loop;
-  QObject::connect(process.get(), &QProcess::finished, process.get(), [&loop] { loop.end(); });
+  const QMetaObject::Connection ended =
+      QObject::connect(&process, &QProcess::finished, &process, [&loop] { loop.end(); });
   const std::unique_ptr<ClockAlarm> alarm = clock.createAlarm([&loop] { loop.end(); });
   if (deadline) alarm->arm(*deadline + 1);
-  if (process->state() != QProcess::NotRunning) loop.run();
+  if (process.state() != QProcess::NotRunning) loop.run();
   alarm->cancel();
-  QObject::disconnect(process.get(), &QProcess::finished, process.get(), nullptr);
-
-  if (process->state() != QProcess::NotRunning) leaveRunning(std::move(process));
+  QObject::disconnect(ended);
   return true;
+}
+
+std::unique_ptr<QProcess> prepared(const CommandLine& command) {
+  auto process = std::make_unique<QProcess>();
+  process->setProgram(command.program);
+  process->setArguments(command.arguments);
+  return process;
+}
+
+}  // namespace
+
+bool ShellAndWait(const CommandLine& command, const QString& outputFile, int timeoutSeconds,
+                  const Clock& clock) {
+  if (!QCoreApplication::instance() || command.program.isEmpty()) return false;
+  std::unique_ptr<QProcess> process = prepared(command);
+  process->setStandardOutputFile(outputFile.isEmpty() ? QProcess::nullDevice() : outputFile,
+                                 QIODevice::Truncate);
+  const bool started = startAndWait(*process, timeoutSeconds, clock);
+  // Started after all, only too slowly, or past its deadline: left running.
+  if (process->state() != QProcess::NotRunning) leaveRunning(std::move(process));
+  return started;
+}
+
+std::optional<QByteArray> ShellAndCapture(const CommandLine& command, int timeoutSeconds,
+                                          qint64 maxBytes, const Clock& clock) {
+  if (!QCoreApplication::instance() || command.program.isEmpty()) return std::nullopt;
+  std::unique_ptr<QProcess> process = prepared(command);
+  process->setReadChannel(QProcess::StandardOutput);
+  QByteArray output;
+  // Taken as it arrives, so a program that writes more than the pipe holds is never
+  // blocked; past the limit the channel is closed and Qt drops what still comes.
+  const auto take = [&output, &process, maxBytes] {
+    output += process->read(std::max<qint64>(0, maxBytes - output.size()));
+    if (output.size() >= maxBytes) process->closeReadChannel(QProcess::StandardOutput);
+  };
+  const QMetaObject::Connection arrived =
+      QObject::connect(process.get(), &QProcess::readyReadStandardOutput, process.get(), take);
+  const bool started = startAndWait(*process, timeoutSeconds, clock);
+  take();
+  QObject::disconnect(arrived);
+  if (process->state() != QProcess::NotRunning) {
+    process->closeReadChannel(QProcess::StandardOutput);
+    leaveRunning(std::move(process));
+  }
+  if (!started) return std::nullopt;
+  return output;
 }
 
 }  // namespace velmaro

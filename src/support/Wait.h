@@ -2,7 +2,9 @@
 // wait for a started program with a time-out. Pending events are handled during both.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 #include "support/Clock.h"
 #include "support/CommandLine.h"
@@ -25,5 +27,13 @@ void TimedWait(double milliseconds, const Clock& clock = Clock::system());
 // once when the window is closing or the application quits.
 bool ShellAndWait(const CommandLine& command, const QString& outputFile, int timeoutSeconds,
                   const Clock& clock = Clock::system());
+
+// Starts `command` and waits for it as ShellAndWait does, reading what it writes on its
+// standard output through a pipe: nothing is written to disk, so no file name can be met,
+// followed or shared with another run. Returns the first `maxBytes` of that output (the
+// part written by the deadline when it is still running then; the rest is read and
+// dropped); nothing when the program cannot be started.
+std::optional<QByteArray> ShellAndCapture(const CommandLine& command, int timeoutSeconds,
+                                          qint64 maxBytes, const Clock& clock = Clock::system());
 
 }  // namespace velmaro

@@ -93,7 +93,7 @@ class BroadcastScan : public ::testing::Test {
   AppPaths paths{folder.path(), QString(), QString()};
   test::FakeClock clock;
   test::FakePlatform platform;
-  ArpTable arp{log, paths, platform, clock};
+  ArpTable arp{log, platform, clock};
   QString localIP;
   OuiFile oui{log, paths};
   FormContext form{controls, notice, list, log, paths, clock, platform, arp, oui, localIP};

@@ -103,7 +103,7 @@ class DiscoveryLab : public ::testing::Test {
   AppPaths paths{folder.path(), QString(), QString()};
   test::FakeClock clock;
   std::unique_ptr<platform::Platform> system = platform::createSystemPlatform();
-  ArpTable arp{log, paths, *system, clock};
+  ArpTable arp{log, *system, clock};
   QString localIP = Q(lab::kClientIp);
   OuiFile oui{log, paths};
   FormContext form{controls, notice, list, log, paths, clock, *system, arp, oui, localIP};

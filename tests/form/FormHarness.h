@@ -29,7 +29,7 @@ struct FormHarness {
   QTemporaryDir folder;
   AppPaths paths{folder.path(), QString(), QString()};
   FakeClock clock;
-  ArpTable arp{log, paths, platform, clock};
+  ArpTable arp{log, platform, clock};
   OuiFile oui{log, paths};
   QString localIP;
   FormContext form{controls, notice, list, log, paths, clock, platform, arp, oui, localIP};

@@ -130,7 +130,7 @@ class RowMacTest : public ::testing::Test {
   test::FakeControls m_controls;
   test::FakeNotice m_notice;
   ResultList m_list;
-  ArpTable m_arp{m_log, m_paths, m_platform, Clock::system()};
+  ArpTable m_arp{m_log, m_platform, Clock::system()};
   QString m_localIP = QStringLiteral("10.0.0.5");
   OuiFile m_oui{m_log, m_paths};
   FormContext m_form{m_controls,      m_notice,   m_list, m_log, m_paths,

@@ -67,7 +67,7 @@ struct NameRig {
   test::RecordingReporter log;
   AppPaths paths{QDir::tempPath(), QDir::tempPath(), QDir::tempPath()};
   test::FakePlatform platform;
-  ArpTable arp{log, paths, platform, Clock::system()};
+  ArpTable arp{log, platform, Clock::system()};
   OuiFile oui{log, paths};
   QString localIP;
   FormContext form{controls,        notice,   list, log, paths,

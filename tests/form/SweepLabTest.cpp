@@ -49,7 +49,7 @@ class SweepLabTest : public ::testing::Test {
   test::RecordingReporter log;
   AppPaths paths{QDir::tempPath(), QDir::tempPath(), QDir::tempPath()};
   std::unique_ptr<platform::Platform> system = platform::createSystemPlatform();
-  ArpTable arp{log, paths, *system, Clock::system()};
+  ArpTable arp{log, *system, Clock::system()};
   QString localIP;
   OuiFile oui{log, paths};
   FormContext form{controls, notice, list, log, paths, Clock::system(), *system, arp, oui, localIP};

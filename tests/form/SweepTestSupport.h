@@ -60,7 +60,7 @@ struct SweepRig {
   AppPaths paths{QDir::tempPath(), QDir::tempPath(), QDir::tempPath()};
   FakePlatform platform;
   FakeClock clock;  // time-outs and replies pass on it, in no real time
-  ArpTable arp{log, paths, platform, clock};
+  ArpTable arp{log, platform, clock};
   QString localIP;
   OuiFile oui{log, paths};
   FormContext form{controls, notice, list, log, paths, clock, platform, arp, oui, localIP};

@@ -115,7 +115,7 @@ TEST_F(HostileFolders, ReadOnlyApplicationFolder) {
       QStringLiteral("Error 5 (Invalid procedure call or argument) in procedure P "
                      "of Form frmMain on line 10"));
   test::RecordingReporter log;
-  ArpTable arp(log, root.paths(), root.platform(), Clock::system());
+  ArpTable arp(log, root.platform(), Clock::system());
   ASSERT_TRUE(lab::LabPing(lab::kU1.ip).has_value());  // a neighbour entry to capture
   arp.ARP_LoadTable();
 
@@ -154,9 +154,9 @@ TEST_F(HostileFolders, FullDisk) {
   test::RecordingReporter log;
   std::unique_ptr<platform::Platform> platform = platform::createSystemPlatform();
   const AppPaths paths(app.path(), QString(), QString());
-  ArpTable arp(log, paths, *platform, Clock::system());
+  ArpTable arp(log, *platform, Clock::system());
   arp.ARP_LoadTable();
-  EXPECT_FALSE(QFile::exists(paths.arpPath()));
+  EXPECT_FALSE(QFile::exists(app.path() + QStringLiteral("/arp.txt")));
 
   ASSERT_TRUE(QFile::remove(filler));
   const QString second = QStringLiteral(

@@ -69,7 +69,7 @@ struct LabForm {
   test::RecordingReporter log;
   AppPaths paths{dir.path(), dir.path(), dir.path()};
   std::unique_ptr<platform::Platform> platform = platform::createSystemPlatform();
-  ArpTable arp{log, paths, *platform, Clock::system()};
+  ArpTable arp{log, *platform, Clock::system()};
   OuiFile oui{log, paths};
   QString localIP;
   FormContext form{controls,        notice,    list, log, paths,
@@ -393,7 +393,7 @@ TEST_F(HostileNetwork, NeighbourTableOf5000Entries) {
   EXPECT_GE(f.arp.entries().size(), size_t(kEntries));
   EXPECT_EQ(f.arp.ARP_GetMACByIP(QStringLiteral("10.77.0.1")), u"02-77-00-00-00-00");
   EXPECT_EQ(f.arp.ARP_GetMACByIP(QStringLiteral("10.77.19.250")), u"02-77-00-00-13-87");
-  EXPECT_FALSE(QFile::exists(f.paths.arpPath()));
+  EXPECT_FALSE(QFile::exists(f.dir.filePath(QStringLiteral("arp.txt"))));
   EXPECT_TRUE(f.log.reports.isEmpty()) << f.log.reports.join(u'\n').toStdString();
   EXPECT_TRUE(removed);
 }

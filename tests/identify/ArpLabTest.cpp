@@ -67,12 +67,12 @@ class ArpLab : public ::testing::Test {
   }
 
   QTemporaryDir m_dir;
-  // arp.txt goes to the test's own folder; oui.txt is the shipped one.
+  // oui.txt is the shipped one.
   AppPaths m_paths{m_dir.path(), QString(),
                    QFileInfo(QStringLiteral(VELMARO_SHIPPED_OUI)).absolutePath()};
   test::RecordingReporter m_log;
   std::unique_ptr<platform::Platform> m_platform = platform::createSystemPlatform();
-  ArpTable m_arp{m_log, m_paths, *m_platform, Clock::system()};
+  ArpTable m_arp{m_log, *m_platform, Clock::system()};
   OuiFile m_oui{m_log, m_paths};
 };
 
@@ -82,7 +82,7 @@ TEST_F(ArpLab, TheLoadedTableHoldsTheMacOfEveryLiveHost) {
     EXPECT_EQ(m_arp.ARP_GetMACByIP(host.ip), host.mac) << host.ip.toStdString();
   }
   EXPECT_EQ(m_arp.ARP_GetMACByIP(Q(lab::kSilentIp)), QString());
-  EXPECT_FALSE(QFile::exists(m_paths.arpPath()));
+  EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("arp.txt"))));
   EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
 }
 

@@ -2,13 +2,13 @@
 // listing command played by a small program the test controls.
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include "identify/ArpTable.h"
 #include "platform/linux/LinuxBackends.h"
-#include "support/AppPaths.h"
 #include "support/Clock.h"
 #include "support/Events.h"
 #include "support/FakePlatform.h"
@@ -51,7 +51,7 @@ class ArpTableTest : public ::testing::Test {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(text);
   }
-  QString arpPath() const { return m_paths.arpPath(); }
+  QString arpPath() const { return m_dir.filePath(QStringLiteral("arp.txt")); }
   QString report(int line) const {
     return QStringLiteral(
                "Error 62 (Input past end of file) in procedure ARP_LoadTable of "
@@ -60,11 +60,10 @@ class ArpTableTest : public ::testing::Test {
   }
 
   QTemporaryDir m_dir;
-  AppPaths m_paths{m_dir.path(), QString(), QString()};
   QString m_listing;
   test::RecordingReporter m_log;
   test::FakePlatform m_platform;
-  ArpTable m_table{m_log, m_paths, m_platform, Clock::system()};
+  ArpTable m_table{m_log, m_platform, Clock::system()};
 };
 
 TEST_F(ArpTableTest, BeforeAnyLoadEveryLookupIsEmpty) {
@@ -140,12 +139,14 @@ TEST_F(ArpTableTest, ASecondShorterLoadLeavesNothingOfTheFirstBehind) {
             QStringLiteral("00-1B-21-00-00-32"));
 }
 
-TEST_F(ArpTableTest, TheCapturedFileIsGoneAfterEveryLoad) {
+TEST_F(ArpTableTest, TheLoadLeavesNoFileBehind) {
   const QByteArray listings[] = {kListing, "no entry at all\r\n", "", "\r\n\r\n"};
   for (const QByteArray& listing : listings) {
     listCommandPrints(listing);
     m_table.ARP_LoadTable();
-    EXPECT_FALSE(QFile::exists(arpPath())) << listing.toStdString();
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              QStringList{QStringLiteral("listing.txt")})
+        << listing.toStdString();
   }
 }
 
@@ -162,7 +163,32 @@ TEST_F(ArpTableTest, AListingLeftByAnEarlierRunIsNeverRead) {
   m_platform.arp = CommandLine{QStringLiteral("/nonexistent/velmaro-no-such-command"), {}};
   m_table.ARP_LoadTable();
   EXPECT_EQ(m_table.ARP_GetMACByIP(QStringLiteral("10.0.0.7")), QString());
-  EXPECT_FALSE(QFile::exists(arpPath()));
+  EXPECT_TRUE(QFile::exists(arpPath()));  // not the load's own: left alone
+  EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
+}
+
+// A second load that starts and ends while the first one waits for its listing (a window
+// sweeping while the command line identifies a host). Each must read its own listing.
+TEST_F(ArpTableTest, TwoLoadsAtOnceEachReadTheirOwnListing) {
+  const QString secondListing = m_dir.filePath(QStringLiteral("second.txt"));
+  writeFile(secondListing, "  10.0.0.8   00-1b-21-00-00-38   dynamic\r\n");
+  const QString secondDone = m_dir.filePath(QStringLiteral("second-done"));
+  // The first listing is printed only once the second command has run (or after 5 s).
+  m_platform.arp = CommandLine{
+      QStringLiteral("/bin/sh"),
+      {QStringLiteral("-c"),
+       QStringLiteral("i=0; while [ ! -e \"$1\" ] && [ $i -lt 500 ]; do sleep 0.01; "
+                      "i=$((i+1)); done; cat \"$0\""),
+       m_listing, secondDone}};
+  test::FakePlatform otherPlatform;
+  otherPlatform.arp = CommandLine{
+      QStringLiteral("/bin/sh"),
+      {QStringLiteral("-c"), QStringLiteral("cat \"$0\"; : > \"$1\""), secondListing, secondDone}};
+  ArpTable second{m_log, otherPlatform, Clock::system()};
+  QTimer::singleShot(0, qApp, [&] { second.ARP_LoadTable(); });  // runs inside the first load
+  m_table.ARP_LoadTable();
+  EXPECT_EQ(second.ARP_GetMACByIP(QStringLiteral("10.0.0.8")), QStringLiteral("00-1B-21-00-00-38"));
+  EXPECT_EQ(m_table.ARP_GetMACByIP(QStringLiteral("10.0.0.3")), QStringLiteral("AA-BB-CC-DD-EE-0F"));
   EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
 }
 
