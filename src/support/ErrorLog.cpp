@@ -6,6 +6,7 @@
 
 #include "support/Clock.h"
 #include "support/Numbers.h"
+#include "support/RegularFile.h"
 #include "support/UserNotice.h"
 #include "support/Version.h"
 
@@ -140,8 +141,8 @@ void ErrorLog::LogError(const QString& message) {
 
 void ErrorLog::writeReport(const QString& message) {
   if (writeReportTo(m_path, message) || m_fallbackPath.isEmpty()) return;
-  // Something stands where the log should be (a folder of that name, a file that may not
-  // be written): the record goes to the other log rather than being lost.
+  // Something stands where the log should be (a folder, a link or a FIFO of that name, a
+  // file that may not be written): the record goes to the other log rather than being lost.
   QDir().mkpath(QFileInfo(m_fallbackPath).path());
   writeReportTo(m_fallbackPath, message);
 }
@@ -151,15 +152,18 @@ bool ErrorLog::writeReportTo(const QString& path, const QString& message) {
   // Nothing here may throw or report: a log that cannot be written is simply not written.
   // The repeat rule compares what the file holds, not the text before it was made 8-bit.
   const QByteArray stored = LogText(message);
-  QFile file(path);
+  // The log's folder may be one others can write to (the program's own, run by root): a
+  // link planted at the name must not make the record land elsewhere, nor a FIFO hold the
+  // program; anything but a regular file counts as a log that cannot be opened.
+  QFile file;
   bool endsLine = true;
-  if (FileExists(path) && file.open(QIODevice::ReadOnly)) {
+  if (OpenRegularFile(file, path, QIODevice::ReadOnly)) {
     const QByteArray last = lastLineOf(file);
     endsLine = endsWithLineBreak(file);
     file.close();
     if (last.size() > 2 && last.contains(stored)) return true;
   }
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+  if (!OpenRegularFile(file, path, QIODevice::WriteOnly | QIODevice::Append)) return false;
   QByteArray out;
   const qint64 size = file.size();
   // A file left without a final line end (another program, a cut-off write) would glue

@@ -22,7 +22,7 @@ class ErrorLog final : public ErrorReporter {
  public:
   // A log at `path`; `notice` shows the too-large box and viewer (may be null: then the
   // oversized log is only deleted). `fallbackPath`: where a record goes when the log at
-  // `path` cannot be opened at all (empty: nowhere).
+  // `path` cannot be opened at all, or is not a regular file (empty: nowhere).
   ErrorLog(QString path, const Clock& clock, UserNotice* notice, QString fallbackPath = {});
 
   void LogError(const QString& message) override;
