@@ -28,13 +28,20 @@ AppPaths::AppPaths(QString appFolder, QString userFolder, QString shareFolder,
       m_writeInAppFolder(writeInAppFolder) {}
 
 AppPaths AppPaths::forExecutable() {
-  const QString app = QCoreApplication::applicationDirPath();
-  const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-  const QString share = QDir::cleanPath(app + QStringLiteral("/../share/velmaro"));
-  // Root can write to /usr/bin, but a log or a neighbour listing there would outlive the
-  // package and belong to nobody.
-  const bool installed = QFileInfo(share).isDir();
-  return AppPaths(app, user, share, !installed);
+  return forProgramIn(QCoreApplication::applicationDirPath(),
+                      QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
+AppPaths AppPaths::forProgramIn(const QString& programFolder, QString userFolder) {
+  // Root can write to /usr/bin, but a log there would outlive the package and belong to
+  // nobody. What lies beside the program proves nothing (a package built without the
+  // vendor file has no data folder): only the build knows where its own programs run from.
+  const QString real = QFileInfo(programFolder).canonicalFilePath();
+  const QString built = QFileInfo(QStringLiteral(VELMARO_BUILD_PROGRAM_FOLDER)).canonicalFilePath();
+  const bool inBuildTree = !real.isEmpty() && real == built;
+  const QString share =
+      QDir::cleanPath(programFolder + u'/' + QStringLiteral(VELMARO_SHARE_FROM_PROGRAMS));
+  return AppPaths(programFolder, std::move(userFolder), share, inBuildTree);
 }
 
 QString AppPaths::writableFolder() const {
@@ -58,8 +65,6 @@ QString AppPaths::userOuiPath() const {
 QString AppPaths::errorLogPath() const {
   return writableFolder() + QStringLiteral("/ErrorLog.txt");
 }
-
-QString AppPaths::arpPath() const { return writableFolder() + QStringLiteral("/arp.txt"); }
 
 QString AppPaths::ouiPath() const {
   for (const QString& folder : {m_appFolder, m_userFolder, m_shareFolder}) {

@@ -14,10 +14,15 @@ class AppPaths {
   AppPaths(QString appFolder, QString userFolder, QString shareFolder,
            bool writeInAppFolder = true);
 
-  // The folders of this executable: its own folder, the per-user data folder and
-  // share/velmaro beside the install's bin folder. An installed program (one with that
-  // share folder) writes only to the per-user folder, also when run as root.
+  // The folders of this executable: forProgramIn its own folder, with the per-user data
+  // folder.
   static AppPaths forExecutable();
+  // The folders of a program in `programFolder`: that folder, `userFolder`, and the data
+  // folder where an install puts it beside the programs (share/velmaro beside bin). The
+  // program writes to its own folder only when that folder really is the one this build
+  // put its programs in; anywhere else it is installed and writes only to the per-user
+  // folder, also when run as root and whatever lies beside it.
+  static AppPaths forProgramIn(const QString& programFolder, QString userFolder);
 
   const QString& appFolder() const { return m_appFolder; }
   const QString& userFolder() const { return m_userFolder; }
@@ -31,7 +36,6 @@ class AppPaths {
   bool writableFolderUsable() const;
 
   QString errorLogPath() const;  // ErrorLog.txt
-  QString arpPath() const;       // arp.txt
   // oui.txt: the first that exists of the application, per-user and install folders;
   // the application folder's path when none does.
   QString ouiPath() const;

@@ -44,4 +44,17 @@ output=$(DPKG_ROOT="$work/root" "$work/control/postinst" configure 2>&1) || fail
 
 version=$("$work/root/usr/bin/velmaro-cli" --version) || fail "the unpacked velmaro-cli does not start"
 [[ $version == "Velmaro v"* ]] || fail "velmaro-cli --version printed '$version'"
+# Installed without the vendor file (a package built without ieee-data has no
+# share/velmaro), run as root: the program is still installed and writes nothing beside
+# itself. doctor sends nothing; its log-folder line names the folder the log goes to.
+rm -rf "$work/root/usr/share/velmaro"
+home=$work/home
+mkdir -p "$home"
+log_folder=$(HOME=$home XDG_DATA_HOME=$home/.local/share "$work/root/usr/bin/velmaro-cli" doctor \
+  2>&1 | grep '^log-folder') || fail "doctor printed no log-folder line"
+[[ $log_folder == *"$home/.local/share/Velmaro"* ]] ||
+  fail "without share/velmaro the installed program writes to: $log_folder"
+beside=$(cd "$work/root/usr/bin" && ls -A | LC_ALL=C sort | tr '\n' ' ')
+[[ $beside == "velmaro velmaro-cli " ]] || fail "files beside the installed programs: $beside"
+
 echo "$(basename "$deb"): $(wc -l <<<"$actual") files as expected; Depends: $depends"

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include "support/AppPaths.h"
@@ -27,7 +29,6 @@ TEST_P(AppPathsWrite, ChoosesTheFolderFilesAreWrittenTo) {
   const QString expected = c.expectAppFolder ? app : user;
   EXPECT_EQ(paths.writableFolder(), expected);
   EXPECT_EQ(paths.errorLogPath(), expected + QStringLiteral("/ErrorLog.txt"));
-  EXPECT_EQ(paths.arpPath(), expected + QStringLiteral("/arp.txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -36,6 +37,44 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteCase{"InstalledProgramWritesPerUser", true, false, false},
                       WriteCase{"MissingAppFolderFallsBackPerUser", false, true, false}),
     [](const ::testing::TestParamInfo<WriteCase>& param) { return std::string(param.param.name); });
+
+// Whether a program writes beside itself is decided by where the build put it, not by the
+// data folder beside it: a package built without the vendor file has none.
+struct ProgramCase {
+  const char* name;
+  const char* programFolder;  // below a scratch root; empty: this test program's own folder
+  bool withDataFolder;        // share/velmaro beside the program's bin
+  bool expectOwnFolder;
+};
+
+class AppPathsProgram : public ::testing::TestWithParam<ProgramCase> {};
+
+TEST_P(AppPathsProgram, WritesBesideItselfOnlyInTheBuildTree) {
+  const ProgramCase& c = GetParam();
+  QTemporaryDir root;
+  ASSERT_TRUE(root.isValid());
+  const QString folder = *c.programFolder ? root.filePath(QString::fromLatin1(c.programFolder))
+                                          : QCoreApplication::applicationDirPath();
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QString share = QDir::cleanPath(folder + QStringLiteral("/../share/velmaro"));
+  if (c.withDataFolder) {
+    ASSERT_TRUE(QDir().mkpath(share));
+  }
+  const QString user = root.filePath(QStringLiteral("user"));
+  const AppPaths paths = AppPaths::forProgramIn(folder, user);
+  EXPECT_EQ(paths.writableFolder(), c.expectOwnFolder ? folder : user);
+  EXPECT_EQ(paths.shareFolder(), share);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, AppPathsProgram,
+    ::testing::Values(ProgramCase{"BuildTree", "", false, true},
+                      ProgramCase{"InstalledWithoutDataFolder", "usr/bin", false, false},
+                      ProgramCase{"InstalledWithDataFolder", "usr/bin", true, false},
+                      ProgramCase{"CopiedOutOfTheBuildTree", "build/bin", false, false}),
+    [](const ::testing::TestParamInfo<ProgramCase>& param) {
+      return std::string(param.param.name);
+    });
 
 }  // namespace
 }  // namespace velmaro
