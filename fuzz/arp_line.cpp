@@ -1,4 +1,4 @@
-// Lines of a captured neighbour listing (arp.txt) as the table reads them.
+// Lines of a captured neighbour listing as the table reads them.
 #include "FuzzCheck.h"
 #include "identify/ArpTable.h"
 #include "support/ByteLines.h"
