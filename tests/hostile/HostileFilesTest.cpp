@@ -164,8 +164,9 @@ TEST_P(PlantedName, NeighbourListing) {
   ASSERT_NO_FATAL_FAILURE(plant("arp.txt"));
   const test::Watchdog watchdog(std::chrono::seconds(20), "the neighbour table's load");
   const auto entries = load("  10.0.0.1  00-0a-2b-01-80-01  dynamic\r\n");
-  EXPECT_EQ(entries, (std::vector<ArpEntry>{
-                         {QStringLiteral("10.0.0.1"), QStringLiteral("00-0a-2b-01-80-01")}}));
+  EXPECT_EQ(
+      entries,
+      (std::vector<ArpEntry>{{QStringLiteral("10.0.0.1"), QStringLiteral("00-0a-2b-01-80-01")}}));
   expectUntouched();
 }
 

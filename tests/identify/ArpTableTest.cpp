@@ -174,12 +174,12 @@ TEST_F(ArpTableTest, TwoLoadsAtOnceEachReadTheirOwnListing) {
   writeFile(secondListing, "  10.0.0.8   00-1b-21-00-00-38   dynamic\r\n");
   const QString secondDone = m_dir.filePath(QStringLiteral("second-done"));
   // The first listing is printed only once the second command has run (or after 5 s).
-  m_platform.arp = CommandLine{
-      QStringLiteral("/bin/sh"),
-      {QStringLiteral("-c"),
-       QStringLiteral("i=0; while [ ! -e \"$1\" ] && [ $i -lt 500 ]; do sleep 0.01; "
-                      "i=$((i+1)); done; cat \"$0\""),
-       m_listing, secondDone}};
+  m_platform.arp =
+      CommandLine{QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"),
+                   QStringLiteral("i=0; while [ ! -e \"$1\" ] && [ $i -lt 500 ]; do sleep 0.01; "
+                                  "i=$((i+1)); done; cat \"$0\""),
+                   m_listing, secondDone}};
   test::FakePlatform otherPlatform;
   otherPlatform.arp = CommandLine{
       QStringLiteral("/bin/sh"),
@@ -188,7 +188,8 @@ TEST_F(ArpTableTest, TwoLoadsAtOnceEachReadTheirOwnListing) {
   QTimer::singleShot(0, qApp, [&] { second.ARP_LoadTable(); });  // runs inside the first load
   m_table.ARP_LoadTable();
   EXPECT_EQ(second.ARP_GetMACByIP(QStringLiteral("10.0.0.8")), QStringLiteral("00-1B-21-00-00-38"));
-  EXPECT_EQ(m_table.ARP_GetMACByIP(QStringLiteral("10.0.0.3")), QStringLiteral("AA-BB-CC-DD-EE-0F"));
+  EXPECT_EQ(m_table.ARP_GetMACByIP(QStringLiteral("10.0.0.3")),
+            QStringLiteral("AA-BB-CC-DD-EE-0F"));
   EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
 }
 
