@@ -45,9 +45,17 @@ QString csvField(const QString& text) {
   return u'"' + cell + u'"';
 }
 
+// A surrogate without its other half has no UTF-8 form: escaped, it reads back as it was.
+bool unpairedSurrogate(const QString& text, qsizetype i) {
+  if (text[i].isHighSurrogate()) return i + 1 == text.size() || !text[i + 1].isLowSurrogate();
+  if (text[i].isLowSurrogate()) return i == 0 || !text[i - 1].isHighSurrogate();
+  return false;
+}
+
 QString jsonString(const QString& text) {
   QString out = QStringLiteral("\"");
-  for (QChar c : text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
     switch (c.unicode()) {
       case u'"':
         out += QStringLiteral("\\\"");
@@ -65,7 +73,7 @@ QString jsonString(const QString& text) {
         out += QStringLiteral("\\t");
         break;
       default:
-        if (IsControlCharacter(c)) {
+        if (IsControlCharacter(c) || unpairedSurrogate(text, i)) {
           out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
         } else {
           out += c;
@@ -96,7 +104,8 @@ QString FormatTable(const std::vector<RowRecord>& rows, bool wide) {
   for (const RowRecord& row : rows) {
     QStringList line;
     for (const QString& cell : row.cells) line.append(PrintableText(cell));
-    if (wide) line << PrintableText(cardOf(row).interfaceName) << PrintableText(cardOf(row).unreachable);
+    if (wide)
+      line << PrintableText(cardOf(row).interfaceName) << PrintableText(cardOf(row).unreachable);
     lines.push_back(line);
   }
   std::vector<qsizetype> width(static_cast<size_t>(header.size()), 0);
@@ -206,8 +215,7 @@ QString doctorJson(const std::vector<DoctorLine>& lines) {
 constexpr std::array<OutputFormat, 3> kFormats{{
     {"table", FormatTable, doctorTable},
     {"csv", FormatCsv, doctorCsv},
-    {"json", [](const std::vector<RowRecord>& rows, bool) { return FormatJson(rows); },
-     doctorJson},
+    {"json", [](const std::vector<RowRecord>& rows, bool) { return FormatJson(rows); }, doctorJson},
 }};
 
 }  // namespace
@@ -234,7 +242,8 @@ std::variant<std::vector<RowRecord>, QString> ParseJsonRows(QByteArrayView json)
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(json.toByteArray(), &error);
   if (error.error != QJsonParseError::NoError) {
-    return QStringLiteral("not JSON (%1 at byte %2)").arg(error.errorString(), QString::number(error.offset));
+    return QStringLiteral("not JSON (%1 at byte %2)")
+        .arg(error.errorString(), QString::number(error.offset));
   }
   if (!document.isArray()) return QStringLiteral("not an array of rows");
   const QJsonArray array = document.array();

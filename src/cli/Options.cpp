@@ -207,12 +207,13 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& entry,
       return UsageError{QStringLiteral("%1 takes one HOST").arg(QLatin1String(entry.name))};
     }
     if (!ParseDottedAddress(positionals.front())) {
-      return UsageError{
-          QStringLiteral("HOST %1 is not a dotted IPv4 address").arg(QuotedText(positionals.front()))};
+      return UsageError{QStringLiteral("HOST %1 is not a dotted IPv4 address")
+                            .arg(QuotedText(positionals.front()))};
     }
     options.host = positionals.front();
   } else if (!positionals.isEmpty()) {
-    return UsageError{QStringLiteral("unexpected argument %1").arg(QuotedText(positionals.front()))};
+    return UsageError{
+        QStringLiteral("unexpected argument %1").arg(QuotedText(positionals.front()))};
   }
   return options;
 }
@@ -248,42 +249,52 @@ std::variant<Options, UsageError> ParseOptions(const QStringList& arguments) {
 
 QString UsageText() {
   return QStringLiteral(
-      "usage: velmaro-cli COMMAND [OPTIONS]\n"
-      "Finds the network units on an IPv4 LAN, as the Velmaro window does, and prints the list.\n"
-      "\n"
-      "  velmaro-cli --version\n"
-      "  velmaro-cli --help\n"
-      "  velmaro-cli scan [--listen MS] [--no-mac] [--all-interfaces] [--wide]\n"
-      "                   [--format %1]\n"
-      "      one discovery query to the broadcast address; replies are collected for MS\n"
-      "      milliseconds (default 2000). --all-interfaces: the query on every network card,\n"
-      "      each reply tagged with its card and, when the PC cannot reach the unit, the fix\n"
-      "      (JSON keys interface and unreachable; --wide: as columns of the table and CSV)\n"
-      "  velmaro-cli ping [--prefix A.B.C] [--range XX-YY] [--timeout T] [--port P]\n"
-      "                   [--update-from FILE.json] [--no-mac] [--no-nvid] [--genid]\n"
-      "                   [--format %1]\n"
-      "      sweeps A.B.C.XX to A.B.C.YY (default: this machine's own network, 1-254), time-out\n"
-      "      T ms (default 500), web pages on port P (default 80); --update-from updates an\n"
-      "      earlier JSON result as \"Update Only\" does: new hosts \"add\", missed ones "
-      "\"remove\"\n"
-      "  velmaro-cli identify HOST [--port P] [--timeout T] [--format %1]\n"
-      "      MAC, manufacturer and name of one host, as the list's \"Refresh\" reads them\n"
-      "  velmaro-cli doctor [--probe] [--listen MS] [--format %1]\n"
-      "      why a scan finds nothing: one line per check, \"ok\" or the fix; --probe also\n"
-      "      sends one query per card and listens MS milliseconds. Exit 1 when a scan cannot work\n"
-      "  velmaro-cli vendors [import FILE]\n"
-      "      the vendor file in use, its date and entries; import: a registry downloaded from\n"
-      "      the IEEE (MA-L oui.txt or oui.csv) becomes this user's vendor file\n"
-      "\n"
-      "--no-mac: no MAC and manufacturer; --no-nvid: do not read the units' ID pages;\n"
-      "--genid: read the title of other hosts' home pages.\n"
-      "--format csv: a cell starting with =, +, -, @, TAB or CR (not the \"---\" of nothing\n"
-      "found) gets a ' before it, so a spreadsheet shows it as text, never as a formula;\n"
-      "control characters show as ? in the table and CSV, as \\u00XX in JSON.\n"
-      "Exit status: 0 the run completed (also when nothing was found); 1 the network cannot be\n"
-      "used (no permission to ping, reply port 2860 held); 2 bad usage, a bad range or an\n"
-      "unreadable --update-from file; 3 vendors: no vendor file found, or the import was\n"
-      "refused or could not be written (the file in use stays as it was).\n")
+             "usage: velmaro-cli COMMAND [OPTIONS]\n"
+             "Finds the network units on an IPv4 LAN, as the Velmaro window does, and prints the "
+             "list.\n"
+             "\n"
+             "  velmaro-cli --version\n"
+             "  velmaro-cli --help\n"
+             "  velmaro-cli scan [--listen MS] [--no-mac] [--all-interfaces] [--wide]\n"
+             "                   [--format %1]\n"
+             "      one discovery query to the broadcast address; replies are collected for MS\n"
+             "      milliseconds (default 2000). --all-interfaces: the query on every network "
+             "card,\n"
+             "      each reply tagged with its card and, when the PC cannot reach the unit, the "
+             "fix\n"
+             "      (JSON keys interface and unreachable; --wide: as columns of the table and "
+             "CSV)\n"
+             "  velmaro-cli ping [--prefix A.B.C] [--range XX-YY] [--timeout T] [--port P]\n"
+             "                   [--update-from FILE.json] [--no-mac] [--no-nvid] [--genid]\n"
+             "                   [--format %1]\n"
+             "      sweeps A.B.C.XX to A.B.C.YY (default: this machine's own network, 1-254), "
+             "time-out\n"
+             "      T ms (default 500), web pages on port P (default 80); --update-from updates "
+             "an\n"
+             "      earlier JSON result as \"Update Only\" does: new hosts \"add\", missed ones "
+             "\"remove\"\n"
+             "  velmaro-cli identify HOST [--port P] [--timeout T] [--format %1]\n"
+             "      MAC, manufacturer and name of one host, as the list's \"Refresh\" reads them\n"
+             "  velmaro-cli doctor [--probe] [--listen MS] [--format %1]\n"
+             "      why a scan finds nothing: one line per check, \"ok\" or the fix; --probe also\n"
+             "      sends one query per card and listens MS milliseconds. Exit 1 when a scan "
+             "cannot work\n"
+             "  velmaro-cli vendors [import FILE]\n"
+             "      the vendor file in use, its date and entries; import: a registry downloaded "
+             "from\n"
+             "      the IEEE (MA-L oui.txt or oui.csv) becomes this user's vendor file\n"
+             "\n"
+             "--no-mac: no MAC and manufacturer; --no-nvid: do not read the units' ID pages;\n"
+             "--genid: read the title of other hosts' home pages.\n"
+             "--format csv: a cell starting with =, +, -, @, TAB or CR (not the \"---\" of "
+             "nothing\n"
+             "found) gets a ' before it, so a spreadsheet shows it as text, never as a formula;\n"
+             "control characters show as ? in the table and CSV, as \\u00XX in JSON.\n"
+             "Exit status: 0 the run completed (also when nothing was found); 1 the network cannot "
+             "be\n"
+             "used (no permission to ping, reply port 2860 held); 2 bad usage, a bad range or an\n"
+             "unreadable --update-from file; 3 vendors: no vendor file found, or the import was\n"
+             "refused or could not be written (the file in use stays as it was).\n")
       .arg(OutputFormatNames(u"|"));
 }
 

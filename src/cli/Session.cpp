@@ -107,8 +107,7 @@ int Session::finish(ScanOutcome outcome, const InterfaceBroadcast* everyCard) {
     return exitStatusFor(outcome);
   }
   // Boxes the run showed that no outcome explains (the error log grown too large).
-  for (const QString& notice : m_controls.notices())
-    PrintError(QString(notice).replace(u'\n', u' '));
+  for (const QString& notice : m_controls.notices()) PrintError(notice.simplified());
   const std::vector<RowRecord> rows =
       everyCard ? RowsOf(form().lstIPs(), *everyCard) : RowsOf(form().lstIPs());
   PrintOut(m_options.format->rows(rows, m_options.wide));

@@ -125,7 +125,9 @@ TEST(FormatCsv, NoFormulaAndNoControlCharacterInACell) {
       {u"---", u"---"},
       {u"a=b-c", u"a=b-c"},
       {u"x\ty\r\nz", u"\"x\ty\r\nz\""},
-      {u"\x1b[2J\x7f\x9b" u"31m\x85", u"?[2J??31m?"},
+      {u"\x1b[2J\x7f\x9b"
+       u"31m\x85",
+       u"?[2J??31m?"},
       {u"\x1b=1", u"?=1"},
   };
   for (const auto& [cell, field] : cases) {
@@ -138,13 +140,21 @@ TEST(FormatCsv, NoFormulaAndNoControlCharacterInACell) {
 // DEL and the C1 controls (U+009B alone starts an escape sequence) are escaped like C0.
 TEST(FormatJson, EscapesEveryControlCharacter) {
   const std::pair<const char16_t*, const char16_t*> cases[] = {
-      {u"\x1b[2J", u"\\u001b[2J"}, {u"\x7f", u"\\u007f"},   {u"\x80", u"\\u0080"},
-      {u"\x9b" u"2J", u"\\u009b2J"}, {u"\x9f", u"\\u009f"},   {u"\xa0\xe9", u"\xa0\xe9"},
-      {u"\u202e", u"\\u202e"},       {u"\r\n\t", u"\\r\\n\\t"},
+      {u"\x1b[2J", u"\\u001b[2J"},
+      {u"\x7f", u"\\u007f"},
+      {u"\x80", u"\\u0080"},
+      {u"\x9b"
+       u"2J",
+       u"\\u009b2J"},
+      {u"\x9f", u"\\u009f"},
+      {u"\xa0\xe9", u"\xa0\xe9"},
+      {u"\u202e", u"\\u202e"},
+      {u"\r\n\t", u"\\r\\n\\t"},
   };
   for (const auto& [name, escaped] : cases) {
     const RowRecord record = titled(QStringLiteral("10.0.0.1"), QString::fromUtf16(name));
-    EXPECT_TRUE(FormatJson({record}).contains(QStringLiteral("\"name\": \"") + QString::fromUtf16(escaped) + u'"'))
+    EXPECT_TRUE(FormatJson({record}).contains(QStringLiteral("\"name\": \"") +
+                                              QString::fromUtf16(escaped) + u'"'))
         << FormatJson({record}).toStdString();
     const auto back = ParseJsonRows(FormatJson({record}).toUtf8());
     ASSERT_TRUE(std::holds_alternative<std::vector<RowRecord>>(back));
@@ -155,7 +165,9 @@ TEST(FormatJson, EscapesEveryControlCharacter) {
 // Every edge to a terminal shows controls as "?": the table, the doctor's table, and the
 // lines on standard error (progress quotes rows read from a file, refusals a file's bytes).
 TEST(PrintableEdges, ControlsShowAsQuestionMarks) {
-  const QString hostile = QStringLiteral("a\x1b]0;owned\x07\x9b" "2J\x7f\u202ez");
+  const QString hostile = QStringLiteral(
+      "a\x1b]0;owned\x07\x9b"
+      "2J\x7f\u202ez");
   const QString shown = QStringLiteral("a?]0;owned??2J??z");
   const std::vector<DoctorLine> doctor{FixLine(QStringLiteral("tunnels"), false, hostile)};
   const std::pair<QString, QString> cases[] = {

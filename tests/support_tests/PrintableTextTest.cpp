@@ -15,7 +15,9 @@ TEST(PrintableText, ControlsAndReorderingMarksShowAsQuestionMarks) {
   } cases[] = {
       {u"Front door", u"", u"Front door"},
       {u"\x1b[2J\x07", u"", u"?[2J?"},
-      {u"\x7f\x80\x9b" u"31m\x9f", u"", u"???31m?"},
+      {u"\x7f\x80\x9b"
+       u"31m\x9f",
+       u"", u"???31m?"},
       {u"\xa0\xe9t\xe9 \u00ff", u"", u"\xa0\xe9t\xe9 \u00ff"},
       {u"a\u202eb\u2066c\u200fd", u"", u"a?b?c?d"},
       {u"a\tb\r\nc\x1b", u"\t\r\n", u"a\tb\r\nc?"},
@@ -25,7 +27,8 @@ TEST(PrintableText, ControlsAndReorderingMarksShowAsQuestionMarks) {
     EXPECT_EQ(PrintableText(QStringView(c.text), QStringView(c.keep)), QStringView(c.shown))
         << QString::fromUtf16(c.shown).toStdString();
   }
-  EXPECT_EQ(QuotedText(QString(50, u'\x1b')), QStringLiteral("'") + QString(40, u'?') + QStringLiteral("...'"));
+  EXPECT_EQ(QuotedText(QString(50, u'\x1b')),
+            QStringLiteral("'") + QString(40, u'?') + QStringLiteral("...'"));
   EXPECT_EQ(QuotedText(u"p%1q", u'"'), u"\"p%1q\"");
 }
 
