@@ -137,7 +137,8 @@ TEST(FormatCsv, NoFormulaAndNoControlCharacterInACell) {
   }
 }
 
-// DEL and the C1 controls (U+009B alone starts an escape sequence) are escaped like C0.
+// DEL and the C1 controls (U+009B alone starts an escape sequence) are escaped like C0, and
+// a lone surrogate (which has no UTF-8 form) too, so every name reads back as it was.
 TEST(FormatJson, EscapesEveryControlCharacter) {
   const std::pair<const char16_t*, const char16_t*> cases[] = {
       {u"\x1b[2J", u"\\u001b[2J"},
@@ -148,6 +149,7 @@ TEST(FormatJson, EscapesEveryControlCharacter) {
        u"\\u009b2J"},
       {u"\x9f", u"\\u009f"},
       {u"\xa0\xe9", u"\xa0\xe9"},
+      {u"\xd800x\xdc00", u"\\ud800x\\udc00"},
       {u"\u202e", u"\\u202e"},
       {u"\r\n\t", u"\\r\\n\\t"},
   };
