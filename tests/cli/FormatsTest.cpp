@@ -181,15 +181,5 @@ TEST(PrintableEdges, ControlsShowAsQuestionMarks) {
   for (const auto& [printed, expected] : cases) EXPECT_EQ(printed, expected);
 }
 
-// The one table of formats is what --format accepts and what every printer uses.
-TEST(OutputFormats, TheTableNamesEveryFormatOnce) {
-  EXPECT_EQ(OutputFormatNames(u"|"), QStringLiteral("table|csv|json"));
-  for (const OutputFormat& format : OutputFormats()) {
-    EXPECT_EQ(FindOutputFormat(QString::fromLatin1(format.name)), &format);
-    EXPECT_TRUE(format.rows && format.doctor) << format.name;
-  }
-  EXPECT_EQ(FindOutputFormat(u"xml"), nullptr);
-}
-
 }  // namespace
 }  // namespace velmaro::cli
