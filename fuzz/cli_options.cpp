@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const auto& options = std::get<cli::Options>(parsed);
   FUZZ_CHECK(options.listenMs >= 0 && options.listenMs <= tunables::kMaxListenMs);
+  FUZZ_CHECK(options.format != nullptr);
   // Every box gets no more than the window's box would hold; check boxes are 0 or 1.
   for (const auto& [box, text] : options.texts) {
     const int limit = MaxLength(box);

@@ -13,7 +13,7 @@ int RunDoctorCommand(const Options& options) {
   std::optional<std::vector<CardProbe>> probes;
   if (options.probe) probes = ProbeReplies(form, options.listenMs);
   const std::vector<DoctorLine> lines = RunDoctor(form, probes);
-  PrintOut(FormatDoctor(lines, options.format));
+  PrintOut(options.format->doctor(lines));
   return AnyBlocking(lines) ? kExitNetworkUnusable : kExitCompleted;
 }
 

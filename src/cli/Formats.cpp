@@ -5,7 +5,10 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <algorithm>
+#include <array>
 
+#include "support/Ipv4Text.h"
+#include "support/PrintableText.h"
 #include "support/Tunables.h"
 
 namespace velmaro::cli {
@@ -25,26 +28,34 @@ const ReplyCard& cardOf(const RowRecord& row) {
   return row.card ? *row.card : kNone;
 }
 
-QString printable(const QString& text) {
-  QString out = text;
-  for (QChar& c : out) {
-    if (c.category() == QChar::Other_Control) c = u'?';
-  }
-  return out;
+// A spreadsheet runs a cell that starts with one of these as a formula (a unit's
+// "=HYPERLINK(...)" MAC would be a link); a leading quote makes it text. The "---" of
+// "nothing found" is no formula and stays as the window shows it.
+bool opensFormula(const QString& cell) {
+  return !cell.isEmpty() && QStringView(u"=+-@\t\r").contains(cell.front()) && cell != u"---";
 }
 
 QString csvField(const QString& text) {
+  QString cell = PrintableText(text, u"\t\r\n");
+  if (opensFormula(cell)) cell.prepend(u'\'');
   const bool quote =
-      text.contains(u'"') || text.contains(u',') || text.contains(u'\r') || text.contains(u'\n');
-  if (!quote) return text;
-  QString doubled = text;
-  doubled.replace(u'"', QStringLiteral("\"\""));
-  return u'"' + doubled + u'"';
+      cell.contains(u'"') || cell.contains(u',') || cell.contains(u'\r') || cell.contains(u'\n');
+  if (!quote) return cell;
+  cell.replace(u'"', QStringLiteral("\"\""));
+  return u'"' + cell + u'"';
+}
+
+// A surrogate without its other half has no UTF-8 form: escaped, it reads back as it was.
+bool unpairedSurrogate(const QString& text, qsizetype i) {
+  if (text[i].isHighSurrogate()) return i + 1 == text.size() || !text[i + 1].isLowSurrogate();
+  if (text[i].isLowSurrogate()) return i == 0 || !text[i - 1].isHighSurrogate();
+  return false;
 }
 
 QString jsonString(const QString& text) {
   QString out = QStringLiteral("\"");
-  for (QChar c : text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
     switch (c.unicode()) {
       case u'"':
         out += QStringLiteral("\\\"");
@@ -62,7 +73,7 @@ QString jsonString(const QString& text) {
         out += QStringLiteral("\\t");
         break;
       default:
-        if (c.unicode() < 0x20) {
+        if (IsControlCharacter(c) || unpairedSurrogate(text, i)) {
           out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
         } else {
           out += c;
@@ -92,8 +103,9 @@ QString FormatTable(const std::vector<RowRecord>& rows, bool wide) {
   lines.push_back(header);
   for (const RowRecord& row : rows) {
     QStringList line;
-    for (const QString& cell : row.cells) line.append(printable(cell));
-    if (wide) line << printable(cardOf(row).interfaceName) << printable(cardOf(row).unreachable);
+    for (const QString& cell : row.cells) line.append(PrintableText(cell));
+    if (wide)
+      line << PrintableText(cardOf(row).interfaceName) << PrintableText(cardOf(row).unreachable);
     lines.push_back(line);
   }
   std::vector<qsizetype> width(static_cast<size_t>(header.size()), 0);
@@ -153,47 +165,74 @@ QString FormatJson(const std::vector<RowRecord>& rows) {
   return out + QStringLiteral("]\n");
 }
 
-QString FormatDoctor(const std::vector<DoctorLine>& lines, OutputFormat format) {
-  const auto status = [](const DoctorLine& line) {
-    switch (line.verdict) {
-      case Verdict::Ok:
-        return QStringLiteral("ok");
-      case Verdict::Fix:
-        return QStringLiteral("fix");
-      case Verdict::NotChecked:
-        break;
-    }
-    return QStringLiteral("not checked");
-  };
+namespace {
+
+QString doctorStatus(const DoctorLine& line) {
+  switch (line.verdict) {
+    case Verdict::Ok:
+      return QStringLiteral("ok");
+    case Verdict::Fix:
+      return QStringLiteral("fix");
+    case Verdict::NotChecked:
+      break;
+  }
+  return QStringLiteral("not checked");
+}
+
+QString doctorTable(const std::vector<DoctorLine>& lines) {
+  qsizetype width = 0;
+  for (const DoctorLine& line : lines) width = std::max(width, line.check.size());
   QString out;
-  switch (format) {
-    case OutputFormat::Table: {
-      qsizetype width = 0;
-      for (const DoctorLine& line : lines) width = std::max(width, line.check.size());
-      for (const DoctorLine& line : lines)
-        out += line.check.leftJustified(width + 2) + printable(line.text) + u'\n';
-      return out;
-    }
-    case OutputFormat::Csv:
-      out = QStringLiteral("check,status,blocking,text\r\n");
-      for (const DoctorLine& line : lines) {
-        out += csvField(line.check) + u',' + status(line) + u',' +
-               (line.blocking ? QStringLiteral("yes") : QStringLiteral("no")) + u',' +
-               csvField(line.text) + QStringLiteral("\r\n");
-      }
-      return out;
-    case OutputFormat::Json:
-      out = QStringLiteral("[\n");
-      for (size_t n = 0; n < lines.size(); ++n) {
-        out += QStringLiteral("  {\"check\": %1, \"status\": %2, \"blocking\": %3, \"text\": %4}")
-                   .arg(jsonString(lines[n].check), jsonString(status(lines[n])),
-                        lines[n].blocking ? QStringLiteral("true") : QStringLiteral("false"),
-                        jsonString(lines[n].text));
-        out += n + 1 < lines.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
-      }
-      return out + QStringLiteral("]\n");
+  for (const DoctorLine& line : lines)
+    out += line.check.leftJustified(width + 2) + PrintableText(line.text) + u'\n';
+  return out;
+}
+
+QString doctorCsv(const std::vector<DoctorLine>& lines) {
+  QString out = QStringLiteral("check,status,blocking,text\r\n");
+  for (const DoctorLine& line : lines) {
+    out += csvField(line.check) + u',' + doctorStatus(line) + u',' +
+           (line.blocking ? QStringLiteral("yes") : QStringLiteral("no")) + u',' +
+           csvField(line.text) + QStringLiteral("\r\n");
   }
   return out;
+}
+
+QString doctorJson(const std::vector<DoctorLine>& lines) {
+  QString out = QStringLiteral("[\n");
+  for (size_t n = 0; n < lines.size(); ++n) {
+    out += QStringLiteral("  {\"check\": %1, \"status\": %2, \"blocking\": %3, \"text\": %4}")
+               .arg(jsonString(lines[n].check), jsonString(doctorStatus(lines[n])),
+                    lines[n].blocking ? QStringLiteral("true") : QStringLiteral("false"),
+                    jsonString(lines[n].text));
+    out += n + 1 < lines.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
+  }
+  return out + QStringLiteral("]\n");
+}
+
+// Every value of --format, the default first: a new format is its two printers and one
+// line here; the option, its error text, the usage and every command follow.
+constexpr std::array<OutputFormat, 3> kFormats{{
+    {"table", FormatTable, doctorTable},
+    {"csv", FormatCsv, doctorCsv},
+    {"json", [](const std::vector<RowRecord>& rows, bool) { return FormatJson(rows); }, doctorJson},
+}};
+
+}  // namespace
+
+std::span<const OutputFormat> OutputFormats() { return kFormats; }
+
+const OutputFormat* FindOutputFormat(QStringView name) {
+  for (const OutputFormat& format : kFormats) {
+    if (name == QLatin1String(format.name)) return &format;
+  }
+  return nullptr;
+}
+
+QString OutputFormatNames(QStringView separator) {
+  QStringList names;
+  for (const OutputFormat& format : kFormats) names.append(QLatin1String(format.name));
+  return names.join(separator);
 }
 
 std::variant<std::vector<RowRecord>, QString> ParseJsonRows(QByteArrayView json) {
@@ -203,7 +242,8 @@ std::variant<std::vector<RowRecord>, QString> ParseJsonRows(QByteArrayView json)
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(json.toByteArray(), &error);
   if (error.error != QJsonParseError::NoError) {
-    return QStringLiteral("not JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset);
+    return QStringLiteral("not JSON (%1 at byte %2)")
+        .arg(error.errorString(), QString::number(error.offset));
   }
   if (!document.isArray()) return QStringLiteral("not an array of rows");
   const QJsonArray array = document.array();
@@ -226,6 +266,13 @@ std::variant<std::vector<RowRecord>, QString> ParseJsonRows(QByteArrayView json)
       if (value.isUndefined()) continue;
       if (!value.isString()) return where(QStringLiteral("\"%1\" is not a string").arg(name));
       (i < kColumns ? record.cells[static_cast<size_t>(i)] : record.icon) = value.toString();
+    }
+    // Only what the program itself writes: "127.0.0.1:8081/x#" would steer the page
+    // request to another port and path, a name would be resolved and fetched from anywhere,
+    // and "010.0.0.1" would be read as octal.
+    const QString& ip = record.cells[0];
+    if (const auto address = ParseDottedAddress(ip); !address || DottedAddress(*address) != ip) {
+      return where(QStringLiteral("\"ip\" %1 is not a dotted IPv4 address").arg(QuotedText(ip)));
     }
     if (!record.icon.isEmpty() && record.icon != u"add" && record.icon != u"remove") {
       return where(QStringLiteral("\"icon\" is not \"\", \"add\" or \"remove\""));

@@ -5,6 +5,7 @@
 
 #include "form/ControlDefaults.h"
 #include "support/Ipv4Text.h"
+#include "support/PrintableText.h"
 
 namespace velmaro::cli {
 namespace {
@@ -32,23 +33,16 @@ QString boxText(Options& options, TextBox box, const QString& value, const char*
   const int limit = MaxLength(box);
   if (limit > 0 && value.size() > limit) {
     return QStringLiteral("%1 takes at most %2 characters, as the window's box does")
-        .arg(QLatin1String(option))
-        .arg(limit);
+        .arg(QLatin1String(option), QString::number(limit));
   }
   options.texts[box] = value;
   return {};
 }
 
 QString applyFormat(Options& options, const QString& value) {
-  if (value == u"table") {
-    options.format = OutputFormat::Table;
-  } else if (value == u"csv") {
-    options.format = OutputFormat::Csv;
-  } else if (value == u"json") {
-    options.format = OutputFormat::Json;
-  } else {
-    return QStringLiteral("--format is one of table, csv, json");
-  }
+  const OutputFormat* format = FindOutputFormat(value);
+  if (!format) return QStringLiteral("--format is one of ") + OutputFormatNames(u", ");
+  options.format = format;
   return {};
 }
 
@@ -162,17 +156,6 @@ const OptionSpec* findOption(QStringView name, Command command) {
   return nullptr;
 }
 
-// A text quoted for a message, cut short when long and with its control characters shown
-// as "?", so a message never carries what a terminal would act on.
-QString quoted(const QString& text) {
-  QString shown = text.left(40);
-  for (QChar& c : shown) {
-    if (c.category() == QChar::Other_Control) c = u'?';
-  }
-  if (text.size() > shown.size()) shown += QStringLiteral("...");
-  return u'\'' + shown + u'\'';
-}
-
 std::variant<Options, UsageError> parseCommand(const CommandSpec& entry,
                                                std::span<const QString> words) {
   Options options;
@@ -196,7 +179,7 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& entry,
     const OptionSpec* option = findOption(name, entry.command);
     if (!option) {
       return UsageError{
-          QStringLiteral("%1 has no option %2").arg(QLatin1String(entry.name), quoted(name))};
+          QStringLiteral("%1 has no option %2").arg(QLatin1String(entry.name), QuotedText(name))};
     }
     QString value;
     if (!option->takesValue) {
@@ -224,12 +207,13 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& entry,
       return UsageError{QStringLiteral("%1 takes one HOST").arg(QLatin1String(entry.name))};
     }
     if (!ParseDottedAddress(positionals.front())) {
-      return UsageError{
-          QStringLiteral("HOST %1 is not a dotted IPv4 address").arg(quoted(positionals.front()))};
+      return UsageError{QStringLiteral("HOST %1 is not a dotted IPv4 address")
+                            .arg(QuotedText(positionals.front()))};
     }
     options.host = positionals.front();
   } else if (!positionals.isEmpty()) {
-    return UsageError{QStringLiteral("unexpected argument %1").arg(quoted(positionals.front()))};
+    return UsageError{
+        QStringLiteral("unexpected argument %1").arg(QuotedText(positionals.front()))};
   }
   return options;
 }
@@ -260,42 +244,58 @@ std::variant<Options, UsageError> ParseOptions(const QStringList& arguments) {
       return parseCommand(entry, std::span<const QString>(arguments).subspan(1));
     }
   }
-  return UsageError{QStringLiteral("unknown command %1").arg(quoted(first))};
+  return UsageError{QStringLiteral("unknown command %1").arg(QuotedText(first))};
 }
 
 QString UsageText() {
   return QStringLiteral(
-      "usage: velmaro-cli COMMAND [OPTIONS]\n"
-      "Finds the network units on an IPv4 LAN, as the Velmaro window does, and prints the list.\n"
-      "\n"
-      "  velmaro-cli --version\n"
-      "  velmaro-cli --help\n"
-      "  velmaro-cli scan [--listen MS] [--no-mac] [--all-interfaces] [--wide]\n"
-      "                   [--format table|csv|json]\n"
-      "      one discovery query to the broadcast address; replies are collected for MS\n"
-      "      milliseconds (default 2000). --all-interfaces: the query on every network card,\n"
-      "      each reply tagged with its card and, when the PC cannot reach the unit, the fix\n"
-      "      (JSON keys interface and unreachable; --wide: as columns of the table and CSV)\n"
-      "  velmaro-cli ping [--prefix A.B.C] [--range XX-YY] [--timeout T] [--port P]\n"
-      "                   [--update-from FILE.json] [--no-mac] [--no-nvid] [--genid]\n"
-      "                   [--format table|csv|json]\n"
-      "      sweeps A.B.C.XX to A.B.C.YY (default: this machine's own network, 1-254), time-out\n"
-      "      T ms (default 500), web pages on port P (default 80); --update-from updates an\n"
-      "      earlier JSON result as \"Update Only\" does: new hosts \"add\", missed ones "
-      "\"remove\"\n"
-      "  velmaro-cli identify HOST [--port P] [--timeout T] [--format table|csv|json]\n"
-      "      MAC, manufacturer and name of one host, as the list's \"Refresh\" reads them\n"
-      "  velmaro-cli doctor [--probe] [--listen MS] [--format table|csv|json]\n"
-      "      why a scan finds nothing: one line per check, \"ok\" or the fix; --probe also\n"
-      "      sends one query per card and listens MS milliseconds. Exit 1 when a scan cannot work\n"
-      "  velmaro-cli vendors [import FILE]\n"
-      "      the vendor file in use, its date and entries; import: a registry downloaded from\n"
-      "      the IEEE (MA-L oui.txt or oui.csv) becomes this user's vendor file\n"
-      "\n"
-      "--no-mac: no MAC and manufacturer; --no-nvid: do not read the units' ID pages;\n"
-      "--genid: read the title of other hosts' home pages.\n"
-      "Exit status: 0 the run completed (also when nothing was found); 1 the network cannot be\n"
-      "used (no permission to ping, reply port 2860 held); 2 bad usage or a bad range.\n");
+             "usage: velmaro-cli COMMAND [OPTIONS]\n"
+             "Finds the network units on an IPv4 LAN, as the Velmaro window does, and prints the "
+             "list.\n"
+             "\n"
+             "  velmaro-cli --version\n"
+             "  velmaro-cli --help\n"
+             "  velmaro-cli scan [--listen MS] [--no-mac] [--all-interfaces] [--wide]\n"
+             "                   [--format %1]\n"
+             "      one discovery query to the broadcast address; replies are collected for MS\n"
+             "      milliseconds (default 2000). --all-interfaces: the query on every network "
+             "card,\n"
+             "      each reply tagged with its card and, when the PC cannot reach the unit, the "
+             "fix\n"
+             "      (JSON keys interface and unreachable; --wide: as columns of the table and "
+             "CSV)\n"
+             "  velmaro-cli ping [--prefix A.B.C] [--range XX-YY] [--timeout T] [--port P]\n"
+             "                   [--update-from FILE.json] [--no-mac] [--no-nvid] [--genid]\n"
+             "                   [--format %1]\n"
+             "      sweeps A.B.C.XX to A.B.C.YY (default: this machine's own network, 1-254), "
+             "time-out\n"
+             "      T ms (default 500), web pages on port P (default 80); --update-from updates "
+             "an\n"
+             "      earlier JSON result as \"Update Only\" does: new hosts \"add\", missed ones "
+             "\"remove\"\n"
+             "  velmaro-cli identify HOST [--port P] [--timeout T] [--format %1]\n"
+             "      MAC, manufacturer and name of one host, as the list's \"Refresh\" reads them\n"
+             "  velmaro-cli doctor [--probe] [--listen MS] [--format %1]\n"
+             "      why a scan finds nothing: one line per check, \"ok\" or the fix; --probe also\n"
+             "      sends one query per card and listens MS milliseconds. Exit 1 when a scan "
+             "cannot work\n"
+             "  velmaro-cli vendors [import FILE]\n"
+             "      the vendor file in use, its date and entries; import: a registry downloaded "
+             "from\n"
+             "      the IEEE (MA-L oui.txt or oui.csv) becomes this user's vendor file\n"
+             "\n"
+             "--no-mac: no MAC and manufacturer; --no-nvid: do not read the units' ID pages;\n"
+             "--genid: read the title of other hosts' home pages.\n"
+             "--format csv: a cell starting with =, +, -, @, TAB or CR (not the \"---\" of "
+             "nothing\n"
+             "found) gets a ' before it, so a spreadsheet shows it as text, never as a formula;\n"
+             "control characters show as ? in the table and CSV, as \\u00XX in JSON.\n"
+             "Exit status: 0 the run completed (also when nothing was found); 1 the network cannot "
+             "be\n"
+             "used (no permission to ping, reply port 2860 held); 2 bad usage, a bad range or an\n"
+             "unreadable --update-from file; 3 vendors: no vendor file found, or the import was\n"
+             "refused or could not be written (the file in use stays as it was).\n")
+      .arg(OutputFormatNames(u"|"));
 }
 
 }  // namespace velmaro::cli

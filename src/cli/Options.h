@@ -8,17 +8,17 @@
 #include <map>
 #include <variant>
 
+#include "cli/Formats.h"
 #include "form/Controls.h"
 #include "support/Tunables.h"
 
 namespace velmaro::cli {
 
 enum class Command { Help, Version, Scan, Ping, Identify, Doctor, Vendors, VendorsImport };
-enum class OutputFormat { Table, Csv, Json };
 
 struct Options {
   Command command = Command::Help;
-  OutputFormat format = OutputFormat::Table;
+  const OutputFormat* format = OutputFormats().data();  // the first is the default
   // What the options put in the window's boxes and check boxes; every box they leave
   // alone keeps the window's own default (and the prefix boxes its load-time preset).
   std::map<TextBox, QString> texts;

@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "form/InterfaceBroadcast.h"
+#include "support/VbError.h"
 #include "support/Wait.h"
 
 namespace velmaro::cli {
@@ -18,10 +19,10 @@ ScanOutcome outcomeOf(const std::vector<CardProbe>& cards) {
       sent = true;
       continue;
     }
-    portHeld = portHeld || card.failure->number == 10048;
+    portHeld = portHeld || card.failure->number == err::addressInUse().number;
     PrintError(QStringLiteral("%1: %2 (error %3); no query there")
-                   .arg(card.interfaceName, card.failure->description)
-                   .arg(card.failure->number));
+                   .arg(card.interfaceName, card.failure->description,
+                        QString::number(card.failure->number)));
   }
   if (sent) return ScanOutcome::Completed;
   return portHeld ? ScanOutcome::ReplyPortHeld : ScanOutcome::QueryNotSent;

@@ -8,6 +8,7 @@
 #include "form/ControlDefaults.h"
 #include "platform/Terminal.h"
 #include "scan/ScanRange.h"
+#include "support/PrintableText.h"
 #include "support/Tunables.h"
 
 namespace velmaro::cli {
@@ -66,7 +67,11 @@ int exitStatusFor(ScanOutcome outcome) {
 
 void PrintOut(const QString& text) { write(1, text); }
 
-void PrintError(const QString& line) { write(2, QStringLiteral("velmaro-cli: ") + line + u'\n'); }
+QString ErrorLine(const QString& text) {
+  return QStringLiteral("velmaro-cli: ") + PrintableText(text) + u'\n';
+}
+
+void PrintError(const QString& line) { write(2, ErrorLine(line)); }
 
 OptionControls::OptionControls(const Options& options)
     : m_progress(platform::StandardErrorIsTerminal()) {
@@ -102,21 +107,10 @@ int Session::finish(ScanOutcome outcome, const InterfaceBroadcast* everyCard) {
     return exitStatusFor(outcome);
   }
   // Boxes the run showed that no outcome explains (the error log grown too large).
-  for (const QString& notice : m_controls.notices())
-    PrintError(QString(notice).replace(u'\n', u' '));
+  for (const QString& notice : m_controls.notices()) PrintError(notice.simplified());
   const std::vector<RowRecord> rows =
       everyCard ? RowsOf(form().lstIPs(), *everyCard) : RowsOf(form().lstIPs());
-  switch (m_options.format) {
-    case OutputFormat::Table:
-      PrintOut(FormatTable(rows, m_options.wide));
-      break;
-    case OutputFormat::Csv:
-      PrintOut(FormatCsv(rows, m_options.wide));
-      break;
-    case OutputFormat::Json:
-      PrintOut(FormatJson(rows));
-      break;
-  }
+  PrintOut(m_options.format->rows(rows, m_options.wide));
   return kExitCompleted;
 }
 

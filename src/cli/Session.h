@@ -19,8 +19,13 @@ class InterfaceBroadcast;
 
 namespace velmaro::cli {
 
-// The exit statuses a script can rely on.
-enum ExitStatus : int { kExitCompleted = 0, kExitNetworkUnusable = 1, kExitUsage = 2 };
+// The exit statuses a script can rely on; --help, the README and the man page list them.
+enum ExitStatus : int {
+  kExitCompleted = 0,
+  kExitNetworkUnusable = 1,
+  kExitUsage = 2,
+  kExitVendorFile = 3,  // vendors: no vendor file found, or an import refused or not written
+};
 
 // The window's controls without a screen: box texts and check boxes as the options set
 // them, the status label's texts written to standard error when a person is watching.
@@ -81,5 +86,9 @@ class Session {
 // A line on standard output or standard error, UTF-8.
 void PrintOut(const QString& text);
 void PrintError(const QString& line);
+
+// The line PrintError writes: the program's name, then the text in printable form, since
+// messages and progress quote rows, files and replies from outside.
+QString ErrorLine(const QString& text);
 
 }  // namespace velmaro::cli

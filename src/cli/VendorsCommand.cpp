@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "identify/VendorFile.h"
+#include "support/PrintableText.h"
 
 namespace velmaro::cli {
 namespace {
@@ -17,11 +18,11 @@ int describe(const AppPaths& paths) {
   const VendorFileInUse file = DescribeVendorFile(paths);
   if (!file.exists) {
     PrintError(CheckVendorFile(file).text);
-    return kExitNetworkUnusable;
+    return kExitVendorFile;
   }
+  // One multi-argument call: a folder named "p%1q" is printed as it is.
   PrintOut(QStringLiteral("file: %1\ndate: %2\nentries: %3\n")
-               .arg(file.path, dated(file))
-               .arg(file.entries));
+               .arg(PrintableText(file.path), dated(file), QString::number(file.entries)));
   return kExitCompleted;
 }
 
@@ -32,16 +33,15 @@ int import(const QString& registry, const AppPaths& paths) {
         done.refusal->line > 0 ? QStringLiteral(" line %1").arg(done.refusal->line) : QString();
     PrintError(QStringLiteral("%1%2: %3; the vendor file in use is unchanged")
                    .arg(registry, where, done.refusal->reason));
-    return kExitNetworkUnusable;
+    return kExitVendorFile;
   }
   if (!done.error.isEmpty()) {
     PrintError(done.error + QStringLiteral("; the vendor file in use is unchanged"));
-    return kExitNetworkUnusable;
+    return kExitVendorFile;
   }
   PrintOut(QStringLiteral("%1 entries, %2 new prefixes, written to %3\n")
-               .arg(done.entries)
-               .arg(done.newPrefixes)
-               .arg(done.writtenPath));
+               .arg(QString::number(done.entries), QString::number(done.newPrefixes),
+                    PrintableText(done.writtenPath)));
   if (done.inUse != done.writtenPath) {
     PrintError(
         QStringLiteral("%1 is looked up first and stays in use; remove it to use the new file")

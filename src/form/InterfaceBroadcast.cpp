@@ -42,7 +42,7 @@ void InterfaceBroadcast::start() {
       probe.failure = socket->sendTo(query, tunables::kLimitedBroadcast, tunables::kQueryPort);
     }
     if (probe.failure) {
-      trap.report(probe.failure->number == 91 ? 50 : 100,
+      trap.report(probe.failure->number == err::objectNotSet().number ? 50 : 100,
                   VbError{probe.failure->number,
                           QStringLiteral("%1 (%2)").arg(probe.failure->description, info.name)});
     }

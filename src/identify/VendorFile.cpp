@@ -99,8 +99,7 @@ DoctorLine CheckVendorFile(const VendorFileInUse& file) {
                            .arg(file.path,
                                 file.registryDated ? QStringLiteral("registry of")
                                                    : QStringLiteral("file of"),
-                                file.date.toString(Qt::ISODate))
-                           .arg(file.entries));
+                                file.date.toString(Qt::ISODate), QString::number(file.entries)));
 }
 
 }  // namespace velmaro

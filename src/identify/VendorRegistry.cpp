@@ -5,6 +5,7 @@
 
 #include "identify/Manufacturer.h"
 #include "support/ByteLines.h"
+#include "support/PrintableText.h"
 #include "support/Tunables.h"
 
 namespace velmaro {
@@ -43,8 +44,9 @@ QByteArrayView trimBlanks(QByteArrayView text) {
   return text;
 }
 
+// The file's own bytes in a refusal, which a terminal shows: cut, and printable.
 QString quoted(QByteArrayView text) {
-  return u'"' + QString::fromUtf8(text.first(qMin<qsizetype>(text.size(), 40))) + u'"';
+  return QuotedText(QString::fromUtf8(text.first(qMin<qsizetype>(text.size(), 80))), u'"');
 }
 
 RegistryRead refused(int line, QString reason) {
@@ -280,7 +282,8 @@ RegistryRead ParseIeeeRegistry(QByteArrayView bytes) {
   if (bytes.startsWith(kUtf8Mark)) bytes = bytes.sliced(kUtf8Mark.size());
   if (bytes.isEmpty()) return refused(1, QStringLiteral("the file is empty"));
   const qsizetype firstEnd = bytes.indexOf('\n');
-  const QByteArrayView first = bytes.first(firstEnd < 0 ? bytes.size() : firstEnd);
+  QByteArrayView first = bytes.first(firstEnd < 0 ? bytes.size() : firstEnd);
+  if (first.endsWith('\r')) first.chop(1);
   RegistryRead read;
   if (first.startsWith(kCsvHeader)) {
     read = parseCsv(bytes);
@@ -304,7 +307,8 @@ QByteArray VendorNameLatin1(QByteArrayView utf8) {
   plain.reserve(name.size());
   for (const QChar c : name) {
     if (c.unicode() <= 0xFF) {
-      plain += c;
+      // The name reaches terminals, spreadsheets and the log: no escape rides along.
+      plain += IsControlCharacter(c) ? QChar(u'?') : c;
       continue;
     }
     if (const char plainPunctuation = punctuationFor(c.unicode())) {

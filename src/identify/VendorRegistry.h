@@ -36,7 +36,8 @@ struct RegistryRead {
 RegistryRead ParseIeeeRegistry(QByteArrayView bytes);
 
 // A vendor name as the vendor file holds it: Latin-1; characters beyond it lose their
-// accents or take a plain stand-in, and what remains becomes "?"; TABs become spaces.
+// accents or take a plain stand-in, and what remains becomes "?"; line breaks and TABs
+// become spaces, other control characters "?".
 QByteArray VendorNameLatin1(QByteArrayView utf8);
 
 // The program's vendor file: a first line naming the registry's date (the look-up skips it,

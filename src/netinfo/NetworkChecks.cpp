@@ -5,6 +5,7 @@
 
 #include "support/Ipv4Text.h"
 #include "support/Tunables.h"
+#include "support/VbError.h"
 
 namespace velmaro {
 namespace {
@@ -90,7 +91,7 @@ DoctorLine CheckReplyPort(const std::optional<platform::SocketFailure>& bindFail
   const QString check = QStringLiteral("udp-%1").arg(tunables::kReplyPort);
   if (!bindFailure)
     return OkLine(check, QStringLiteral("UDP port %1 is free").arg(tunables::kReplyPort));
-  if (bindFailure->number == 10048) {
+  if (bindFailure->number == err::addressInUse().number) {
     return FixLine(check, true,
                    QStringLiteral("UDP port %1 is held by another program, so replies go there: "
                                   "close it (sudo ss -ulpn 'sport = :%1' names it)")
@@ -98,9 +99,8 @@ DoctorLine CheckReplyPort(const std::optional<platform::SocketFailure>& bindFail
   }
   return FixLine(check, true,
                  QStringLiteral("cannot bind UDP port %1: %2 (error %3)")
-                     .arg(tunables::kReplyPort)
-                     .arg(bindFailure->description)
-                     .arg(bindFailure->number));
+                     .arg(QString::number(tunables::kReplyPort), bindFailure->description,
+                          QString::number(bindFailure->number)));
 }
 
 DoctorLine CheckBroadcastRoute(const platform::RouteLookup& route,
@@ -184,8 +184,8 @@ DoctorLine CheckReplies(const std::optional<std::vector<CardProbe>>& probes) {
     if (probe.failure) {
       return FixLine(check, true,
                      QStringLiteral("the query could not go out on %1: %2 (error %3)")
-                         .arg(probe.interfaceName, probe.failure->description)
-                         .arg(probe.failure->number));
+                         .arg(probe.interfaceName, probe.failure->description,
+                              QString::number(probe.failure->number)));
     }
     if (probe.replies == 0 && probe.neighbours > 0) {
       return FixLine(
@@ -195,12 +195,12 @@ DoctorLine CheckReplies(const std::optional<std::vector<CardProbe>>& probes) {
                          "firewall drops their replies; allow UDP to port %3 (sudo nft "
                          "insert rule inet filter input udp dport %3 accept, or sudo ufw "
                          "allow %3/udp)")
-              .arg(probe.interfaceName)
-              .arg(probe.neighbours)
-              .arg(tunables::kReplyPort));
+              .arg(probe.interfaceName, QString::number(probe.neighbours),
+                   QString::number(tunables::kReplyPort)));
     }
     found.append(probe.replies > 0
-                     ? QStringLiteral("%1: %2 replies").arg(probe.interfaceName).arg(probe.replies)
+                     ? QStringLiteral("%1: %2 replies")
+                           .arg(probe.interfaceName, QString::number(probe.replies))
                      : QStringLiteral("%1: no reply and no neighbour").arg(probe.interfaceName));
   }
   return OkLine(check, found.join(QStringLiteral("; ")));

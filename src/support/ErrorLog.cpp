@@ -6,6 +6,7 @@
 
 #include "support/Clock.h"
 #include "support/Numbers.h"
+#include "support/PrintableText.h"
 #include "support/RegularFile.h"
 #include "support/UserNotice.h"
 #include "support/Version.h"
@@ -97,7 +98,9 @@ QByteArray LogText(const QString& text) {
   out.reserve(text.size());
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text[i];
-    if (c.unicode() <= 0xFF) {
+    if (IsControlCharacter(c)) {
+      out += '?';  // a line break or escape would split or forge a record
+    } else if (c.unicode() <= 0xFF) {
       out += char(c.unicode());
     } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
       out += '?';  // one character outside the basic plane, one mark
@@ -218,10 +221,9 @@ QString ErrorReportText(int number, const QString& description, const QString& p
                         Container container, int line) {
   const QString where = container == Container::Form ? QStringLiteral("Form frmMain")
                                                      : QStringLiteral("Module modDataProcess");
+  // One multi-argument call: a description holding "%1" (a card's name) stays as it is.
   return QStringLiteral("Error %1 (%2) in procedure %3 of %4 on line %5")
-      .arg(number)
-      .arg(description, procedure, where)
-      .arg(line);
+      .arg(QString::number(number), description, procedure, where, QString::number(line));
 }
 
 }  // namespace velmaro

@@ -45,8 +45,9 @@ class ErrorLog final : public ErrorReporter {
   std::deque<QString> m_held;  // reports that arrived while it showed
 };
 
-// The 8-bit text the log stores for a report: Latin-1 as it is; other characters as
-// their plain Latin form where they have one (dashes as "-", accents dropped), "?" otherwise.
+// The 8-bit text the log stores for a report: Latin-1 as it is but for control characters,
+// which become "?"; other characters as their plain Latin form where they have one (dashes
+// as "-", accents dropped), "?" otherwise.
 QByteArray LogText(const QString& text);
 
 // True when a file exists at the path (its length can be read). Never fails.

@@ -133,6 +133,13 @@ TEST_F(CliLabTest, ExitStatusAndOneLineReason) {
   // Another program holds the reply port: the network cannot be used.
   QUdpSocket holder;
   ASSERT_TRUE(holder.bind(QHostAddress::AnyIPv4, 2860, QAbstractSocket::DontShareAddress));
+  // A result whose row would steer the name stage to another port and path.
+  QTemporaryDir dir;
+  const QString steered = dir.filePath(QStringLiteral("steered.json"));
+  QFile file(steered);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+              file.write("[{\"ip\": \"127.0.0.1:8081/steered#\"}]") > 0);
+  file.close();
   const std::tuple<QStringList, int, const char*> runs[] = {
       {{QStringLiteral("scan"), QStringLiteral("--listen"), QStringLiteral("0")},
        1,
@@ -147,6 +154,9 @@ TEST_F(CliLabTest, ExitStatusAndOneLineReason) {
         QStringLiteral("/nonexistent/lan.json")},
        2,
        "--update-from /nonexistent/lan.json: "},
+      {{QStringLiteral("ping"), QStringLiteral("--update-from"), steered},
+       2,
+       "row 1: \"ip\" '127.0.0.1:8081/steered#' is not a dotted IPv4 address"},
   };
   for (const auto& [arguments, exitCode, reason] : runs) {
     const CliRun run = RunCli(arguments);

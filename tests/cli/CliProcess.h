@@ -16,12 +16,14 @@ struct CliRun {
   QString text() const { return QString::fromUtf8(out); }
 };
 
-// A run that hangs fails the test.
-inline CliRun RunCli(const QStringList& arguments, const QProcessEnvironment& environment =
-                                                       QProcessEnvironment::systemEnvironment()) {
+// A run that hangs fails the test. `program`: a copy of velmaro-cli elsewhere.
+inline CliRun RunCli(
+    const QStringList& arguments,
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+    const QString& program = QStringLiteral(VELMARO_CLI_PATH)) {
   QProcess process;
   process.setProcessEnvironment(environment);
-  process.start(QStringLiteral(VELMARO_CLI_PATH), arguments);
+  process.start(program, arguments);
   const bool ended = process.waitForFinished(120000);
   if (!ended) process.kill();
   EXPECT_TRUE(ended) << "velmaro-cli " << arguments.join(u' ').toStdString() << " did not end";

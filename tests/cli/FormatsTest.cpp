@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/Formats.h"
+#include "cli/Session.h"
 
 namespace velmaro::cli {
 namespace {
@@ -11,6 +12,14 @@ RowRecord row(std::initializer_list<const char*> cells, const char* icon = "") {
   size_t i = 0;
   for (const char* c : cells) r.cells[i++] = QString::fromLatin1(c);
   r.icon = QString::fromLatin1(icon);
+  return r;
+}
+
+// A row of the address and the title only.
+RowRecord titled(const QString& ip, const QString& name = {}) {
+  RowRecord r;
+  r.cells[0] = ip;
+  r.cells[5] = name;
   return r;
 }
 
@@ -61,9 +70,16 @@ TEST(ParseJsonRows, SaysWhatIsWrong) {
   const std::pair<QByteArray, const char*> cases[] = {
       {"[{\"ip\": \"1\"}", "not JSON"},
       {"{\"ip\": \"10.0.0.1\"}", "not an array"},
-      {"[{\"ip\": \"a\"}, {\"name\": \"x\"}]", "row 2: no \"ip\""},
-      {"[{\"ip\": \"a\", \"ping\": 12}]", "row 1: \"ping\" is not a string"},
-      {"[{\"ip\": \"a\", \"icon\": \"new\"}]", "row 1: \"icon\" is not"},
+      {"[{\"ip\": \"10.0.0.1\"}, {\"name\": \"x\"}]", "row 2: no \"ip\""},
+      {"[{\"ip\": \"10.0.0.1\", \"ping\": 12}]", "row 1: \"ping\" is not a string"},
+      {"[{\"ip\": \"10.0.0.1\", \"icon\": \"new\"}]", "row 1: \"icon\" is not"},
+      // The name stage requests the row's address: only an address as the program writes it.
+      {"[{\"ip\": \"127.0.0.1:8081/steered#\"}]", "row 1: \"ip\" '127.0.0.1:8081/steered#' is not"},
+      {"[{\"ip\": \"10.0.0.1\"}, {\"ip\": \"printer.example\"}]", "row 2: \"ip\" 'printer"},
+      {"[{\"ip\": \"010.0.0.1\"}]", "is not a dotted IPv4"},
+      {"[{\"ip\": \" 10.0.0.1\"}]", "is not a dotted IPv4"},
+      {"[{\"ip\": \"10.0.0.256\"}]", "is not a dotted IPv4"},
+      {"[{\"ip\": \"\\u001b[2J10.0.0.1\"}]", "'?[2J10.0.0.1' is not"},
       {manyRows(65537), "more than 65536 rows"},
       {QByteArray(16 * 1024 * 1024 + 1, ' '), "larger than"},
   };
@@ -95,6 +111,74 @@ TEST(FormatWide, CardAndReachInJsonAndAsWideColumns) {
   EXPECT_EQ(FormatTable(rows),
             FormatTable(std::vector<RowRecord>{row({"10.0.0.1", "80", "---", "", "", "U"}),
                                                row({"192.168.1.9", "80", "---", "", "", "V"})}));
+}
+
+// Cells a spreadsheet would run, and controls other than TAB, CR and LF, never reach it.
+TEST(FormatCsv, NoFormulaAndNoControlCharacterInACell) {
+  const std::pair<const char16_t*, const char16_t*> cases[] = {
+      {u"=HYPERLINK(\"http://x\",\"y\")", u"\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\""},
+      {u"+1", u"'+1"},
+      {u"-2+3", u"'-2+3"},
+      {u"@SUM(A1)", u"'@SUM(A1)"},
+      {u"\tx", u"'\tx"},
+      {u"\rx", u"\"'\rx\""},
+      {u"---", u"---"},
+      {u"a=b-c", u"a=b-c"},
+      {u"x\ty\r\nz", u"\"x\ty\r\nz\""},
+      {u"\x1b[2J\x7f\x9b"
+       u"31m\x85",
+       u"?[2J??31m?"},
+      {u"\x1b=1", u"?=1"},
+  };
+  for (const auto& [cell, field] : cases) {
+    EXPECT_EQ(FormatCsv({titled(QString::fromUtf16(cell))}).section(QStringLiteral("\r\n"), 1),
+              QString::fromUtf16(field) + QStringLiteral(",,,,,,\r\n"))
+        << QString::fromUtf16(cell).toStdString();
+  }
+}
+
+// DEL and the C1 controls (U+009B alone starts an escape sequence) are escaped like C0, and
+// a lone surrogate (which has no UTF-8 form) too, so every name reads back as it was.
+TEST(FormatJson, EscapesEveryControlCharacter) {
+  const std::pair<const char16_t*, const char16_t*> cases[] = {
+      {u"\x1b[2J", u"\\u001b[2J"},
+      {u"\x7f", u"\\u007f"},
+      {u"\x80", u"\\u0080"},
+      {u"\x9b"
+       u"2J",
+       u"\\u009b2J"},
+      {u"\x9f", u"\\u009f"},
+      {u"\xa0\xe9", u"\xa0\xe9"},
+      {u"\xd800x\xdc00", u"\\ud800x\\udc00"},
+      {u"\u202e", u"\\u202e"},
+      {u"\r\n\t", u"\\r\\n\\t"},
+  };
+  for (const auto& [name, escaped] : cases) {
+    const RowRecord record = titled(QStringLiteral("10.0.0.1"), QString::fromUtf16(name));
+    EXPECT_TRUE(FormatJson({record}).contains(QStringLiteral("\"name\": \"") +
+                                              QString::fromUtf16(escaped) + u'"'))
+        << FormatJson({record}).toStdString();
+    const auto back = ParseJsonRows(FormatJson({record}).toUtf8());
+    ASSERT_TRUE(std::holds_alternative<std::vector<RowRecord>>(back));
+    EXPECT_TRUE(std::get<std::vector<RowRecord>>(back).front() == record);
+  }
+}
+
+// Every edge to a terminal shows controls as "?": the table, the doctor's table, and the
+// lines on standard error (progress quotes rows read from a file, refusals a file's bytes).
+TEST(PrintableEdges, ControlsShowAsQuestionMarks) {
+  const QString hostile = QStringLiteral(
+      "a\x1b]0;owned\x07\x9b"
+      "2J\x7f\u202ez");
+  const QString shown = QStringLiteral("a?]0;owned??2J??z");
+  const std::vector<DoctorLine> doctor{FixLine(QStringLiteral("tunnels"), false, hostile)};
+  const std::pair<QString, QString> cases[] = {
+      {FormatTable({titled(hostile)}).section(u'\n', 1, 1), shown},
+      {OutputFormats().front().doctor(doctor), QStringLiteral("tunnels  ") + shown + u'\n'},
+      {ErrorLine(QStringLiteral("Testing ") + hostile),
+       QStringLiteral("velmaro-cli: Testing ") + shown + u'\n'},
+  };
+  for (const auto& [printed, expected] : cases) EXPECT_EQ(printed, expected);
 }
 
 }  // namespace

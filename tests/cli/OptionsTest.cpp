@@ -26,7 +26,7 @@ Options command(Command c, std::map<TextBox, QString> texts = {},
 TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
   Options scan = command(Command::Scan, {}, {{CheckBox::ParseARP, 0}});
   scan.listenMs = 500;
-  scan.format = OutputFormat::Csv;
+  scan.format = FindOutputFormat(u"csv");
   Options ping =
       command(Command::Ping,
               {{TextBox::IP0, QStringLiteral("10")},
@@ -36,7 +36,7 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
                {TextBox::PingTO, QStringLiteral("750")},
                {TextBox::HTTPPort, QStringLiteral("8080")}},
               {{CheckBox::UpdateOnly, 0}, {CheckBox::ParseNVIDs, 0}, {CheckBox::ParseGenIDs, 1}});
-  ping.format = OutputFormat::Json;
+  ping.format = FindOutputFormat(u"json");
   Options update = command(Command::Ping, {}, {{CheckBox::UpdateOnly, 1}});
   update.updateFrom = QStringLiteral("old.json");
   Options identify = command(Command::Identify);
@@ -46,7 +46,7 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
   Options doctor = command(Command::Doctor);
   doctor.probe = true;
   doctor.listenMs = 300;
-  doctor.format = OutputFormat::Json;
+  doctor.format = FindOutputFormat(u"json");
   Options import = command(Command::VendorsImport);
   import.registryFile = QStringLiteral("oui.csv");
   const std::pair<QStringList, Options> cases[] = {

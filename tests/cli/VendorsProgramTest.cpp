@@ -30,7 +30,7 @@ TEST(VendorsProgram, RefusesACutDownloadAndImportsAWholeOne) {
 
   writeRegistry(kRegistry.first(kRegistry.size() - 4));
   CliRun run = RunCli({QStringLiteral("vendors"), QStringLiteral("import"), registry}, environment);
-  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.exitCode, 3);
   EXPECT_EQ(run.err,
             QStringLiteral("velmaro-cli: %1 line 2: the file ends in the middle of a line: the "
                            "download was cut short; the vendor file in use is unchanged\n")
@@ -47,6 +47,45 @@ TEST(VendorsProgram, RefusesACutDownloadAndImportsAWholeOne) {
   if (QFile::exists(QFileInfo(QStringLiteral(VELMARO_CLI_PATH)).path() +
                     QStringLiteral("/oui.txt"))) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("stays in use"))) << run.err.toStdString();
+  }
+}
+
+// The program alone in a folder, so no vendor file of the build is found; this user's data
+// in a folder named "p%1q". Each step runs on what the one before left.
+TEST(VendorsProgram, StatusesAndMessagesPrintOutsideTextAsItIs) {
+  QTemporaryDir root;
+  ASSERT_TRUE(root.isValid());
+  const QString program = root.filePath(QStringLiteral("velmaro-cli"));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(VELMARO_CLI_PATH), program));
+  const QString data = root.filePath(QStringLiteral("p%1q"));
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+  const QString registry = root.filePath(QStringLiteral("oui.csv"));
+  const struct {
+    QByteArray registry;  // empty: the command is plain "vendors"
+    int exitCode;
+    QString says;  // a part of standard output, or of standard error when the run fails
+  } steps[] = {
+      {{}, 3, QStringLiteral("no vendor file")},
+      {kRegistry.first(kRegistry.size() - 4), 3, QStringLiteral("line 2: the file ends")},
+      {"\x1b]0;owned\x07\r\n", 3, QStringLiteral("starts with \"?]0;owned?\"")},
+      {kRegistry, 0, QStringLiteral("written to %1/Velmaro/oui.txt\n").arg(data)},
+      {{}, 0, QStringLiteral("file: %1/Velmaro/oui.txt\n").arg(data)},
+      {{}, 0, QStringLiteral("\nentries: 1\n")},
+  };
+  for (const auto& step : steps) {
+    QStringList arguments{QStringLiteral("vendors")};
+    if (!step.registry.isEmpty()) {
+      QFile file(registry);
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      file.write(step.registry);
+      arguments << QStringLiteral("import") << registry;
+    }
+    const CliRun run = RunCli(arguments, environment, program);
+    EXPECT_EQ(run.exitCode, step.exitCode) << step.says.toStdString();
+    EXPECT_TRUE((step.exitCode == 0 ? run.text() : run.err).contains(step.says))
+        << step.says.toStdString() << " in: " << run.text().toStdString() << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(u'\x1b')) << run.err.toStdString();
   }
 }
 

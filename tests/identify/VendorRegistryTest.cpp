@@ -14,6 +14,7 @@
 #include "identify/VendorFile.h"
 #include "identify/VendorRegistry.h"
 #include "support/AppPaths.h"
+#include "support/PrintableText.h"
 #include "support/RecordingReporter.h"
 
 namespace velmaro {
@@ -83,6 +84,10 @@ TEST(Registry, RefusesWhatIsNotTheWholeRegistryWithTheLine) {
       {"a quote never closed", kCsv.first(kCsv.indexOf("San Jose")), 3, "never ends"},
       {"a csv cut mid-line", kCsv.first(kCsv.size() - 2), 5, "cut short"},
       {"a stray quote", QByteArray(kCsv).replace("Buchanan Loop", "Buchanan \"Loop"), 2, "quote"},
+      {"a terminal's escapes",
+       "\x1b]0;owned\x07\xc2\x9b"
+       "2J\r\n",
+       1, "\"?]0;owned??2J\""},
   };
   for (const Refusal& c : cases) {
     const RegistryRead read = ParseIeeeRegistry(c.bytes);
@@ -91,7 +96,26 @@ TEST(Registry, RefusesWhatIsNotTheWholeRegistryWithTheLine) {
     EXPECT_TRUE(read.failure->reason.contains(QLatin1String(c.mentions)))
         << c.what << ": " << read.failure->reason.toStdString();
     EXPECT_TRUE(read.entries.empty()) << c.what;
+    EXPECT_EQ(read.failure->reason, PrintableText(read.failure->reason)) << c.what;
   }
+}
+
+// Names reach terminals, spreadsheets and the log: no control character survives the import.
+TEST(Registry, NamesKeepNoControlCharacter) {
+  const std::pair<QByteArray, QByteArray> cases[] = {
+      {"Acme\x1b[2J Inc", "Acme?[2J Inc"},
+      {"A\xc2\x9b"
+       "31mB\x7f",
+       "A?31mB?"},
+      {"Tab\there\r\nand\x07", "Tab here and?"},
+      {"Nu\xc3\xb1"
+       "ez \xe2\x80\xae"
+       "Corp",
+       "Nu\xf1"
+       "ez Corp"},
+  };
+  for (const auto& [utf8, latin1] : cases)
+    EXPECT_EQ(VendorNameLatin1(utf8), latin1) << latin1.data();
 }
 
 TEST(Registry, TheDistributionsFilesReadAlikeInBothLayouts) {
@@ -184,6 +208,11 @@ TEST(VendorFileLine, SaysWhatIsInUseOrHowToGetOne) {
                              QDate(2022, 8, 27), true})
                 .text,
             u"ok (/usr/share/velmaro/oui.txt, registry of 2022-08-27, 32530 entries)");
+  // A folder's name is text, never a placeholder.
+  EXPECT_EQ(
+      CheckVendorFile({QStringLiteral("/home/p%1q/oui.txt"), true, 5, QDate(2024, 1, 2), false})
+          .text,
+      u"ok (/home/p%1q/oui.txt, file of 2024-01-02, 5 entries)");
   const DoctorLine none = CheckVendorFile({QStringLiteral("/opt/oui.txt"), false, 0, {}, false});
   EXPECT_EQ(none.verdict, Verdict::Fix);
   EXPECT_FALSE(none.blocking);

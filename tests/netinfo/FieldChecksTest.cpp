@@ -137,5 +137,22 @@ TEST(DoctorLines, RepliesWithoutNeighboursAreNoFirewall) {
   EXPECT_TRUE(CheckReplies(std::vector<CardProbe>{}).blocking);
 }
 
+// A card's name is the user's text: "p%1q" is printed as it is, not as a placeholder.
+TEST(DoctorLines, ACardsNameIsNeverAPlaceholder) {
+  const QString name = QStringLiteral("p%1q");
+  const std::pair<CardProbe, const char16_t*> cases[] = {
+      {{name, std::nullopt, 2, 5}, u"ok (p%1q: 2 replies)"},
+      {{name, platform::SocketFailure{10013, QStringLiteral("Permission denied")}, 0, 0},
+       u"the query could not go out on p%1q: Permission denied (error 10013)"},
+      {{name, std::nullopt, 0, 3}, u"p%1q: the query went out and nothing came back, yet 3 hosts"},
+  };
+  for (const auto& [probe, text] : cases) {
+    const QString line = CheckReplies(std::vector<CardProbe>{probe}).text;
+    EXPECT_TRUE(line.startsWith(QStringView(text))) << line.toStdString();
+    EXPECT_FALSE(line.contains(QStringLiteral("%3")) || line.contains(QStringLiteral("%2")))
+        << line.toStdString();
+  }
+}
+
 }  // namespace
 }  // namespace velmaro

@@ -212,6 +212,11 @@ TEST(ErrorReportText, FollowsTheConvention) {
                            "modDataProcess on line 110"));
   EXPECT_EQ(ErrorReportText(-5, QStringLiteral("x"), QStringLiteral("P"), Container::Form, 10),
             QStringLiteral("Error -5 (x) in procedure P of Form frmMain on line 10"));
+  // A card's name in the description is text, never a placeholder.
+  EXPECT_EQ(ErrorReportText(10048, QStringLiteral("Address in use (p%1q)"),
+                            QStringLiteral("ScanAllInterfaces"), Container::Form, 100),
+            QStringLiteral("Error 10048 (Address in use (p%1q)) in procedure ScanAllInterfaces of "
+                           "Form frmMain on line 100"));
 }
 
 TEST(FileHelpers, FileExistsAndIsArrayInitialized) {

@@ -17,6 +17,7 @@
 #include "platform/linux/LinuxBackends.h"
 #include "platform/linux/SystemError.h"
 #include "support/Tunables.h"
+#include "support/VbError.h"
 
 namespace velmaro::platform::linux_backend {
 namespace {
@@ -29,8 +30,10 @@ constexpr std::size_t kMaxQueued = 4096;
 // The numbers support staff know from the Windows socket layer, where one applies.
 SocketFailure failureFor(int error) {
   switch (error) {
-    case EADDRINUSE:
-      return {10048, QStringLiteral("Address in use")};
+    case EADDRINUSE: {
+      const VbError inUse = err::addressInUse();
+      return {inUse.number, inUse.description};
+    }
     case EACCES:
     case EPERM:
       return {10013, QStringLiteral("Permission denied")};
