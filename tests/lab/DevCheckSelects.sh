@@ -28,4 +28,23 @@ fuzz_icmp_reply => icmp_reply_replay
 OuiLineTable|AllCards => discovery_form_tests manufacturer_tests
 NoSuchSuiteAnywhere =>
 TABLE
+
+# ctest then runs the tests the regex names and every test of a program named by its own
+# name. Each row: the regex, " =>", a ctest name, and whether it runs (yes/no).
+while IFS= read -r row; do
+  regex=${row%% =>*}
+  read -r name runs <<<"${row#* =>}"
+  pattern=$(ctest_regex "$regex")
+  if grep -qE -- "$pattern" <<<"$name"; then actual=yes; else actual=no; fi
+  if [[ $actual != "$runs" ]]; then
+    echo "FAIL: '$regex' runs $name: $actual, expected $runs (ctest -R '$pattern')"
+    status=1
+  fi
+done <<'TABLE'
+discovery_tests => Datagrams/ReplyTable.GivesTheRowOrNothing/empty_0 yes
+discovery_tests => BroadcastReply.KnowsWhetherAFourthLineWasSent yes
+discovery_tests => AllCards.TheQueryLeavesOnEachCard no
+BroadcastScan => BroadcastScan.EmptiesTheListBindsAndSendsOneQuery yes
+BroadcastScan => AllCards.TheQueryLeavesOnEachCard no
+TABLE
 exit $status
