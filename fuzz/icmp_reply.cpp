@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (index < kHosts && echo->sequence == index && echo->data == expected) answered[index] = true;
   }
 
-  test::FakeClock clock;  // the run's time-outs pass as soon as nothing else is left
+  test::FakeClock clock;        // the run's time-outs pass as soon as nothing else is left
   test::FakePlatform platform;  // every other facility behaves as where it is missing
   platform.echoFactory = [&replies] {
     platform::EchoOpenResult result;
