@@ -12,8 +12,8 @@
 #include "form/Controls.h"
 #include "form/FormRoot.h"
 #include "form/ResultList.h"
-#include "platform/Platform.h"
 #include "support/ErrorLog.h"
+#include "support/FakePlatform.h"
 #include "support/LabGuard.h"
 #include "support/UserNotice.h"
 
@@ -90,39 +90,25 @@ class BenchControls final : public velmaro::Controls, public velmaro::UserNotice
   bool m_idle = true;
 };
 
-// The machine's platform, with the start of the neighbour-table capture marked.
-class MarkingPlatform final : public velmaro::platform::Platform {
+// The machine's own facilities that a PING click uses, with the start of the neighbour-table
+// capture marked; the others behave as where they are missing, as in the tests.
+class MarkingPlatform final : public velmaro::test::FakePlatform {
  public:
   MarkingPlatform(std::unique_ptr<Platform> real, Timeline& timeline)
-      : m_real(std::move(real)), m_timeline(timeline) {}
-  velmaro::platform::EchoOpenResult openEchoSocket() override { return m_real->openEchoSocket(); }
-  std::unique_ptr<velmaro::platform::DatagramSocket> createDatagramSocket() override {
-    return m_real->createDatagramSocket();
+      : m_real(std::move(real)), m_timeline(timeline) {
+    echoFactory = [this] { return m_real->openEchoSocket(); };
+    addresses = m_real->ipv4Addresses();
+    adapterList = m_real->adapters();
+    arp = m_real->arpCommand();
+    arpConverter = [this](const QByteArray& listing) { return m_real->convertArpListing(listing); };
   }
-  std::optional<std::vector<quint32>> ipv4Addresses() override { return m_real->ipv4Addresses(); }
-  std::optional<std::vector<velmaro::platform::Adapter>> adapters() override {
-    return m_real->adapters();
-  }
-  std::unique_ptr<velmaro::platform::DatagramSocket> createInterfaceSocket(
-      const QString& name) override {
-    return m_real->createInterfaceSocket(name);
-  }
-  std::optional<std::vector<velmaro::platform::NetworkInterface>> networkInterfaces() override {
-    return m_real->networkInterfaces();
-  }
-  velmaro::platform::RouteLookup routeTo(quint32 destination) override {
-    return m_real->routeTo(destination);
-  }
-  std::optional<std::vector<velmaro::platform::Neighbour>> neighbours() override {
-    return m_real->neighbours();
-  }
-  velmaro::platform::IcmpPermission icmpPermission() override { return m_real->icmpPermission(); }
   velmaro::CommandLine arpCommand() const override {
     m_timeline.mark("arp-load");
-    return m_real->arpCommand();
+    return FakePlatform::arpCommand();
   }
-  QByteArray convertArpListing(const QByteArray& listing) const override {
-    return m_real->convertArpListing(listing);
+  // The lab's hosts, not loopback only: main() has checked that it runs inside the lab.
+  bool allowsWebRequest(const QString& host) const override {
+    return m_real->allowsWebRequest(host);
   }
 
  private:

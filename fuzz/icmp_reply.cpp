@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "platform/Platform.h"
 #include "platform/linux/IcmpPacket.h"
 #include "scan/ClassPingBase.h"
 #include "support/FakeClock.h"
+#include "support/FakePlatform.h"
 #include "support/Tunables.h"
 
 namespace {
@@ -45,34 +45,6 @@ class ScriptedSocket final : public platform::EchoSocket {
   std::vector<platform::EchoReply> m_replies;
   size_t m_next = 0;
   int m_sent = 0;
-};
-
-class ScriptedPlatform final : public platform::Platform {
- public:
-  explicit ScriptedPlatform(std::vector<platform::EchoReply> replies)
-      : m_replies(std::move(replies)) {}
-  platform::EchoOpenResult openEchoSocket() override {
-    platform::EchoOpenResult result;
-    result.socket = std::make_unique<ScriptedSocket>(m_replies);
-    return result;
-  }
-  std::unique_ptr<platform::DatagramSocket> createDatagramSocket() override { return nullptr; }
-  std::unique_ptr<platform::DatagramSocket> createInterfaceSocket(const QString&) override {
-    return nullptr;
-  }
-  std::optional<std::vector<quint32>> ipv4Addresses() override { return std::nullopt; }
-  std::optional<std::vector<platform::Adapter>> adapters() override { return std::nullopt; }
-  std::optional<std::vector<platform::NetworkInterface>> networkInterfaces() override {
-    return std::nullopt;
-  }
-  platform::RouteLookup routeTo(quint32) override { return {}; }
-  std::optional<std::vector<platform::Neighbour>> neighbours() override { return std::nullopt; }
-  platform::IcmpPermission icmpPermission() override { return {}; }
-  platform::CommandLine arpCommand() const override { return {}; }
-  QByteArray convertArpListing(const QByteArray& listing) const override { return listing; }
-
- private:
-  std::vector<platform::EchoReply> m_replies;
 };
 
 quint32 sourceInHeader(QByteArrayView packet) {
@@ -109,8 +81,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (index < kHosts && echo->sequence == index && echo->data == expected) answered[index] = true;
   }
 
-  test::FakeClock clock;  // the run's time-outs pass as soon as nothing else is left
-  ScriptedPlatform platform(std::move(replies));
+  test::FakeClock clock;        // the run's time-outs pass as soon as nothing else is left
+  test::FakePlatform platform;  // every other facility behaves as where it is missing
+  platform.echoFactory = [&replies] {
+    platform::EchoOpenResult result;
+    result.socket = std::make_unique<ScriptedSocket>(replies);
+    return result;
+  };
   ClassPingBase engine(platform, clock);
   std::map<qint32, int> ended;
   std::map<qint32, bool> succeeded;

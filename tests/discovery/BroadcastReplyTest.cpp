@@ -3,12 +3,12 @@
 
 #include <QByteArray>
 #include <QList>
-#include <cctype>
 #include <optional>
 #include <ostream>
 #include <string>
 
 #include "discovery/BroadcastReply.h"
+#include "support/CaseName.h"
 
 namespace velmaro {
 namespace {
@@ -39,17 +39,6 @@ struct ReplyCase {
 };
 
 void PrintTo(const ReplyCase& c, std::ostream* out) { *out << c.label; }
-
-std::string caseName(const ::testing::TestParamInfo<ReplyCase>& info) {
-  std::string name;
-  for (const char* c = info.param.label; *c; ++c) {
-    if (std::isalnum(static_cast<unsigned char>(*c)))
-      name += *c;
-    else if (!name.empty() && name.back() != '_')
-      name += '_';
-  }
-  return name + "_" + std::to_string(info.index);
-}
 
 class ReplyTable : public ::testing::TestWithParam<ReplyCase> {};
 
@@ -133,7 +122,8 @@ const ReplyCase kReplies[] = {
     {"empty", QByteArray(), std::nullopt},
 };
 
-INSTANTIATE_TEST_SUITE_P(Datagrams, ReplyTable, ::testing::ValuesIn(kReplies), caseName);
+INSTANTIATE_TEST_SUITE_P(Datagrams, ReplyTable, ::testing::ValuesIn(kReplies),
+                         test::caseName<ReplyCase>);
 
 TEST(BroadcastReply, KnowsWhetherAFourthLineWasSent) {
   EXPECT_FALSE(ParseBroadcastReply(exampleReply(), kSender)->hasPortLine);

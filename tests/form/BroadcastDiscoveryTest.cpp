@@ -3,51 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
-#include <functional>
 
 #include "form/BroadcastDiscovery.h"
-#include "form/Controls.h"
-#include "form/FormContext.h"
-#include "form/ResultList.h"
-#include "identify/ArpTable.h"
-#include "identify/Manufacturer.h"
-#include "support/AppPaths.h"
-#include "support/FakeClock.h"
-#include "support/FakeControls.h"
 #include "support/FakeDatagramSocket.h"
-#include "support/FakeNotice.h"
 #include "support/FakePlatform.h"
-#include "support/RecordingReporter.h"
+#include "support/FormHarness.h"
 
 namespace velmaro {
 namespace {
 
 using test::FakeDatagramSocket;
 using test::ipv4;
-
-// The window's controls, with a hook that runs when "Process MACs" is read: other events
-// can run at that moment in the window, and a test can make them happen.
-class HookedControls final : public Controls {
- public:
-  QString text(TextBox box) const override { return inner.text(box); }
-  void setText(TextBox box, const QString& text) override { inner.setText(box, text); }
-  int value(CheckBox box) const override {
-    if (box == CheckBox::ParseARP && onReadParseArp) onReadParseArp();
-    return inner.value(box);
-  }
-  bool idle() const override { return inner.idle(); }
-  void setIdle(bool idle) override { inner.setIdle(idle); }
-  void setTitle(const QString& title) override { inner.setTitle(title); }
-  void showScanningPanel() override { inner.showScanningPanel(); }
-  void hideScanningPanel() override { inner.hideScanningPanel(); }
-  void setStatus(const QString& text) override { inner.setStatus(text); }
-  void setBusyCursor(bool busy) override { inner.setBusyCursor(busy); }
-  bool openUrl(const QString& url) override { return inner.openUrl(url); }
-
-  test::FakeControls inner;
-  std::function<void()> onReadParseArp;
-};
 
 QByteArray replyFrom(const char* name, const char* mac, const char* text,
                      const char* portLine = nullptr) {
@@ -66,7 +32,7 @@ QString reportText(int number, const char* description, const char* procedure, i
 class BroadcastScan : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(folder.isValid());
+    ASSERT_TRUE(harness.folder.isValid());
     platform.datagramFactory = [this] {
       auto created = std::make_unique<FakeDatagramSocket>();
       socket = created.get();
@@ -76,7 +42,7 @@ class BroadcastScan : public ::testing::Test {
   }
 
   void writeOui(const QByteArray& content) {
-    QFile file(folder.path() + QStringLiteral("/oui.txt"));
+    QFile file(harness.folder.path() + QStringLiteral("/oui.txt"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(content);
   }
@@ -85,19 +51,12 @@ class BroadcastScan : public ::testing::Test {
     return list.cell(list.rowAt(position), list.GetColumnIndex(QString::fromLatin1(key)));
   }
 
-  HookedControls controls;
-  test::FakeNotice notice;
-  ResultList list;
-  test::RecordingReporter log;
-  QTemporaryDir folder;
-  AppPaths paths{folder.path(), QString(), QString()};
-  test::FakeClock clock;
   test::FakePlatform platform;
-  ArpTable arp{log, platform, clock};
-  QString localIP;
-  OuiFile oui{log, paths};
-  FormContext form{controls, notice, list, log, paths, clock, platform, arp, oui, localIP};
-  BroadcastDiscovery discovery{form};
+  test::FormHarness harness{platform};
+  test::FakeControls& controls = harness.controls;
+  ResultList& list = harness.list;
+  test::RecordingReporter& log = harness.log;
+  BroadcastDiscovery discovery{harness.form};
 
   FakeDatagramSocket* socket = nullptr;  // owned by `discovery` once created
   int socketsCreated = 0;
@@ -169,7 +128,7 @@ TEST_F(BroadcastScan, TwoIdenticalRepliesGiveTwoIdenticalRows) {
 
 TEST_F(BroadcastScan, ProcessMacsUncheckedLeavesTheManufacturerEmpty) {
   writeOui("00-1B-21\tIntel Corporate\r\n");
-  controls.inner.checks[CheckBox::ParseARP] = 0;
+  controls.checks[CheckBox::ParseARP] = 0;
   discovery.cmdScanBroadcast_Click();
   socket->deliver(replyFrom("NV-CAM-1000", "00-0A-2B-01-80-01", "Front door"), ipv4("198.18.7.21"));
   socket->deliver(replyFrom("OTHER-BOX-77", "00-1B-21-00-00-31", "Rack 4"), ipv4("198.18.7.31"));
@@ -183,7 +142,7 @@ TEST_F(BroadcastScan, ProcessMacsUncheckedLeavesTheManufacturerEmpty) {
 TEST_F(BroadcastScan, ProcessMacsIsReadForEveryReply) {
   discovery.cmdScanBroadcast_Click();
   socket->deliver(replyFrom("NV-CAM-1000", "00-0A-2B-01-80-01", "Front door"), ipv4("198.18.7.21"));
-  controls.inner.checks[CheckBox::ParseARP] = 0;
+  controls.checks[CheckBox::ParseARP] = 0;
   socket->deliver(replyFrom("NV-CAM-1000", "00-0A-2B-01-80-01", "Front door"), ipv4("198.18.7.21"));
 
   ASSERT_EQ(list.count(), 2);
@@ -282,7 +241,10 @@ TEST_F(BroadcastScan, EverythingWaitingIsTakenAtTheFirstSignal) {
 
 TEST_F(BroadcastScan, RowLostMidwayIsReportedNotFatal) {
   discovery.cmdScanBroadcast_Click();
-  controls.onReadParseArp = [this] { list.clear(); };  // an event empties the list meanwhile
+  // An event empties the list while "Process MACs" is read.
+  controls.onRead = [this](CheckBox box) {
+    if (box == CheckBox::ParseARP) list.clear();
+  };
   socket->deliver(replyFrom("NV-ENC-2200", "00-0A-2B-01-FF-FF", "Lab bench"), ipv4("198.18.7.22"));
 
   EXPECT_EQ(list.count(), 0);
@@ -294,7 +256,7 @@ TEST_F(BroadcastScan, RowLostMidwayIsReportedNotFatal) {
                          reportText(91, objectNotSet, "sktBroadcast_DataArrival", 210)}));
 
   // The next reply is handled as usual.
-  controls.onReadParseArp = nullptr;
+  controls.onRead = nullptr;
   socket->deliver(replyFrom("NV-ENC-2200", "00-0A-2B-01-FF-FF", "Lab bench"), ipv4("198.18.7.22"));
   ASSERT_EQ(list.count(), 1);
   EXPECT_EQ(cell(1, "mfg"), u"Norvikta, Inc");

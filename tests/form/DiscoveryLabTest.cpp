@@ -4,19 +4,12 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QTemporaryDir>
 #include <map>
 
 #include "form/BroadcastDiscovery.h"
-#include "form/FormContext.h"
 #include "form/ResultList.h"
-#include "identify/ArpTable.h"
-#include "identify/Manufacturer.h"
 #include "platform/Platform.h"
-#include "support/AppPaths.h"
-#include "support/FakeClock.h"
-#include "support/FakeControls.h"
-#include "support/FakeNotice.h"
+#include "support/FormHarness.h"
 #include "support/LabGuard.h"
 #include "support/LabLayout.h"
 #include "support/RecordingReporter.h"
@@ -37,7 +30,7 @@ class DiscoveryLab : public ::testing::Test {
   void SetUp() override {
     // The query goes to the limited broadcast address: only ever from inside the lab.
     ASSERT_NO_FATAL_FAILURE(lab::RequireLab());
-    ASSERT_TRUE(folder.isValid());
+    ASSERT_TRUE(harness.folder.isValid());
   }
 
   // Handles events until `rows` rows are listed and nothing more came for a while, or
@@ -95,19 +88,12 @@ class DiscoveryLab : public ::testing::Test {
     }
   }
 
-  test::FakeControls controls;
-  test::FakeNotice notice;
-  ResultList list;
-  test::RecordingReporter log;
-  QTemporaryDir folder;
-  AppPaths paths{folder.path(), QString(), QString()};
-  test::FakeClock clock;
   std::unique_ptr<platform::Platform> system = platform::createSystemPlatform();
-  ArpTable arp{log, *system, clock};
-  QString localIP = Q(lab::kClientIp);
-  OuiFile oui{log, paths};
-  FormContext form{controls, notice, list, log, paths, clock, *system, arp, oui, localIP};
-  BroadcastDiscovery discovery{form};
+  test::FormHarness harness{*system, Q(lab::kClientIp)};
+  test::FakeControls& controls = harness.controls;
+  ResultList& list = harness.list;
+  test::RecordingReporter& log = harness.log;
+  BroadcastDiscovery discovery{harness.form};
 };
 
 TEST_F(DiscoveryLab, ScanListsEveryWellFormedUnitOnce) {

@@ -6,10 +6,10 @@
 #include <map>
 
 #include "form/Doctor.h"
-#include "form/FormHarness.h"
 #include "form/InterfaceBroadcast.h"
 #include "support/FakeDatagramSocket.h"
 #include "support/FakePlatform.h"
+#include "support/FormHarness.h"
 
 namespace velmaro {
 namespace {

@@ -2,22 +2,18 @@
 // a scripted echo network, with the sweep under test on top.
 #pragma once
 
-#include <QDir>
 #include <QHostAddress>
 #include <QStringList>
 
-#include "form/FormContext.h"
 #include "form/PingSweep.h"
 #include "form/ResultList.h"
-#include "identify/ArpTable.h"
-#include "identify/Manufacturer.h"
-#include "support/AppPaths.h"
 #include "support/Events.h"
 #include "support/FakeClock.h"
 #include "support/FakeControls.h"
 #include "support/FakeEchoSocket.h"
 #include "support/FakeNotice.h"
 #include "support/FakePlatform.h"
+#include "support/FormHarness.h"
 #include "support/RecordingReporter.h"
 
 namespace velmaro::test {
@@ -53,17 +49,15 @@ struct SweepRig {
     return r;
   }
 
-  FakeControls controls;
-  FakeNotice notice;
-  ResultList list;
-  RecordingReporter log;
-  AppPaths paths{QDir::tempPath(), QDir::tempPath(), QDir::tempPath()};
   FakePlatform platform;
-  FakeClock clock;  // time-outs and replies pass on it, in no real time
-  ArpTable arp{log, platform, clock};
-  QString localIP;
-  OuiFile oui{log, paths};
-  FormContext form{controls, notice, list, log, paths, clock, platform, arp, oui, localIP};
+  FormHarness harness{platform};
+  FakeControls& controls = harness.controls;
+  FakeNotice& notice = harness.notice;
+  ResultList& list = harness.list;
+  RecordingReporter& log = harness.log;
+  FakeClock& clock = harness.clock;  // time-outs and replies pass on it, in no real time
+  QString& localIP = harness.localIP;
+  FormContext& form = harness.form;
   FakeEchoNetwork net{&clock};  // outlives the engine the sweep keeps
   PingSweep sweep{form};
 };

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <optional>
 #include <ostream>
@@ -15,6 +14,7 @@
 
 #include "identify/Manufacturer.h"
 #include "support/AppPaths.h"
+#include "support/CaseName.h"
 #include "support/RecordingReporter.h"
 #include "support/StepTrap.h"
 #include "support/Tunables.h"
@@ -72,17 +72,6 @@ struct OuiLineCase {
 
 void PrintTo(const OuiLineCase& c, std::ostream* out) { *out << c.label; }
 
-std::string caseName(const ::testing::TestParamInfo<OuiLineCase>& info) {
-  std::string name;
-  for (const char* c = info.param.label; *c; ++c) {
-    if (std::isalnum(static_cast<unsigned char>(*c)))
-      name += *c;
-    else if (!name.empty() && name.back() != '_')
-      name += '_';
-  }
-  return name + "_" + std::to_string(info.index);
-}
-
 const OuiLineCase kOuiLines[] = {
     {"registry entry", "00-22-72\tAmerican Micro-Fuel Device Corp.",
      std::pair{"00-22-72", "American Micro-Fuel Device Corp."}},
@@ -120,7 +109,8 @@ TEST_P(OuiLineTable, ReadsTheEntryOrNothing) {
   EXPECT_EQ(entry->name, QString::fromUtf8(c.entry->second));
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, OuiLineTable, ::testing::ValuesIn(kOuiLines), caseName);
+INSTANTIATE_TEST_SUITE_P(Lines, OuiLineTable, ::testing::ValuesIn(kOuiLines),
+                         test::caseName<OuiLineCase>);
 
 // --- The look-up ------------------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 # installs, what it depends on, that its post-install runs quietly, and that the unpacked
 # velmaro-cli starts.
 set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build=$1
 oui=$2   # ON when this build makes oui.txt
 for tool in cpack dpkg-deb dpkg-shlibdeps; do
@@ -25,12 +26,30 @@ dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb -x failed"
 expected="./usr/bin/velmaro
 ./usr/bin/velmaro-cli
 ./usr/share/applications/velmaro.desktop
+./usr/share/doc/velmaro/THIRD-PARTY-NOTICES
+./usr/share/doc/velmaro/copyright
 ./usr/share/icons/hicolor/scalable/apps/velmaro.svg
 ./usr/share/man/man1/velmaro-cli.1.gz"
 [[ $oui == ON ]] && expected+=$'\n./usr/share/velmaro/oui.txt'
 actual=$(cd "$work/root" && find . ! -type d | LC_ALL=C sort)
 expected=$(LC_ALL=C sort <<<"$expected")
 [[ $actual == "$expected" ]] || fail "the package installs"$'\n'"$actual"$'\n'"instead of"$'\n'"$expected"
+
+# The copyright file in Debian's machine-readable format: the package's own files under the
+# licence at the top of the tree, word for word, and the vendor file's origin when it ships.
+copyright="$work/root/usr/share/doc/velmaro/copyright"
+[[ $(head -n1 "$copyright") == "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ]] ||
+  fail "the copyright file is not in the machine-readable format"
+grep -qx 'Copyright: 2026 The Velmaro developers' "$copyright" || fail "copyright names no holder"
+# The Expat paragraph unfolded (" ." is an empty line) against LICENSE from "Permission" on.
+licence=$(sed -n '/^License: Expat$/,/^$/{/^ /p}' "$copyright" | sed 's/^ //; s/^\.$//')
+source_licence=$(sed -n '/^Permission/,$p' "$here/../../LICENSE")
+[[ -n $licence && $licence == "$source_licence" ]] || fail "the copyright file's Expat text differs from LICENSE"
+if [[ $oui == ON ]]; then
+  grep -qx 'Files: usr/share/velmaro/oui.txt' "$copyright" || fail "copyright says nothing of oui.txt"
+  grep -q 'IEEE' "$copyright" || fail "copyright does not name the vendor file's origin"
+fi
+grep -q 'LGPL' "$work/root/usr/share/doc/velmaro/THIRD-PARTY-NOTICES" || fail "the notices do not name Qt's licence"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libqt6core6 libqt6gui6 libqt6widgets6 iproute2 libcap2-bin qt6-qpa-plugins; do

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QStringList>
+#include <functional>
 #include <map>
 
 #include "form/Controls.h"
@@ -15,7 +16,10 @@ class FakeControls final : public Controls {
 
   QString text(TextBox box) const override { return texts.at(box); }
   void setText(TextBox box, const QString& text) override { texts[box] = text; }
-  int value(CheckBox box) const override { return checks.at(box); }
+  int value(CheckBox box) const override {
+    if (onRead) onRead(box);
+    return checks.at(box);
+  }
   bool idle() const override { return idleFlag; }
   void setIdle(bool idle) override { idleFlag = idle; }
   void setTitle(const QString& t) override { title = t; }
@@ -39,6 +43,9 @@ class FakeControls final : public Controls {
   QStringList statusHistory;
   QStringList openedUrls;
   bool browserOpens = true;
+  // Runs whenever a box is read: other events can run at that moment in the window, and a
+  // test makes them happen here.
+  std::function<void(CheckBox)> onRead;
 };
 
 }  // namespace velmaro::test
