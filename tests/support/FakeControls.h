@@ -4,8 +4,10 @@
 
 #include <QStringList>
 #include <map>
+#include <vector>
 
 #include "form/Controls.h"
+#include "support/VbError.h"
 
 namespace velmaro::test {
 
@@ -27,6 +29,10 @@ class FakeControls final : public Controls {
     openedUrls.append(url);
     return browserOpens;
   }
+  void setWindowSizeLimits(bool enable) override {
+    sizeLimitCalls.push_back(enable);
+    if (enable && sizeLimitsFail) throw err::outOfMemory();
+  }
 
   QString status() const { return statusHistory.isEmpty() ? QString() : statusHistory.last(); }
 
@@ -39,6 +45,8 @@ class FakeControls final : public Controls {
   QStringList statusHistory;
   QStringList openedUrls;
   bool browserOpens = true;
+  std::vector<bool> sizeLimitCalls;  // every install (true) and removal (false)
+  bool sizeLimitsFail = false;       // installing fails as memory running out would
 };
 
 }  // namespace velmaro::test
