@@ -1,6 +1,7 @@
 // The noise unit's raw sockets: one that sees the echo requests sent to this host, one
 // that sends whole IPv4 datagrams with any source address.
 #include "Hostile.h"
+#include "LabNamespaceCheck.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -30,6 +31,12 @@ IcmpNoise::~IcmpNoise() {
 }
 
 bool IcmpNoise::start(QString* why) {
+  // Raw sockets reach every card of the namespace, so the lab's own check comes first,
+  // whatever the caller decided.
+  if (const auto refusal = LabRefusal(ReadNamespaceFacts())) {
+    *why = QStringLiteral("no raw sockets outside a lab namespace: %1").arg(*refusal);
+    return false;
+  }
   m_receive = ::socket(AF_INET, SOCK_RAW | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_ICMP);
   m_send = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_RAW);
   if (m_receive < 0 || m_send < 0) {

@@ -175,4 +175,8 @@ std::variant<UnitOptions, QString> ParseUnitOptions(const QStringList& arguments
   return options;
 }
 
+bool SendsBeyondLoopback(const UnitOptions& options) {
+  return !options.bindAddress.isLoopback() || options.noiseVictim.has_value();
+}
+
 }  // namespace velmaro::lab

@@ -30,4 +30,8 @@ struct UnitOptions {
 // The options, or the message that explains what is wrong with the arguments.
 std::variant<UnitOptions, QString> ParseUnitOptions(const QStringList& arguments);
 
+// True when the unit may send beyond loopback: it listens on another address, or it answers
+// echo requests through raw sockets, which see and reach every card whatever it listens on.
+bool SendsBeyondLoopback(const UnitOptions& options);
+
 }  // namespace velmaro::lab

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   const auto& options = std::get<velmaro::lab::UnitOptions>(parsed);
 
   // A unit answers whoever asks; away from loopback that is only safe inside the lab.
-  if (!options.bindAddress.isLoopback()) {
+  if (velmaro::lab::SendsBeyondLoopback(options)) {
     if (const auto refusal = velmaro::lab::LabRefusal(velmaro::lab::ReadNamespaceFacts())) {
       err << "velmaro-unitsim: refusing to run outside a lab namespace: " << *refusal << Qt::endl;
       return 3;

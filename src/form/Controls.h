@@ -33,6 +33,10 @@ class Controls {
 
   // Ask the desktop to open an address in the default browser.
   virtual bool openUrl(const QString& url) = 0;
+
+  // The window's size limits, installed by the load step and removed by the close request.
+  // A front end without a window has no size to limit.
+  virtual void setWindowSizeLimits(bool /*enable*/) {}
 };
 
 }  // namespace velmaro

@@ -52,10 +52,11 @@ void MainForm::Form_Load() {
     }
   }
   trap.step(100, [&] { m_controls.setTitle(windowTitle()); });
-  // Line 110: the window-size limits are installed by the window itself.
+  trap.step(110, [&] { m_controls.setWindowSizeLimits(true); });
 }
 
 void MainForm::Form_QueryUnload() {
+  m_controls.setWindowSizeLimits(false);
   // A sweep or a wait still on the stack must end now and never outlive the window.
   AbortAllWaits();
 }
@@ -81,17 +82,10 @@ void MainForm::lstIPs_ColumnClick(int position) {
 void MainForm::lstIPs_DblClick() {
   const auto row = m_list.selected();
   if (!row || !m_controls.idle()) return;
-  // A browser that does not open is worth a line in the log: the user sees nothing happen.
-  StepTrap trap(m_context.log, QStringLiteral("lstIPs_DblClick"), Container::Form);
-  QString address;
-  trap.step(40, [&] {
-    address =
-        BrowserAddress(m_list.text(*row), m_list.cell(*row, m_list.GetColumnIndex(u"httpport")));
-  });
-  if (address.isEmpty()) return;
-  trap.step(50, [&] {
-    if (!m_controls.openUrl(address)) throw err::noBrowser();
-  });
+  const QString address =
+      BrowserAddress(m_list.text(*row), m_list.cell(*row, m_list.GetColumnIndex(u"httpport")));
+  // Whether a browser opened is not looked at: nothing is reported either way.
+  if (!address.isEmpty()) m_controls.openUrl(address);
 }
 
 bool MainForm::lstIPs_MouseDown(int button, std::optional<RowId> rowUnderPointer) {
@@ -124,15 +118,16 @@ QString ValidatedPortText(const QString& text) {
 }
 
 QString BrowserAddress(const QString& host, const QString& portCell) {
-  QString address = QStringLiteral("http://") + host;
-  const QString digits = portCell.trimmed();
-  bool whole = !digits.isEmpty() && digits.size() <= 5;
-  for (QChar c : digits) whole = whole && c >= u'0' && c <= u'9';
-  if (whole) {
-    const int port = digits.toInt();
-    if (port >= 1 && port <= 65535 && port != 80) address += u':' + QString::number(port);
-  }
-  return address;
+  // Two slashes: with backslashes after "http:" the text is no web address to a browser.
+  const QString address = QStringLiteral("http://") + host;
+  const double port = RoundHalfEven(LeadingNumber(portCell));
+  if (port == 0 || port == 80) return address;
+  // The cell goes into the address as it is, so it must be nothing but a port: text after
+  // the number (a path, "@other-host", blanks) would steer the browser somewhere else.
+  bool digits = !portCell.isEmpty() && portCell.size() <= 5;
+  for (QChar c : portCell) digits = digits && c >= u'0' && c <= u'9';
+  if (!digits || port > 65535) return {};
+  return address + u':' + portCell;
 }
 
 }  // namespace velmaro

@@ -77,8 +77,9 @@ class MainForm final : public QObject {
 // "1", since every reader of the box takes it as a port.
 QString ValidatedPortText(const QString& text);
 
-// The web address of a row: "http://" + host, then ":" + port unless the port cell is not
-// a whole number from 1 to 65535 or is 80.
+// The web address of a row: "http://" + host, then ":" + the port cell unless its leading
+// number rounds to 0 or 80. Empty (nothing to open) when such a cell is not a port from 1
+// to 65535 written in digits alone.
 QString BrowserAddress(const QString& host, const QString& portCell);
 
 }  // namespace velmaro

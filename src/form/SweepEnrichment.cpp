@@ -36,7 +36,8 @@ void RunSweepEnrichment(FormContext& form, StepTrap& trap, HttpFetch& http) {
           return controls.value(CheckBox::ParseARP) == 1 &&
                  list.cell(list.rowAt(i), mac).size() != kCompleteMacLength;
         })) {
-      trap.step(640, [&] { PopulateItemMAC(form, list.rowAt(i)); });
+      // The call shares its test's line.
+      trap.step(630, [&] { PopulateItemMAC(form, list.rowAt(i)); });
     }
     if (trap.test(660, [&] {
           const RowId row = list.rowAt(i);

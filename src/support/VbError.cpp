@@ -18,6 +18,5 @@ VbError indexOutOfBounds() { return {35600, QStringLiteral("Index out of bounds"
 VbError elementNotFound() { return {35601, QStringLiteral("Element not found")}; }
 VbError addressInUse() { return {10048, QStringLiteral("Address in use")}; }
 VbError socketError(int number, const QString& text) { return {number, text}; }
-VbError noBrowser() { return {31, QStringLiteral("No program is associated with web addresses")}; }
 
 }  // namespace velmaro::err

@@ -30,7 +30,6 @@ VbError indexOutOfBounds();     // 35600, list rows
 VbError elementNotFound();      // 35601, list columns
 VbError addressInUse();         // 10048, socket bind
 VbError socketError(int number, const QString& text);
-VbError noBrowser();  // 31, nothing opens web addresses
 }  // namespace err
 
 }  // namespace velmaro

@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QStyledItemDelegate>
 
+#include "support/Tunables.h"
 #include "ui/Artwork.h"
 #include "ui/Twips.h"
 
@@ -37,6 +38,16 @@ int ButtonValue(Qt::MouseButtons buttons) {
   if (buttons & Qt::RightButton) value += 2;
   if (buttons & Qt::MiddleButton) value += 4;
   return value;
+}
+
+int FillingColumnWidthTwips(const std::array<int, ResultList::kColumnCount>& widthsTwips,
+                            int column, int listWidthTwips) {
+  int others = 0;
+  for (size_t i = 0; i < widthsTwips.size(); ++i) {
+    if (static_cast<int>(i) != column) others += widthsTwips[i];
+  }
+  const int width = listWidthTwips - others - tunables::kScrollBarRoomTwips;
+  return width > 0 ? width : tunables::kTitleMinWidthTwips;
 }
 
 IconProxyModel::IconProxyModel(QObject* parent)

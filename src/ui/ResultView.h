@@ -16,6 +16,12 @@ namespace velmaro::ui {
 // The button value of a mouse state: 1 left, 2 right, 4 middle, summed.
 int ButtonValue(Qt::MouseButtons buttons);
 
+// The width that lets `column` take up what every other column leaves of a list
+// `listWidthTwips` wide, less room for the vertical scroll bar; wherever the column sits.
+// When the others fill the list it keeps a readable minimum and the list scrolls.
+int FillingColumnWidthTwips(const std::array<int, ResultList::kColumnCount>& widthsTwips,
+                            int column, int listWidthTwips);
+
 // Shows a row's icon key as its picture.
 class IconProxyModel final : public QIdentityProxyModel {
   Q_OBJECT
@@ -44,6 +50,9 @@ class ResultView final : public QTreeView {
   // Column widths in twips, as the design gives them and as the user's dragging leaves
   // them, so layout sums stay exact whatever each width rounds to on screen.
   int columnWidthTwips(int column) const;
+  const std::array<int, ResultList::kColumnCount>& columnWidthsTwips() const {
+    return m_widthTwips;
+  }
   void setColumnWidthTwips(int column, int twips);
 
  signals:

@@ -263,12 +263,9 @@ void frmMain::wire() {
   connect(m_mnuIPLoadBrowser, &QAction::triggered, m_form, &MainForm::mnuIPLoadBrowser_Click);
 }
 
-void frmMain::Form_Load() {
-  m_form->Form_Load();
-  setSizeLimits(true);  // the load step's line 110
-}
+void frmMain::Form_Load() { m_form->Form_Load(); }
 
-void frmMain::setSizeLimits(bool on) {
+void frmMain::setWindowSizeLimits(bool on) {
   if (on) {
     ui::SetWindowSizeLimits(*this, true, tunables::kFormOuterWidthTwips,
                             tunables::kFormMinOuterHeightTwips, tunables::kFormOuterWidthTwips, 0);
@@ -296,11 +293,9 @@ void frmMain::Form_Resize() {
                       m_picScanning->y());
 
   const int title = m_form->lstIPs().GetColumnIndex(u"name");
-  int left = 0;
-  for (int column = 0; column < title; ++column) left += m_lstIPs->columnWidthTwips(column);
-  const int width = twips(m_lstIPs->width()) - left - tunables::kScrollBarRoomTwips;
-  // When the other columns fill the list, "Title" stays readable and the list scrolls.
-  m_lstIPs->setColumnWidthTwips(title, width > 0 ? width : tunables::kTitleMinWidthTwips);
+  m_lstIPs->setColumnWidthTwips(
+      title,
+      ui::FillingColumnWidthTwips(m_lstIPs->columnWidthsTwips(), title, twips(m_lstIPs->width())));
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {
@@ -312,7 +307,6 @@ void frmMain::closeEvent(QCloseEvent* event) {
   // Never refused. The window itself stays alive (its owner deletes it after the event
   // loop), so a procedure still on the stack finishes against live widgets.
   m_form->Form_QueryUnload();
-  setSizeLimits(false);
   m_mnuIPOptions->hide();
   event->accept();
 }

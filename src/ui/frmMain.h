@@ -61,6 +61,7 @@ class frmMain final : public QWidget, public Controls, public UserNotice {
   void setStatus(const QString& text) override;
   void setBusyCursor(bool busy) override;
   bool openUrl(const QString& url) override;
+  void setWindowSizeLimits(bool on) override;
 
   // UserNotice
   void showInformation(const QString& text) override;
@@ -83,8 +84,6 @@ class frmMain final : public QWidget, public Controls, public UserNotice {
   QLineEdit* box(TextBox which) const;
   QCheckBox* check(CheckBox which) const;
   void listButtonDown(int buttonValue, QPoint viewportPos);
-  // Installs or removes the window's size limits.
-  void setSizeLimits(bool on);
 
   double m_scale = 1.0;
   std::function<bool(const QUrl&)> m_openUrl;

@@ -72,14 +72,14 @@ void imposeLimits(QWidget& window, const SizeLimitRecord& record) {
 }  // namespace
 
 ScreenMetrics ScreenMetricsFor(double logicalDpiX, double logicalDpiY, double devicePixelRatio,
-                               QSize available) {
+                               QSize screenSize) {
   const double ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
   const auto perPixel = [&](double dpi) {
     const double deviceDpi = (dpi > 0 ? dpi : 96.0) * ratio;
     return 1440.0 / deviceDpi;
   };
-  return {perPixel(logicalDpiX), perPixel(logicalDpiY), wholePixels(available.width() * ratio),
-          wholePixels(available.height() * ratio)};
+  return {perPixel(logicalDpiX), perPixel(logicalDpiY), wholePixels(screenSize.width() * ratio),
+          wholePixels(screenSize.height() * ratio)};
 }
 
 ScreenMetrics ScreenMetricsOf(const QWidget& window) {
@@ -87,7 +87,7 @@ ScreenMetrics ScreenMetricsOf(const QWidget& window) {
   if (!screen) screen = QGuiApplication::primaryScreen();
   if (!screen) return {};
   return ScreenMetricsFor(screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY(),
-                          screen->devicePixelRatio(), screen->availableGeometry().size());
+                          screen->devicePixelRatio(), screen->geometry().size());
 }
 
 const std::vector<SizeLimitRecord>* SizeLimitTable() { return table() ? &*table() : nullptr; }

@@ -14,8 +14,9 @@ class QWidget;
 
 namespace velmaro::ui {
 
-// What the limits are converted with: the screen's twips per device pixel and its
-// available area in device pixels.
+// What the limits are converted with: the screen's twips per device pixel and its whole
+// size in device pixels (panels and docks included: the limit is the screen, not what
+// they leave free).
 struct ScreenMetrics {
   double twipsPerPixelX = 15;
   double twipsPerPixelY = 15;
@@ -24,9 +25,9 @@ struct ScreenMetrics {
 };
 
 // A screen of `logicalDpi` whose toolkit draws `devicePixelRatio` device pixels per
-// logical one, with an available area of `available` logical pixels.
+// logical one, `screenSize` logical pixels in all.
 ScreenMetrics ScreenMetricsFor(double logicalDpiX, double logicalDpiY, double devicePixelRatio,
-                               QSize available);
+                               QSize screenSize);
 // The screen the window is on (the primary one before it is shown).
 ScreenMetrics ScreenMetricsOf(const QWidget& window);
 

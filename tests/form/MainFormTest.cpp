@@ -41,10 +41,10 @@ TEST(PortRulesTest, BoxTextAfterLeavingThePortBox) {
   }
 }
 
-TEST(BrowserAddressTest, PortPartOnlyForAWholePortOtherThan80) {
+TEST(BrowserAddressTest, PortPartUnlessTheCellReadsAs0Or80AndNothingWhenItIsNoPort) {
   const struct {
     const char* cell;
-    const char* address;
+    const char* address;  // "": nothing is opened
   } cases[] = {
       {"8080", "http://10.0.0.7:8080"},
       {"80", "http://10.0.0.7"},
@@ -52,14 +52,23 @@ TEST(BrowserAddressTest, PortPartOnlyForAWholePortOtherThan80) {
       {"---", "http://10.0.0.7"},
       {"", "http://10.0.0.7"},
       {"0", "http://10.0.0.7"},
-      {"65536", "http://10.0.0.7"},
+      {"00000", "http://10.0.0.7"},
+      {"0.4", "http://10.0.0.7"},
+      {"80.5", "http://10.0.0.7"},  // rounds to 80
+      {" 80 ", "http://10.0.0.7"},
+      {"&H50", "http://10.0.0.7"},
       {"65535", "http://10.0.0.7:65535"},
       {"1", "http://10.0.0.7:1"},
-      {"1F90", "http://10.0.0.7"},
-      {" 8080 ", "http://10.0.0.7:8080"},
-      {"-8", "http://10.0.0.7"},
-      {"80.5", "http://10.0.0.7"},
-      {"8080/x", "http://10.0.0.7"},
+      {"08080", "http://10.0.0.7:08080"},  // the cell as it is
+      {"65536", ""},
+      {"99999", ""},
+      {"1F90", ""},
+      {" 8080 ", ""},
+      {"-8", ""},
+      {"1e3", ""},
+      {"8080/x", ""},
+      {"8080@198.51.100.9", ""},
+      {"8080#", ""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(BrowserAddress(QStringLiteral("10.0.0.7"), QString::fromLatin1(c.cell)),
@@ -158,14 +167,36 @@ TEST_F(MainFormTest, DoubleClickOpensTheSelectedRowOnlyWhenIdle) {
   EXPECT_EQ(controls.openedUrls, QStringList{u"http://10.0.0.7:8080"_s});
 }
 
-TEST_F(MainFormTest, BrowserThatDoesNotOpenIsLogged) {
+TEST_F(MainFormTest, DoubleClickReportsNothingAndOpensNoAddressACellWouldSteer) {
   const RowId row = list().append(QStringLiteral("10.0.0.7"));
   list().select(row);
   controls.browserOpens = false;
   form.lstIPs_DblClick();
-  EXPECT_EQ(log.reports, QStringList{QStringLiteral(
-                             "Error 31 (No program is associated with web addresses) in procedure "
-                             "lstIPs_DblClick of Form frmMain on line 50")});
+  EXPECT_EQ(controls.openedUrls, QStringList{u"http://10.0.0.7"_s});
+  list().setCell(row, list().GetColumnIndex(u"httpport"), QStringLiteral("8080@198.51.100.9"));
+  form.mnuIPLoadBrowser_Click();
+  EXPECT_EQ(controls.openedUrls.size(), 1);
+  EXPECT_TRUE(log.reports.isEmpty()) << log.reports.join(u'\n').toStdString();
+}
+
+TEST_F(MainFormTest, LoadInstallsTheSizeLimitsAsItsLine110AndCloseRemovesThem) {
+  const struct {
+    bool fails;
+    QStringList reports;
+  } cases[] = {
+      {false, {}},
+      {true, {u"Error 7 (Out of memory) in procedure Form_Load of Form frmMain on line 110"_s}},
+  };
+  for (const auto& c : cases) {
+    log.reports.clear();
+    controls.sizeLimitCalls.clear();
+    controls.sizeLimitsFail = c.fails;
+    form.Form_Load();
+    EXPECT_EQ(controls.title, u"Velmaro v1.1.8");
+    EXPECT_EQ(log.reports, c.reports);
+    form.Form_QueryUnload();
+    EXPECT_EQ(controls.sizeLimitCalls, (std::vector<bool>{true, false}));
+  }
 }
 
 TEST_F(MainFormTest, RightButtonAloneOnARowSelectsItAndAsksForTheMenu) {

@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include "SweepTestSupport.h"
+#include "form/SweepEnrichment.h"
+#include "identify/HttpFetch.h"
 #include "scan/ClassPingBase.h"
 #include "support/StepTrap.h"
 
@@ -342,6 +344,25 @@ TEST(Sweep, EnrichmentRunsAfterTheEchoesUnderTheSweepsTrap) {
   EXPECT_TRUE(
       rig.log.reports.first().endsWith(u"procedure cmdScanPing_Click of Form frmMain on line 630"));
   expectIdleWindow(rig);
+}
+
+// Rows that vanish during the stage: every statement that reaches a missing position is
+// reported under its own line, the MAC call under its test's.
+TEST(Sweep, EnrichmentReportsEachStepOnAVanishedRowUnderItsLine) {
+  SweepRig rig;
+  for (const char* address : {"192.168.0.1", "192.168.0.2"}) rig.addRow(address, "Named", "3 ms");
+  rig.controls.checks[CheckBox::ParseARP] = 1;
+  // "SCAN" empties the list as the first row's MAC is written.
+  QObject::connect(&rig.list, &QAbstractItemModel::dataChanged, [&] { rig.list.clear(); });
+  QRandomGenerator random;
+  HttpFetch http{rig.log, rig.clock, rig.platform, random};
+  StepTrap trap(rig.log, QStringLiteral("cmdScanPing_Click"), Container::Form);
+  RunSweepEnrichment(rig.form, trap, http);
+  const QString missing = QStringLiteral(
+      "Error 35600 (Index out of bounds) in procedure cmdScanPing_Click of Form frmMain on line ");
+  QStringList lines;
+  for (const QString& report : rig.log.reports.filter(missing)) lines << report.mid(missing.size());
+  EXPECT_EQ(lines.join(u' '), u"660 700 630 630 660 700");
 }
 
 TEST(Sweep, ClickDuringASweepDoesNotReplaceTheRunningEngine) {

@@ -1,5 +1,7 @@
 // The unit simulator's bytes: the discovery reply in each shape, the HTTP exchange, the options,
 // and the real program on loopback (where it may run without a lab).
+#include "Hostile.h"
+#include "LabNamespaceCheck.h"
 #include "UnitOptions.h"
 #include "UnitPages.h"
 #include "UnitReply.h"
@@ -11,6 +13,8 @@
 #include <QRandomGenerator>
 #include <QTcpSocket>
 #include <QUdpSocket>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -307,6 +311,64 @@ TEST(UnitSim, RefusesToListenBeyondLoopbackOutsideTheLab) {
   if (said.contains("listening")) GTEST_SKIP() << "this test runs inside a lab namespace";
   EXPECT_EQ(process.exitCode(), 3);
   EXPECT_TRUE(said.contains("refusing to run outside a lab namespace")) << said.toStdString();
+}
+
+TEST(UnitOptions, EveryModeThatReachesBeyondLoopbackNeedsTheLab) {
+  const struct {
+    QStringList arguments;
+    bool beyond;
+  } cases[] = {
+      {{u"sim"_s, u"--bind"_s, u"127.0.0.1"_s}, false},
+      {{u"sim"_s, u"--bind"_s, u"127.0.0.1"_s, u"--flood-port"_s, u"7070"_s}, false},
+      {{u"sim"_s, u"--bind"_s, u"127.0.0.1"_s, u"--icmp-noise"_s, u"198.18.7.99"_s}, true},
+      {{u"sim"_s, u"--bind"_s, u"127.0.0.1"_s, u"--icmp-noise"_s, u"127.0.0.2"_s}, true},
+      {{u"sim"_s}, true},  // every card
+      {{u"sim"_s, u"--bind"_s, u"198.18.7.21"_s}, true},
+  };
+  for (const auto& c : cases) {
+    const auto parsed = ParseUnitOptions(c.arguments);
+    ASSERT_TRUE(std::holds_alternative<UnitOptions>(parsed))
+        << c.arguments.join(u' ').toStdString();
+    EXPECT_EQ(SendsBeyondLoopback(std::get<UnitOptions>(parsed)), c.beyond)
+        << c.arguments.join(u' ').toStdString();
+  }
+}
+
+// No event loop runs here, so even sockets that were opened would never answer anything.
+TEST(IcmpNoise, OpensNoRawSocketOutsideTheLab) {
+  if (!LabRefusal(ReadNamespaceFacts())) GTEST_SKIP() << "this test runs inside a lab namespace";
+  IcmpNoise noise(0xC61207FFu, 0);
+  QString why;
+  EXPECT_FALSE(noise.start(&why));
+  EXPECT_TRUE(why.contains(u"outside a lab namespace")) << why.toStdString();
+}
+
+// The noise unit bound to loopback, in a namespace of its own made here: only a downed
+// loopback, so nothing could leave even if the guard failed. Making one needs root.
+TEST(UnitSim, NoiseModeRefusesOutsideTheLabEvenWhenBoundToLoopback) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a private network namespace needs root";
+  const struct {
+    const char* what;
+    QStringList arguments;
+  } cases[] = {
+      {"loopback bind", {u"--bind"_s, u"127.0.0.1"_s, u"--icmp-noise"_s, u"198.18.7.99"_s}},
+      {"every card", {u"--icmp-noise"_s, u"198.18.7.99"_s}},
+  };
+  for (const auto& c : cases) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(
+        u"unshare"_s,
+        QStringList{u"--net"_s, u"--"_s, QStringLiteral(VELMARO_UNITSIM_PATH), u"--udp-port"_s,
+                    u"0"_s, u"--http-port"_s, u"0"_s, u"--max-seconds"_s, u"1"_s} +
+            c.arguments);
+    ASSERT_TRUE(process.waitForFinished(10000)) << c.what;
+    const QByteArray said = process.readAll();
+    if (said.startsWith("unshare:")) GTEST_SKIP() << said.toStdString();
+    EXPECT_EQ(process.exitCode(), 3) << c.what << ": " << said.toStdString();
+    EXPECT_TRUE(said.contains("refusing to run outside a lab namespace")) << c.what;
+    EXPECT_FALSE(said.contains("listening")) << c.what;
+  }
 }
 
 }  // namespace

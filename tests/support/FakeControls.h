@@ -5,8 +5,10 @@
 #include <QStringList>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "form/Controls.h"
+#include "support/VbError.h"
 
 namespace velmaro::test {
 
@@ -31,6 +33,10 @@ class FakeControls final : public Controls {
     openedUrls.append(url);
     return browserOpens;
   }
+  void setWindowSizeLimits(bool enable) override {
+    sizeLimitCalls.push_back(enable);
+    if (enable && sizeLimitsFail) throw err::outOfMemory();
+  }
 
   QString status() const { return statusHistory.isEmpty() ? QString() : statusHistory.last(); }
 
@@ -46,6 +52,8 @@ class FakeControls final : public Controls {
   // Runs whenever a box is read: other events can run at that moment in the window, and a
   // test makes them happen here.
   std::function<void(CheckBox)> onRead;
+  std::vector<bool> sizeLimitCalls;  // every install (true) and removal (false)
+  bool sizeLimitsFail = false;       // installing fails as memory running out would
 };
 
 }  // namespace velmaro::test

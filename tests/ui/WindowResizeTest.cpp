@@ -111,7 +111,7 @@ TEST_F(WindowResizeTest, At96DpiTheWidthIsFixedAt858AndTheHeightRunsFrom328ToThe
   resizeOuter(700, 100);
   EXPECT_EQ(outer(), QSize(858, 328));
   resizeOuter(1000, 100000);
-  EXPECT_EQ(outer(), QSize(858, window->screen()->availableGeometry().height()));
+  EXPECT_EQ(outer(), QSize(858, window->screen()->geometry().height()));
   window->windowHandle()->resize(900, 50);  // forced from outside, taken back
   QCoreApplication::processEvents();
   EXPECT_EQ(outer(), QSize(858, 328));
@@ -126,6 +126,26 @@ TEST_F(WindowResizeTest, TheListFollowsTheHeightAndTitleTakesTheRestOfTheWidth) 
   EXPECT_EQ(view().columnWidthTwips(5), 3005);
   EXPECT_EQ(titlePixels(), 200);
   EXPECT_EQ(child<QWidget>("picScanning")->x(), -21);  // (9180 - 9825) / 2 twips
+}
+
+TEST(TitleWidthTest, TitleTakesWhatEveryOtherColumnLeavesWhereverItSits) {
+  using Widths = std::array<int, ResultList::kColumnCount>;
+  const struct {
+    Widths widths;
+    int column;
+    int expected;
+  } cases[] = {
+      {{1800, 1200, 1100, 2200, 2600, 3320}, 5, 3005},  // 12255 - 8900 - 350
+      {{1800, 1200, 3320, 1100, 2200, 2600}, 2, 3005},  // in the middle: columns after it count
+      {{3320, 1800, 1200, 1100, 2200, 2600}, 0, 3005},
+      {{1800, 1200, 1100, 2200, 5000, 3320}, 5, 605},
+      {{1800, 1200, 1100, 2200, 5700, 3320}, 5, tunables::kTitleMinWidthTwips},  // 0 left
+      {{1800, 1200, 1100, 2200, 9000, 3320}, 5, tunables::kTitleMinWidthTwips},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ui::FillingColumnWidthTwips(c.widths, c.column, 12255), c.expected)
+        << "column " << c.column << ", fifth width " << c.widths[4];
+  }
 }
 
 TEST_F(WindowResizeTest, WhenTheOtherColumnsFillTheListTitleKeepsAMinimumAndTheListScrolls) {
