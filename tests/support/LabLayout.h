@@ -144,9 +144,16 @@ inline constexpr LabWebHost kW2{"w2",
                                 ""};
 inline constexpr LabWebHost kW3{
     "w3", 53, "198.18.7.53", "00-0A-2B-01-B0-53", "body tag with attributes", "", "", false, ""};
-inline constexpr LabWebHost kW4{
-    "w4",  54, "198.18.7.54", "00-0A-2B-01-B0-54", "index.htm error page File Not Found", "---", "",
-    false, ""};
+// An error page is no answer: index.html names the host.
+inline constexpr LabWebHost kW4{"w4",
+                                54,
+                                "198.18.7.54",
+                                "00-0A-2B-01-B0-54",
+                                "index.htm error page File Not Found, index.html present",
+                                "---",
+                                "Monitor",
+                                false,
+                                ""};
 inline constexpr LabWebHost kW5{"w5",
                                 55,
                                 "198.18.7.55",
