@@ -50,7 +50,7 @@ void ResponseParser::feed(QByteArrayView bytes) {
         if (takeLine(bytes, tunables::kMaxResponseLine, true)) headerLine();
         break;
       case Phase::Trailer:
-        if (takeLine(bytes, tunables::kMaxResponseLine, true) && m_line.isEmpty())
+        if (takeLine(bytes, tunables::kMaxResponseLine, true) && std::exchange(m_line, {}).isEmpty())
           m_state = ResponseState::Complete;
         break;
       case Phase::ChunkSize:
@@ -74,7 +74,7 @@ void ResponseParser::feed(QByteArrayView bytes) {
 
 void ResponseParser::close() {
   if (m_state != ResponseState::Reading) return;
-  const bool untilClose = m_phase == Phase::Body && m_contentLength < 0 && !m_transferCoded;
+  const bool untilClose = m_phase == Phase::Body && m_contentLength < 0;
   m_state = untilClose ? ResponseState::Complete : ResponseState::Failed;
 }
 
@@ -83,8 +83,9 @@ void ResponseParser::close() {
 bool ResponseParser::takeLine(QByteArrayView& bytes, qsizetype limit, bool countsAsHead) {
   const qsizetype feedAt = bytes.indexOf('\n');
   const qsizetype taken = feedAt < 0 ? bytes.size() : feedAt + 1;
-  // The line's own length, plus room for its CR LF.
-  if (m_line.size() + taken > limit + 2) {
+  // The line's own length, plus room for a CR still waiting for its LF.
+  const qsizetype pending = m_line.size() + taken;
+  if (feedAt < 0 && (pending > limit + 1 || (pending == limit + 1 && bytes.back() != '\r'))) {
     fail();
     return false;
   }
@@ -100,7 +101,7 @@ bool ResponseParser::takeLine(QByteArrayView& bytes, qsizetype limit, bool count
   if (feedAt < 0) return false;
   m_line.chop(1);
   if (m_line.endsWith('\r')) m_line.chop(1);
-  if (countsAsHead && ++m_headLines > tunables::kMaxResponseHeadLines) {
+  if (m_line.size() > limit || (countsAsHead && ++m_headLines > tunables::kMaxResponseHeadLines)) {
     fail();
     return false;
   }
