@@ -47,7 +47,8 @@ std::variant<UnitOptions, QString> ParseUnitOptions(const QStringList& arguments
   const QCommandLineOption idTitle(QStringLiteral("id-title"), QStringLiteral("Title of id.htm."),
                                    QStringLiteral("text"), QStringLiteral("Norvikta Product ID"));
   const QCommandLineOption missing(
-      QStringLiteral("missing"), QStringLiteral("How missing pages are answered: error, empty or titled."),
+      QStringLiteral("missing"),
+      QStringLiteral("How missing pages are answered: error, empty or titled."),
       QStringLiteral("style"), QStringLiteral("error"));
   const QCommandLineOption web(
       QStringLiteral("web"),

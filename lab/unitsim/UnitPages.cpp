@@ -55,8 +55,9 @@ QByteArray NotFound(const PageSet& pages, bool withBody) {
     case MissingPage::Empty:
       break;
     case MissingPage::Titled:
-      body = "<html><head><title>404 Not Found</title></head><body><center><h1>404 Not Found"
-             "</h1></center></body></html>\r\n";
+      body =
+          "<html><head><title>404 Not Found</title></head><body><center><h1>404 Not Found"
+          "</h1></center></body></html>\r\n";
       break;
   }
   return Response("404 Not Found", body, withBody);

@@ -50,7 +50,8 @@ void ResponseParser::feed(QByteArrayView bytes) {
         if (takeLine(bytes, tunables::kMaxResponseLine, true)) headerLine();
         break;
       case Phase::Trailer:
-        if (takeLine(bytes, tunables::kMaxResponseLine, true) && std::exchange(m_line, {}).isEmpty())
+        if (takeLine(bytes, tunables::kMaxResponseLine, true) &&
+            std::exchange(m_line, {}).isEmpty())
           m_state = ResponseState::Complete;
         break;
       case Phase::ChunkSize:
@@ -175,8 +176,8 @@ void ResponseParser::headEnded() {
 void ResponseParser::chunkSizeLine() {
   const QByteArray line = std::exchange(m_line, {});
   const qsizetype semicolon = line.indexOf(';');
-  const QByteArrayView digits = trimmed(QByteArrayView(line).first(semicolon < 0 ? line.size()
-                                                                                  : semicolon));
+  const QByteArrayView digits =
+      trimmed(QByteArrayView(line).first(semicolon < 0 ? line.size() : semicolon));
   if (digits.isEmpty()) return fail();
   qint64 size = 0;
   for (const char c : digits) {
@@ -194,8 +195,8 @@ void ResponseParser::chunkSizeLine() {
 
 void ResponseParser::takeBody(QByteArrayView& bytes) {
   const bool counted = m_phase == Phase::ChunkData || m_contentLength >= 0;
-  const qsizetype taken = counted ? qsizetype(std::min<qint64>(bytes.size(), m_left))
-                                  : bytes.size();
+  const qsizetype taken =
+      counted ? qsizetype(std::min<qint64>(bytes.size(), m_left)) : bytes.size();
   keep(bytes.first(taken));
   bytes = bytes.sliced(taken);
   if (m_state != ResponseState::Reading) return;

@@ -79,11 +79,11 @@ inline constexpr std::int64_t kPageReadBufferBytes = 64 * 1024;
 inline constexpr int kPageReadPiece = 16 * 1024;
 // An answer's head. Real heads have a dozen lines well under 1 KiB each; a head that grows
 // past these is a server that never ends it, and the fetch ends at once without a page.
-inline constexpr int kMaxResponseLine = 8 * 1024;          // one status or header line
-inline constexpr int kMaxResponseHeadBytes = 64 * 1024;    // every head line of the answer
-inline constexpr int kMaxResponseHeadLines = 100;          // embedded servers send about ten
-inline constexpr int kMaxInterimHeads = 4;                 // "100 Continue" comes once if at all
-inline constexpr int kMaxChunkSizeLine = 256;              // hex digits and a short extension
+inline constexpr int kMaxResponseLine = 8 * 1024;        // one status or header line
+inline constexpr int kMaxResponseHeadBytes = 64 * 1024;  // every head line of the answer
+inline constexpr int kMaxResponseHeadLines = 100;        // embedded servers send about ten
+inline constexpr int kMaxInterimHeads = 4;               // "100 Continue" comes once if at all
+inline constexpr int kMaxChunkSizeLine = 256;            // hex digits and a short extension
 
 // The command line front end. The units answer the discovery query within a second on
 // any LAN; two give a slow one its chance.
