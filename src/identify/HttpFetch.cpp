@@ -76,7 +76,8 @@ class PageRequest final : public QObject {
  private:
   void take() {
     char piece[tunables::kPageReadPiece];
-    while (!finished()) {
+    // A connection that never opened (refused, no route) has nothing to read.
+    while (!finished() && m_socket.isReadable() && m_socket.bytesAvailable() > 0) {
       const qint64 got = m_socket.read(piece, sizeof piece);
       if (got <= 0) break;
       m_parser.feed(QByteArrayView(piece, got));
