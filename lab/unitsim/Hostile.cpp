@@ -16,6 +16,24 @@ constexpr int kFloodTickMs = 1;
 constexpr qint64 kStreamPiece = 16 * 1024;
 constexpr qint64 kStreamLowWater = 64 * 1024;
 constexpr int kDripIntervalMs = 1000;
+// An endless head still ends somewhere, should the connection's time-out not come first.
+constexpr qint64 kEndlessHeadBytes = 4LL * 1000 * 1000 * 1000;
+
+// Sends `bytes` more, `piece` after `piece`, as fast as the client takes them, then closes.
+void Stream(QTcpSocket* socket, const QByteArray& piece, qint64 bytes) {
+  auto sent = std::make_shared<qint64>(0);
+  auto refill = [socket, sent, piece, bytes] {
+    while (socket->bytesToWrite() < kStreamLowWater && *sent < bytes) {
+      const qint64 n = std::min<qint64>(piece.size(), bytes - *sent);
+      const qint64 written = socket->write(piece.constData(), n);
+      if (written <= 0) return;  // the client is gone
+      *sent += written;
+    }
+    if (*sent >= bytes) socket->disconnectFromHost();
+  };
+  QObject::connect(socket, &QTcpSocket::bytesWritten, socket, refill);
+  refill();
+}
 
 quint16 checksum(QByteArrayView bytes) {
   quint32 sum = 0;
@@ -169,6 +187,11 @@ std::optional<HostileWeb> HostileWebFromName(QStringView name) {
   if (name == u"drip") return HostileWeb::Drip;
   if (name == u"cut") return HostileWeb::Cut;
   if (name == u"bad-chunked") return HostileWeb::BadChunked;
+  if (name == u"endless-header-line") return HostileWeb::EndlessHeaderLine;
+  if (name == u"endless-headers") return HostileWeb::EndlessHeaders;
+  if (name == u"endless-continue") return HostileWeb::EndlessContinue;
+  if (name == u"endless-chunk-size") return HostileWeb::EndlessChunkSize;
+  if (name == u"negotiate") return HostileWeb::Negotiate;
   return std::nullopt;
 }
 
@@ -189,8 +212,36 @@ QByteArray HostileWebStart(HostileWeb kind) {
       return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nTransfer-Encoding: chunked\r\n"
              "Connection: close\r\n\r\nzz\r\n" +
              page + "\r\n-5\r\nabc\r\n";
+    case HostileWeb::EndlessHeaderLine:
+      return "HTTP/1.1 200 OK\r\nX-Endless: ";
+    case HostileWeb::EndlessHeaders:
+      return "HTTP/1.1 200 OK\r\n";
+    case HostileWeb::EndlessContinue:
+      return {};
+    case HostileWeb::EndlessChunkSize:
+      return "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    case HostileWeb::Negotiate: {
+      const QByteArray body = "<html><head><title>401 Unauthorized</title></head></html>\r\n";
+      return "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Negotiate\r\nContent-Length: " +
+             QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    }
   }
   return {};
+}
+
+QByteArray HostileWebFiller(HostileWeb kind) {
+  switch (kind) {
+    case HostileWeb::EndlessHeaderLine:
+      return QByteArray(kStreamPiece, 'a');
+    case HostileWeb::EndlessHeaders:
+      return QByteArray("X-Endless: header\r\n").repeated(kStreamPiece / 19);
+    case HostileWeb::EndlessContinue:
+      return QByteArray("HTTP/1.1 100 Continue\r\n\r\n").repeated(kStreamPiece / 25);
+    case HostileWeb::EndlessChunkSize:
+      return QByteArray(kStreamPiece, '0');
+    default:
+      return {};
+  }
 }
 
 void ServeHostileWeb(QTcpSocket* socket, HostileWeb kind) {
@@ -198,6 +249,7 @@ void ServeHostileWeb(QTcpSocket* socket, HostileWeb kind) {
   switch (kind) {
     case HostileWeb::Cut:
     case HostileWeb::BadChunked:
+    case HostileWeb::Negotiate:
       socket->write(start);
       socket->disconnectFromHost();
       return;
@@ -215,21 +267,19 @@ void ServeHostileWeb(QTcpSocket* socket, HostileWeb kind) {
       timer->start(kDripIntervalMs);
       return;
     }
-    case HostileWeb::Huge: {
+    case HostileWeb::Huge:
       socket->write(start);
-      auto sent = std::make_shared<qint64>(start.size() - start.indexOf("\r\n\r\n") - 4);
-      const QByteArray piece(kStreamPiece, 'h');
-      auto refill = [socket, sent, piece] {
-        while (socket->bytesToWrite() < kStreamLowWater && *sent < kHugeBodyBytes) {
-          const qint64 n = std::min<qint64>(piece.size(), kHugeBodyBytes - *sent);
-          *sent += socket->write(piece.constData(), n);
-        }
-        if (*sent >= kHugeBodyBytes) socket->disconnectFromHost();
-      };
-      QObject::connect(socket, &QTcpSocket::bytesWritten, socket, refill);
-      refill();
+      Stream(socket, QByteArray(kStreamPiece, 'h'),
+             kHugeBodyBytes - (start.size() - start.indexOf("\r\n\r\n") - 4));
       return;
-    }
+    case HostileWeb::EndlessHeaderLine:
+    case HostileWeb::EndlessHeaders:
+    case HostileWeb::EndlessContinue:
+    case HostileWeb::EndlessChunkSize:
+      // Until the client gives up or the connection's time-out ends it.
+      socket->write(start);
+      Stream(socket, HostileWebFiller(kind), kEndlessHeadBytes);
+      return;
   }
 }
 

@@ -64,12 +64,20 @@ enum class HostileWeb {
   Drip,        // the head one byte a second
   Cut,         // a body cut off halfway, the connection closed
   BadChunked,  // chunked encoding with chunk sizes that are not numbers
+  // Heads that never end, sent as fast as the client takes them:
+  EndlessHeaderLine,  // one header line
+  EndlessHeaders,     // header lines
+  EndlessContinue,    // "100 Continue" heads
+  EndlessChunkSize,   // the first chunk-size line
+  Negotiate,          // 401 asking for Kerberos log-in ("WWW-Authenticate: Negotiate")
 };
 inline constexpr qint64 kHugeBodyBytes = 100LL * 1000 * 1000;
 
 std::optional<HostileWeb> HostileWebFromName(QStringView name);
 // What a hostile server sends at once, before any dripping or streaming.
 QByteArray HostileWebStart(HostileWeb kind);
+// What an endless head repeats after its start; empty for the other kinds.
+QByteArray HostileWebFiller(HostileWeb kind);
 // Answers one request on `socket` in the hostile way; the socket is closed when done.
 void ServeHostileWeb(QTcpSocket* socket, HostileWeb kind);
 

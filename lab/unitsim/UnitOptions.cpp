@@ -47,7 +47,8 @@ std::variant<UnitOptions, QString> ParseUnitOptions(const QStringList& arguments
   const QCommandLineOption idTitle(QStringLiteral("id-title"), QStringLiteral("Title of id.htm."),
                                    QStringLiteral("text"), QStringLiteral("Norvikta Product ID"));
   const QCommandLineOption missing(
-      QStringLiteral("missing"), QStringLiteral("How missing pages are answered: error or empty."),
+      QStringLiteral("missing"),
+      QStringLiteral("How missing pages are answered: error, empty or titled."),
       QStringLiteral("style"), QStringLiteral("error"));
   const QCommandLineOption web(
       QStringLiteral("web"),
@@ -126,6 +127,8 @@ std::variant<UnitOptions, QString> ParseUnitOptions(const QStringList& arguments
     pages.missing = MissingPage::ErrorPage;
   else if (missingStyle == u"empty")
     pages.missing = MissingPage::Empty;
+  else if (missingStyle == u"titled")
+    pages.missing = MissingPage::Titled;
   else
     return QStringLiteral("bad --missing: %1").arg(missingStyle);
   const QString behaviour = parser.value(web);

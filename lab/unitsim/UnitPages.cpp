@@ -47,8 +47,19 @@ QByteArray Response(QByteArrayView status, const QByteArray& body, bool withBody
 }
 
 QByteArray NotFound(const PageSet& pages, bool withBody) {
-  const QByteArray body =
-      pages.missing == MissingPage::Empty ? QByteArray() : ErrorPage("404 Not Found");
+  QByteArray body;
+  switch (pages.missing) {
+    case MissingPage::ErrorPage:
+      body = ErrorPage("404 Not Found");
+      break;
+    case MissingPage::Empty:
+      break;
+    case MissingPage::Titled:
+      body =
+          "<html><head><title>404 Not Found</title></head><body><center><h1>404 Not Found"
+          "</h1></center></body></html>\r\n";
+      break;
+  }
   return Response("404 Not Found", body, withBody);
 }
 

@@ -23,6 +23,7 @@ enum class IdPageStyle {
 enum class MissingPage {
   ErrorPage,  // 404 with an error page titled "File Not Found"
   Empty,      // 404 with no body at all
+  Titled,     // 404 with a page titled "404 Not Found", as general web servers send
 };
 
 // How the web server behaves beyond its pages.

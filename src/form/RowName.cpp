@@ -35,7 +35,13 @@ void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readPr
   std::optional<PageRequestSettings> settings;
   auto download = [&](const QString& page, const QString& required) {
     if (!settings) settings = ReadPageRequestSettings(controls);
-    return http.HTTP_Download(list.tag(row), settings->port, page, required, settings->timeoutMs);
+    return http.fetchPage(list.tag(row), settings->port, page, required, settings->timeoutMs);
+  };
+  // A home page answered with an error status is no answer: the server's "404 Not Found"
+  // (or "Not Found", "Internal Server Error") page names the server, never the host.
+  auto homePage = [&](const QString& page) {
+    const FetchedPage got = download(page, {});
+    return IsErrorStatus(got.status) ? QString() : got.text;
   };
 
   trap.step(30, [&] { list.select(row); });
@@ -45,7 +51,7 @@ void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readPr
   if (trap.test(70, [&] { return readProductId; })) {
     trap.step(80, [&] { caption(QStringLiteral("Testing for NV ID on ")); });
     trap.step(90, [&] {
-      page = download(QString::fromUtf16(kProductIdPage), QString::fromUtf16(kProductIdTitle));
+      page = download(QString::fromUtf16(kProductIdPage), QString::fromUtf16(kProductIdTitle)).text;
     });
     if (!trap.test(100, [&] { return page.isEmpty(); })) {
       ProductIdReading reading;
@@ -64,12 +70,12 @@ void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readPr
   if (trap.test(190, [&] { return readGenericId && page.isEmpty(); })) {
     const QString generic = QStringLiteral("Testing for generic ID on ");
     trap.step(200, [&] { caption(generic); });
-    trap.step(210, [&] { page = download(QString::fromUtf16(kHomePage), {}); });
+    trap.step(210, [&] { page = homePage(QString::fromUtf16(kHomePage)); });
     if (trap.test(220, [&] { return !page.isEmpty(); })) {
       trap.step(230, [&] { setName(ReadPageTitle(page)); });
     } else {
       trap.step(250, [&] { caption(generic); });
-      trap.step(260, [&] { page = download(QString::fromUtf16(kHomePageAlternative), {}); });
+      trap.step(260, [&] { page = homePage(QString::fromUtf16(kHomePageAlternative)); });
       if (trap.test(270, [&] { return !page.isEmpty(); })) {
         trap.step(280, [&] { setName(ReadPageTitle(page)); });
       }

@@ -21,8 +21,10 @@ PageRequestSettings ReadPageRequestSettings(const Controls& controls);
 
 // Fills the "name" cell of `row` (and its "mac" cell from a product-ID page with meta
 // entries). `readProductId` asks for "id.htm", `readGenericId` for the title of
-// "index.htm", then "index.html", when no product-ID page was found. Requests go to the
-// row's tag, on the port of the port box, with half the time-out box as their time-out.
+// "index.htm", then "index.html", when no product-ID page was found; a home page answered
+// with an error status (4xx, 5xx) counts as no answer, so its title never names the host.
+// Requests go to the row's tag, on the port of the port box, with half the time-out box as
+// their time-out.
 // The row is selected and shown meanwhile and deselected at the end; its name reads
 // "Testing..." while the pages are read and "---" when none yielded a name. Failures, a
 // vanished row among them, are reported as procedure "PopulateItemName" of the window.

@@ -2,19 +2,19 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
 #include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QPointer>
 #include <QRandomGenerator>
+#include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <memory>
+#include <optional>
 
+#include "identify/HttpResponse.h"
 #include "platform/Platform.h"
 #include "support/Clock.h"
 #include "support/Events.h"
@@ -25,58 +25,85 @@
 namespace velmaro {
 namespace {
 
-// One GET in flight. It belongs to the fetch that made it, so its answer reaches no other.
+// One GET on a connection of its own, so its answer reaches no other fetch. Everything it
+// does runs on this thread when its socket has news, in pieces of bounded size, and it
+// stops reading the moment the answer is whole, broken or past a limit: however fast a
+// server sends, the thread returns to its events after each piece.
 class PageRequest final : public QObject {
  public:
-  PageRequest(QNetworkAccessManager& manager, const QUrl& url, std::function<void()> done)
-      : m_done(std::move(done)) {
-    QNetworkRequest request(url);
-    // A unit's answer is what it sends itself: another host's page would name the wrong unit.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-    // The bytes as sent: a compressed body could unpack to far more than the cap.
-    request.setRawHeader("Accept-Encoding", "identity");
-    m_reply = manager.get(request);
-    m_reply->setReadBufferSize(tunables::kPageReadBufferBytes);
-    connect(m_reply, &QIODevice::readyRead, this, &PageRequest::take);
-    connect(m_reply, &QNetworkReply::finished, this, [this] {
-      take();
-      end();
-    });
-  }
-  ~PageRequest() override {
-    // The manager owns the reply too and may have gone first, when the program is closing.
-    if (!m_reply) return;
-    // Still in flight at the time-out: close the connection now rather than leave it open.
-    disconnect(m_reply, nullptr, this, nullptr);
-    m_reply->abort();
-    delete m_reply.data();
+  explicit PageRequest(std::function<void()> done) : m_done(std::move(done)) {
+    // Units sit on the local network: a desktop proxy must not see, or answer, these requests.
+    m_socket.setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+    // What the socket may take from the system before this request has read it.
+    m_socket.setReadBufferSize(tunables::kPageReadBufferBytes);
   }
   PageRequest(const PageRequest&) = delete;
   PageRequest& operator=(const PageRequest&) = delete;
 
-  bool complete() const { return m_complete; }
-  const QByteArray& body() const { return m_body; }
+  // Fails for an address that is no valid URL.
+  bool open(const QUrl& url) {
+    if (!url.isValid() || url.host().isEmpty() || url.port() < 0) return false;
+    m_host = url.host();
+    m_port = quint16(url.port());
+    // A plain HTTP/1.1 GET: the bytes as sent (a compressed body could unpack to far more
+    // than the cap), one request per connection.
+    QByteArray target = url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority);
+    if (target.isEmpty()) target = "/";
+    m_request = "GET " + target + " HTTP/1.1\r\nHost: " + url.host(QUrl::FullyEncoded).toLatin1() +
+                (m_port == 80 ? QByteArray() : ':' + QByteArray::number(m_port)) +
+                "\r\nAccept-Encoding: identity\r\nConnection: close\r\n\r\n";
+    return true;
+  }
+  // Fails when nothing was opened.
+  bool send() {
+    if (m_request.isEmpty()) return false;
+    connect(&m_socket, &QTcpSocket::connected, this, [this] { m_socket.write(m_request); });
+    connect(&m_socket, &QIODevice::readyRead, this, &PageRequest::take);
+    // A refused connection, an error and the server's close all end the answer here.
+    connect(&m_socket, &QAbstractSocket::errorOccurred, this, &PageRequest::closed);
+    connect(&m_socket, &QAbstractSocket::disconnected, this, &PageRequest::closed);
+    m_socket.connectToHost(m_host, m_port);
+    return true;
+  }
+
+  bool finished() const { return m_parser.state() != ResponseState::Reading; }
+  // The answer, when it came whole.
+  std::optional<FetchedPage> answer() const {
+    if (m_parser.state() != ResponseState::Complete) return std::nullopt;
+    return FetchedPage{QString::fromLatin1(m_parser.body()), m_parser.status()};
+  }
 
  private:
   void take() {
-    const qint64 room = tunables::kMaxPageBytes - m_body.size();
-    if (room > 0) m_body += m_reply->read(room);
-    // Past the cap the rest stays unread; the network layer stops at its small buffer.
-    if (m_body.size() >= tunables::kMaxPageBytes) end();
+    char piece[tunables::kPageReadPiece];
+    // A connection that never opened (refused, no route) has nothing to read.
+    while (!finished() && m_socket.isReadable() && m_socket.bytesAvailable() > 0) {
+      const qint64 got = m_socket.read(piece, sizeof piece);
+      if (got <= 0) break;
+      m_parser.feed(QByteArrayView(piece, got));
+    }
+    settle();
   }
-  void end() {
-    if (m_complete) return;
-    m_complete = true;
+  void closed() {
+    take();
+    m_parser.close();
+    settle();
+  }
+  // Once the answer is decided, the connection has nothing more to give.
+  void settle() {
+    if (!finished() || m_settled) return;
+    m_settled = true;
+    QObject::disconnect(&m_socket, nullptr, this, nullptr);
+    m_socket.abort();
     m_done();
   }
 
-  QPointer<QNetworkReply> m_reply;
-  QByteArray m_body;
-  bool m_complete = false;
+  QTcpSocket m_socket;
+  QString m_host;
+  quint16 m_port = 0;
+  QByteArray m_request;
+  ResponseParser m_parser;
+  bool m_settled = false;
   std::function<void()> m_done;
 };
 
@@ -91,7 +118,7 @@ void WaitForAnswer(const Clock& clock, qint64 start, qint32 timeoutMs, const Pag
     return deadlinePassed ? std::max<qint64>(ms, timeoutMs) : ms;
   };
   auto finished = [&] {
-    return (request && request->complete()) || elapsed() >= timeoutMs || WaitsAborted();
+    return (request && request->finished()) || elapsed() >= timeoutMs || WaitsAborted();
   };
   if (finished() || !QCoreApplication::instance()) return;
 
@@ -124,43 +151,45 @@ HttpFetch::HttpFetch(ErrorReporter& log, const Clock& clock, platform::Platform&
 
 HttpFetch::~HttpFetch() = default;
 
+bool IsErrorStatus(int status) { return status >= 400 && status <= 599; }
+
 QString HttpFetch::HTTP_Download(const QString& host, quint16 port, const QString& page,
                                  const QString& required, qint32 timeoutMs) {
-  StepTrap trap(m_log, QStringLiteral("HTTP_Download"), Container::Module);
-  QString result;
-  // Line 30: every fetch makes its own request below; the manager they share is made once.
-  trap.step(30, [&] {
-    if (m_manager) return;
-    m_manager = std::make_unique<QNetworkAccessManager>();
-    // Units sit on the local network: a desktop proxy must not see, or answer, these requests.
-    m_manager->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
-  });
-  trap.step(40, [&] { TimedWait(tunables::kHttpSettleMs, m_clock); });
+  return fetchPage(host, port, page, required, timeoutMs).text;
+}
 
+FetchedPage HttpFetch::fetchPage(const QString& host, quint16 port, const QString& page,
+                                 const QString& required, qint32 timeoutMs) {
+  StepTrap trap(m_log, QStringLiteral("HTTP_Download"), Container::Module);
+  FetchedPage result;
   WaitLoop loop;
   std::unique_ptr<PageRequest> request;
-  QUrl url;
-  bool opened = false;
+  // Line 30: every fetch has a request of its own, made here; nothing is sent yet.
+  trap.step(30, [&] { request = std::make_unique<PageRequest>([&loop] { loop.end(); }); });
+  trap.step(40, [&] { TimedWait(tunables::kHttpSettleMs, m_clock); });
   trap.step(50, [&] {
-    url = QUrl(RequestUrl(host, port, page, NextRequestNumber(m_random)), QUrl::StrictMode);
-    if (!url.isValid() || !m_platform.allowsWebRequest(host)) throw err::invalidCall();
-    opened = true;
+    const QUrl url(RequestUrl(host, port, page, NextRequestNumber(m_random)), QUrl::StrictMode);
+    if (!m_platform.allowsWebRequest(host) || !request || !request->open(url))
+      throw err::invalidCall();
   });
+  // A request that was not opened cannot be sent either: that is a failure of its own.
   trap.step(60, [&] {
-    if (!opened || !m_manager || WaitsAborted()) return;  // a closing window waits for nothing
-    request = std::make_unique<PageRequest>(*m_manager, url, [&loop] { loop.end(); });
+    if (WaitsAborted()) return;  // a closing window sends nothing more
+    if (!request || !request->send()) throw err::invalidCall();
   });
   qint64 start = 0;
   trap.step(70, [&] { start = m_clock.monotonicMs(); });
   // Lines 80 to 100. A request that could not be sent never completes: the time-out passes.
   trap.step(80, [&] { WaitForAnswer(m_clock, start, timeoutMs, request.get(), loop); });
 
-  QString answer;
+  FetchedPage answer;
   trap.step(120, [&] {
-    if (request && request->complete()) answer = QString::fromLatin1(request->body());
+    if (!request) return;
+    if (const auto got = request->answer()) answer = *got;
   });
-  if (trap.test(130, [&] { return !answer.isEmpty() && answer.contains(required); })) {
-    trap.step(140, [&] { result = answer; });
+  result.status = answer.status;
+  if (trap.test(130, [&] { return !answer.text.isEmpty() && answer.text.contains(required); })) {
+    trap.step(140, [&] { result.text = answer.text; });
   }
   return result;
 }

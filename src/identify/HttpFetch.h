@@ -3,9 +3,7 @@
 #pragma once
 
 #include <QString>
-#include <memory>
 
-class QNetworkAccessManager;
 class QRandomGenerator;
 
 namespace velmaro {
@@ -15,6 +13,16 @@ class ErrorReporter;
 namespace platform {
 class Platform;
 }
+
+// A page as it came: its text (as HTTP_Download returns it) and the status code of the
+// answer, 0 when no whole answer came.
+struct FetchedPage {
+  QString text;
+  int status = 0;
+};
+
+// 4xx and 5xx: the server says it has no such page, or failed to make it.
+bool IsErrorStatus(int status);
 
 class HttpFetch {
  public:
@@ -29,12 +37,18 @@ class HttpFetch {
   // GET http://host:port/page?sid=<number>, after a 50 ms pause. The page, its bytes read
   // as Latin-1, when it came complete less than `timeoutMs` after it was sent and contains
   // `required` (case-sensitive; an empty `required` is in any non-empty page); otherwise
-  // empty. The status code is never looked at, redirects are not followed, no proxy is
-  // used, and a body is kept up to 1 MiB: a longer one counts as complete there. Each call
-  // has its own request, so a fetch made by an event handled during this one never takes
-  // this one's answer, nor this one its answer. Failures are reported as procedure
+  // empty. The status code is not looked at, redirects are not followed, no proxy is used,
+  // nothing is decompressed or authenticated, and a body is kept up to 1 MiB: a longer one
+  // counts as complete there. An answer whose head breaks a size limit ends the fetch at
+  // once without a page. All work is done on this thread between its events, so a server
+  // that floods it cannot hold back the deadline or another fetch. Each call has its own
+  // connection, so a fetch made by an event handled during this one never takes this
+  // one's answer, nor this one its answer. Failures are reported as procedure
   // "HTTP_Download" of the module and end in an empty page.
   QString HTTP_Download(const QString& host, quint16 port, const QString& page,
+                        const QString& required, qint32 timeoutMs);
+  // The same fetch, with the answer's status code.
+  FetchedPage fetchPage(const QString& host, quint16 port, const QString& page,
                         const QString& required, qint32 timeoutMs);
 
  private:
@@ -42,7 +56,6 @@ class HttpFetch {
   const Clock& m_clock;
   platform::Platform& m_platform;
   QRandomGenerator& m_random;
-  std::unique_ptr<QNetworkAccessManager> m_manager;  // made by the first fetch
 };
 
 // The text between the first `startMarker` and the first `endMarker` found from the

@@ -73,8 +73,17 @@ inline constexpr int kHttpSettleMs = 50;  // a pause before each request, as the
 // The most of a page that is kept: identification pages are a few hundred bytes, so a body
 // past 1 MiB is a misbehaving server; what came so far is taken as the page.
 inline constexpr std::int64_t kMaxPageBytes = 1024 * 1024;
-// What the network layer may hold unread for one request before it stops reading the socket.
+// What the socket may hold unread for one request before it stops reading from the system.
 inline constexpr std::int64_t kPageReadBufferBytes = 64 * 1024;
+// Bytes handed to the answer's reader in one step: a few steps per buffer, then other events.
+inline constexpr int kPageReadPiece = 16 * 1024;
+// An answer's head. Real heads have a dozen lines well under 1 KiB each; a head that grows
+// past these is a server that never ends it, and the fetch ends at once without a page.
+inline constexpr int kMaxResponseLine = 8 * 1024;        // one status or header line
+inline constexpr int kMaxResponseHeadBytes = 64 * 1024;  // every head line of the answer
+inline constexpr int kMaxResponseHeadLines = 100;        // embedded servers send about ten
+inline constexpr int kMaxInterimHeads = 4;               // "100 Continue" comes once if at all
+inline constexpr int kMaxChunkSizeLine = 256;            // hex digits and a short extension
 
 // The command line front end. The units answer the discovery query within a second on
 // any LAN; two give a slow one its chance.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QCoreApplication>
@@ -30,6 +31,7 @@
 #include "identify/ArpTable.h"
 #include "identify/HttpFetch.h"
 #include "identify/Manufacturer.h"
+#include "identify/ProductPages.h"
 #include "platform/Platform.h"
 #include "scan/ClassPingBase.h"
 #include "support/AppPaths.h"
@@ -343,6 +345,78 @@ INSTANTIATE_TEST_SUITE_P(
                       WebCase{"EndlessBody", lab::kW7.key, lab::kW7.ip, true},
                       WebCase{"RedirectsToAnotherHost", lab::kW8.key, lab::kW8.ip, true}),
     [](const ::testing::TestParamInfo<WebCase>& tested) { return std::string(tested.param.name); });
+
+// The processor time this process has used, in seconds.
+double processCpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Heads that never end, sent as fast as the client takes them, and a 401 asking for a
+// Kerberos log-in; after each, the lab's unit u1. Expected: the hostile fetch ends at once
+// (at a limit, long before its time-out and the server's own close after 5 s) without a
+// page, or with the 401 page as it came; u1 is still named within its own time-out; the
+// whole run costs under half a second of processor time and no memory past the page cap.
+struct HeadCase {
+  const char* name;
+  lab::LabHostileHost host;
+  int status;  // of the answer that came, 0: none
+};
+void PrintTo(const HeadCase& c, std::ostream* os) { *os << c.name; }
+
+class HostileHead : public HostileNetwork, public ::testing::WithParamInterface<HeadCase> {};
+
+TEST_P(HostileHead, NextUnitIsNamedWithinItsOwnTimeOut) {
+  const HeadCase& c = GetParam();
+  lab::PluggedHost plugged(c.host.key);
+  ASSERT_TRUE(plugged.ok()) << plugged.error().toStdString();
+  test::RecordingReporter log;
+  std::unique_ptr<platform::Platform> platform = platform::createSystemPlatform();
+  QRandomGenerator random(7);
+  HttpFetch fetch(log, Clock::system(), *platform, random);
+  constexpr int kHostileTimeoutMs = 4000;
+  constexpr int kUnitTimeoutMs = 1000;
+
+  const qint64 memoryBefore = memoryInUseKiB();
+  const double cpuBefore = processCpuSeconds();
+  QElapsedTimer clock;
+  clock.start();
+  const FetchedPage hostile =
+      fetch.fetchPage(Q(c.host.ip), 80, QStringLiteral("index.htm"), {}, kHostileTimeoutMs);
+  const qint64 hostileMs = clock.elapsed();
+  const QString unit = fetch.HTTP_Download(Q(lab::kU1.ip), 80, QStringLiteral("id.htm"),
+                                           QStringLiteral("Norvikta Product ID"), kUnitTimeoutMs);
+  const double cpu = processCpuSeconds() - cpuBefore;
+  const qint64 grownKiB = memoryInUseKiB() - memoryBefore;
+  std::printf("%s: ended after %lld ms, %.3f s of processor time, %lld KiB more memory\n", c.name,
+              static_cast<long long>(hostileMs), cpu, static_cast<long long>(grownKiB));
+
+  EXPECT_EQ(hostile.status, c.status);
+  EXPECT_EQ(hostile.text.isEmpty(), c.status == 0) << hostile.text.left(200).toStdString();
+  EXPECT_LT(hostileMs, kHostileTimeoutMs / 2) << "the fetch waited for its time-out";
+  EXPECT_EQ(ReadProductIdPage(unit).name, Q(lab::kU1.idName)) << "u1 was not named in time";
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr double kCpuLimit = 1.5;  // the sanitizers triple the work
+#else
+  constexpr double kCpuLimit = 0.5;
+#endif
+  EXPECT_LT(cpu, kCpuLimit) << "seconds of processor time";
+  EXPECT_LT(grownKiB, tunables::kMaxPageBytes / 1024 * 4) << "KiB grown";
+  EXPECT_TRUE(log.reports.isEmpty()) << log.reports.join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, HostileHead,
+    ::testing::Values(HeadCase{"EndlessHeaderLine", lab::kEndlessHeaderLine, 0},
+                      HeadCase{"EndlessHeaders", lab::kEndlessHeaders, 0},
+                      HeadCase{"Endless100Continue", lab::kEndlessContinue, 0},
+                      HeadCase{"EndlessChunkSizeLine", lab::kEndlessChunkSize, 0},
+                      HeadCase{"Negotiate401", lab::kNegotiate, 401}),
+    [](const ::testing::TestParamInfo<HeadCase>& tested) {
+      return std::string(tested.param.name);
+    });
 
 // A second copy of the program holds the reply port (its SCAN pressed first). Expected:
 // this copy's SCAN reports the failed bind once, as the error log's convention says

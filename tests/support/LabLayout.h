@@ -144,9 +144,16 @@ inline constexpr LabWebHost kW2{"w2",
                                 ""};
 inline constexpr LabWebHost kW3{
     "w3", 53, "198.18.7.53", "00-0A-2B-01-B0-53", "body tag with attributes", "", "", false, ""};
-inline constexpr LabWebHost kW4{
-    "w4",  54, "198.18.7.54", "00-0A-2B-01-B0-54", "index.htm error page File Not Found", "---", "",
-    false, ""};
+// An error page is no answer: index.html names the host.
+inline constexpr LabWebHost kW4{"w4",
+                                54,
+                                "198.18.7.54",
+                                "00-0A-2B-01-B0-54",
+                                "index.htm error page File Not Found, index.html present",
+                                "---",
+                                "Monitor",
+                                false,
+                                ""};
 inline constexpr LabWebHost kW5{"w5",
                                 55,
                                 "198.18.7.55",
@@ -255,5 +262,11 @@ inline constexpr LabHostileHost kHugePage{"g1", "198.18.7.71", "a 100 MB page"};
 inline constexpr LabHostileHost kDrippingHead{"g2", "198.18.7.72", "the head a byte a second"};
 inline constexpr LabHostileHost kCutBody{"g3", "198.18.7.73", "the body cut off halfway"};
 inline constexpr LabHostileHost kBadChunks{"g4", "198.18.7.74", "invalid chunked encoding"};
+// Heads that never end, at full speed, and a 401 asking for a Kerberos log-in.
+inline constexpr LabHostileHost kEndlessHeaderLine{"g5", "198.18.7.75", "endless header line"};
+inline constexpr LabHostileHost kEndlessHeaders{"g6", "198.18.7.76", "endless header lines"};
+inline constexpr LabHostileHost kEndlessContinue{"g7", "198.18.7.77", "endless 100 Continue"};
+inline constexpr LabHostileHost kEndlessChunkSize{"g8", "198.18.7.78", "endless chunk-size line"};
+inline constexpr LabHostileHost kNegotiate{"g9", "198.18.7.79", "401 Negotiate"};
 
 }  // namespace velmaro::lab
