@@ -158,12 +158,9 @@ EchoOpenResult openIcmpSocket(IcmpSocketKind kind) {
   return result;
 }
 
-bool keepRawEchoSocketIfNeeded() {
-  if (opens(IcmpSocketKind::Datagram)) return false;
-  const int raw = openIcmpDescriptor(IcmpSocketKind::Raw);
-  if (raw < 0) return false;
-  keptRawDescriptor() = raw;
-  return true;
+void keepRawEchoSocketIfNeeded() {
+  if (opens(IcmpSocketKind::Datagram)) return;
+  if (const int raw = openIcmpDescriptor(IcmpSocketKind::Raw); raw >= 0) keptRawDescriptor() = raw;
 }
 
 bool rawEchoSocketKept() { return keptRawDescriptor() >= 0; }

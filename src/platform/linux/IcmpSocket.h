@@ -16,9 +16,9 @@ enum class IcmpSocketKind {
 EchoOpenResult openIcmpSocket(IcmpSocketKind kind);
 
 // Opens the raw socket that a process which may not use the unprivileged kind will need
-// once it has given up its capabilities, and keeps it for the process's life; false when
-// none is needed or none may be opened. Called once, before the toolkit exists.
-bool keepRawEchoSocketIfNeeded();
+// once it has given up its capabilities, and keeps it for the process's life (nothing when
+// the unprivileged kind opens or no raw one may). Called once, before the toolkit exists.
+void keepRawEchoSocketIfNeeded();
 // Whether a raw socket opened that way is kept.
 bool rawEchoSocketKept();
 // The kind openEchoSocket() would hand out now.
