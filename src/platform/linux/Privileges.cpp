@@ -40,7 +40,7 @@ QString dropPrivileges() {
   // Root running the program chose its environment itself, and uid 0 keeps every system
   // file whatever its capabilities; dropping them would only cut it off from what it means
   // to reach (a desktop's authority file under sudo).
-  if (user == 0 && ::geteuid() == 0) return {};
+  if (user == 0) return {};
 
   linux_backend::keepRawEchoSocketIfNeeded();
 
