@@ -6,6 +6,7 @@
 #include "cli/Formats.h"
 #include "cli/Rows.h"
 #include "form/ControlDefaults.h"
+#include "netinfo/NetworkChecks.h"
 #include "platform/Terminal.h"
 #include "scan/ScanRange.h"
 #include "support/PrintableText.h"
@@ -32,10 +33,8 @@ QString reasonFor(ScanOutcome outcome) {
       return QStringLiteral(
           "the time-out is too large to count in milliseconds; give a smaller --timeout");
     case ScanOutcome::EchoNotPermitted:
-      return QStringLiteral(
-                 "this system does not let the program send pings; run it as root, or: "
-                 "sudo setcap cap_net_raw+ep %1")
-          .arg(program);
+      return QStringLiteral("this system does not let the program send pings: %1")
+          .arg(IcmpPermissionFix(program));
     case ScanOutcome::NoEchoSocket:
       return QStringLiteral("this system offers no ICMP echo socket; pings cannot be sent from it");
     case ScanOutcome::ReplyPortHeld:

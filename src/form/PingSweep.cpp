@@ -39,11 +39,12 @@ QString echoUnavailableText(const QString& reason, bool permissionDenied) {
   return QStringLiteral(
              "No address could be pinged: this system does not let the program send ICMP echo "
              "requests%1.\n\n"
-             "Run it as root, or give the program the right to send pings:\n"
-             "    sudo setcap cap_net_raw+ep \"%2\"\n"
-             "or let your group send unprivileged pings:\n"
-             "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"")
-      .arg(why, QCoreApplication::applicationFilePath());
+             "Let your group send unprivileged pings:\n"
+             "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
+             "Only where that range must stay closed, give the command line program the right "
+             "to send pings and sweep with it:\n"
+             "    sudo setcap cap_net_raw+ep \"%2\"")
+      .arg(why, QCoreApplication::applicationDirPath() + QStringLiteral("/velmaro-cli"));
 }
 
 // Sets a flag for the lifetime of a scope.

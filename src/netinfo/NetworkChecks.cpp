@@ -42,6 +42,13 @@ std::vector<NetworkInterface> QueryCards(const std::vector<NetworkInterface>& ca
   return chosen;
 }
 
+QString IcmpPermissionFix(const QString& cliProgram) {
+  return QStringLiteral(
+             "sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"; only where that range "
+             "must stay closed, sudo setcap cap_net_raw+ep %1")
+      .arg(cliProgram);
+}
+
 DoctorLine CheckIcmpPermission(const platform::IcmpPermission& facts) {
   const QString check = QStringLiteral("icmp");
   const QString range = facts.pingGroupRange ? QStringLiteral("%1 %2")
@@ -63,11 +70,16 @@ DoctorLine CheckIcmpPermission(const platform::IcmpPermission& facts) {
                                .arg(group.isEmpty() ? QStringLiteral("?") : group, range));
     }
     case platform::EchoSocketKind::Raw:
-      return OkLine(check, QStringLiteral("raw socket with cap_net_raw%1; ping_group_range %2 "
-                                          "admits none of this user's groups")
-                               .arg(facts.fileHasNetRaw ? QStringLiteral(" from the program file")
-                                                        : QStringLiteral(" of this process"),
-                                    range));
+      return OkLine(
+          check, QStringLiteral("raw socket %1 cap_net_raw%2%3; ping_group_range %4 "
+                                "admits none of this user's groups")
+                     .arg(facts.rawSocketKept ? QStringLiteral("opened at start with")
+                                              : QStringLiteral("with"),
+                          facts.fileHasNetRaw ? QStringLiteral(" from the program file")
+                                              : QStringLiteral(" of this process"),
+                          facts.rawSocketKept ? QStringLiteral(", every capability given up since")
+                                              : QString(),
+                          range));
     case platform::EchoSocketKind::None:
       break;
   }
@@ -75,10 +87,8 @@ DoctorLine CheckIcmpPermission(const platform::IcmpPermission& facts) {
       facts.executable.isEmpty() ? QStringLiteral("velmaro-cli") : facts.executable;
   QString fix = QStringLiteral(
                     "no ICMP permission (ping_group_range %1 admits none of this user's "
-                    "groups, no cap_net_raw): sudo sysctl -w "
-                    "net.ipv4.ping_group_range=\"0 2147483647\", or sudo setcap "
-                    "cap_net_raw+ep %2")
-                    .arg(range, program);
+                    "groups, no cap_net_raw): %2")
+                    .arg(range, IcmpPermissionFix(program));
   if (facts.fileHasNetRaw && !facts.processHasNetRaw) {
     fix += QStringLiteral(
         " (the file has cap_net_raw but the process did not get it: a nosuid "

@@ -15,6 +15,12 @@ namespace velmaro {
 std::vector<platform::NetworkInterface> QueryCards(
     const std::vector<platform::NetworkInterface>& cards);
 
+// What lets a process that may not send echo requests send them, in the order to try: the
+// user's groups admitted to unprivileged ICMP sockets; where that range must stay closed, the
+// raw-socket capability on the command line program only (the program gives it up at start
+// after opening its one raw socket; the window gets none).
+QString IcmpPermissionFix(const QString& cliProgram);
+
 // ICMP echo (PING): an unprivileged datagram socket inside ping_group_range, or a raw socket
 // with cap_net_raw; says which of the two the program would use.
 DoctorLine CheckIcmpPermission(const platform::IcmpPermission& facts);

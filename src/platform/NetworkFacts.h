@@ -55,7 +55,8 @@ struct IcmpPermission {
   // net.ipv4.ping_group_range of this network namespace; nothing when it cannot be read.
   std::optional<std::pair<quint32, quint32>> pingGroupRange;
   std::vector<quint32> groups;    // the process's real, effective and supplementary groups
-  bool processHasNetRaw = false;  // CAP_NET_RAW is effective in this process
+  bool processHasNetRaw = false;  // CAP_NET_RAW is effective in this process now
+  bool rawSocketKept = false;     // a raw socket opened at start, before every capability went
   bool fileHasNetRaw = false;     // the executable file carries cap_net_raw
   QString executable;             // the program file
   EchoSocketKind wouldUse = EchoSocketKind::None;  // what opening an echo socket gives now

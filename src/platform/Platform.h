@@ -71,4 +71,11 @@ class Platform {
 // The backend of the machine the program runs on.
 std::unique_ptr<Platform> createSystemPlatform();
 
+// Gives up every privilege the program file or its caller lent the process, keeping only
+// what sending echo requests needs. The first call of main, before any Q*Application
+// exists: the toolkit honours its environment and loads plugins, which must never run with
+// more than the user's own rights. Returns why it could not (then the program must stop),
+// empty when done.
+QString dropPrivileges();
+
 }  // namespace velmaro::platform

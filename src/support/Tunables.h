@@ -21,6 +21,7 @@ inline constexpr int kSingleTimeoutMs = 1000;     // single ping: request and wa
 inline constexpr int kMaxRepliesPerWake = 256;    // then window events get a turn
 inline constexpr int kEchoReceiveBuffer = 2048;   // past our echo; longer packets are not ours
 inline constexpr int kMaxSkippedPerReceive = 64;  // foreign packets read per receive() call
+inline constexpr int kMaxDrainedPerOpen = 4096;   // stale packets dropped from a kept raw socket
 
 // Ping sweep.
 inline constexpr double kMinPingTimeoutMs = 100;  // the time-out box never goes lower

@@ -1,7 +1,9 @@
 // The program's entry: the application, the window loaded and shown, the event loop.
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 
+#include "platform/Platform.h"
 #include "support/Version.h"
 #include "ui/Artwork.h"
 #include "ui/frmMain.h"
@@ -20,6 +22,11 @@ std::unique_ptr<frmMain> Main() {
 }  // namespace velmaro
 
 int main(int argc, char** argv) {
+  // Before anything of the toolkit runs: it reads its environment and loads plugins.
+  if (const QString refused = velmaro::platform::dropPrivileges(); !refused.isEmpty()) {
+    std::fprintf(stderr, "velmaro: %s\n", refused.toUtf8().constData());
+    return 1;
+  }
   // The toolkit scales by whole device pixels only; the window turns the rest of the
   // screen's DPI into its own whole-pixel layout, so at 120 or 144 dpi lines, stripes
   // and icons stay sharp instead of being stretched by a fraction.

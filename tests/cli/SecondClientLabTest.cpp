@@ -46,8 +46,8 @@ TEST_F(CliSecondClient, DefaultPingGroupRangeWithoutCapability) {
   EXPECT_EQ(
       DoctorText(run.text(), QStringLiteral("icmp")),
       QStringLiteral("no ICMP permission (ping_group_range 1 0 admits none of this user's groups, "
-                     "no cap_net_raw): sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\", "
-                     "or sudo setcap cap_net_raw+ep %1")
+                     "no cap_net_raw): sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"; "
+                     "only where that range must stay closed, sudo setcap cap_net_raw+ep %1")
           .arg(QStringLiteral(VELMARO_CLI_PATH)));
 }
 

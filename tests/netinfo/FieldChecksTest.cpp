@@ -79,26 +79,46 @@ TEST(QueryCards, UpWithIPv4AndNotLoopback) {
 }
 
 TEST(DoctorLines, IcmpSaysWhichSocketOrHowToGrantOne) {
-  platform::IcmpPermission facts;
-  facts.pingGroupRange = std::pair<quint32, quint32>{100, 200};
-  facts.groups = {50, 150};
-  facts.executable = QStringLiteral("/usr/bin/velmaro-cli");
-  facts.wouldUse = platform::EchoSocketKind::Raw;
-  facts.fileHasNetRaw = facts.processHasNetRaw = true;
-  EXPECT_EQ(
-      CheckIcmpPermission(facts).text,
-      u"ok (raw socket with cap_net_raw from the program file; ping_group_range 100 200 admits "
-      u"none of this user's groups)");
-  facts.wouldUse = platform::EchoSocketKind::None;
-  facts.processHasNetRaw = false;
-  const DoctorLine none = CheckIcmpPermission(facts);
-  EXPECT_EQ(none.verdict, Verdict::Fix);
-  EXPECT_TRUE(none.blocking);
-  EXPECT_TRUE(
-      none.text.endsWith(u"sudo setcap cap_net_raw+ep /usr/bin/velmaro-cli (the file has "
-                         u"cap_net_raw but the process did not get it: a nosuid mount or a "
-                         u"debugger drops it)"))
-      << none.text.toStdString();
+  using platform::EchoSocketKind;
+  struct IcmpCase {
+    EchoSocketKind wouldUse;
+    bool fileHasNetRaw, processHasNetRaw, rawSocketKept;
+    const char16_t* text;
+  };
+  const IcmpCase cases[] = {
+      {EchoSocketKind::Datagram, false, false, false,
+       u"ok (unprivileged datagram socket: group 150 lies in ping_group_range 100 200)"},
+      // Root: nothing was given up.
+      {EchoSocketKind::Raw, false, true, false,
+       u"ok (raw socket with cap_net_raw of this process; ping_group_range 100 200 admits none "
+       u"of this user's groups)"},
+      {EchoSocketKind::Raw, true, false, true,
+       u"ok (raw socket opened at start with cap_net_raw from the program file, every "
+       u"capability given up since; ping_group_range 100 200 admits none of this user's "
+       u"groups)"},
+      {EchoSocketKind::Raw, false, false, true,
+       u"ok (raw socket opened at start with cap_net_raw of this process, every capability "
+       u"given up since; ping_group_range 100 200 admits none of this user's groups)"},
+      // The range first; the capability only where the range must stay closed.
+      {EchoSocketKind::None, true, false, false,
+       u"no ICMP permission (ping_group_range 100 200 admits none of this user's groups, no "
+       u"cap_net_raw): sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"; only where "
+       u"that range must stay closed, sudo setcap cap_net_raw+ep /usr/bin/velmaro-cli (the file "
+       u"has cap_net_raw but the process did not get it: a nosuid mount or a debugger drops it)"},
+  };
+  for (const IcmpCase& c : cases) {
+    platform::IcmpPermission facts;
+    facts.pingGroupRange = std::pair<quint32, quint32>{100, 200};
+    facts.groups = {50, 150};
+    facts.executable = QStringLiteral("/usr/bin/velmaro-cli");
+    facts.wouldUse = c.wouldUse;
+    facts.fileHasNetRaw = c.fileHasNetRaw;
+    facts.processHasNetRaw = c.processHasNetRaw;
+    facts.rawSocketKept = c.rawSocketKept;
+    const DoctorLine line = CheckIcmpPermission(facts);
+    EXPECT_EQ(line.text, QString::fromUtf16(c.text));
+    EXPECT_EQ(line.blocking, c.wouldUse == EchoSocketKind::None) << line.text.toStdString();
+  }
 }
 
 TEST(DoctorLines, PortRouteTunnelsAndAddresses) {

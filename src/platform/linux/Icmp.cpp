@@ -2,6 +2,8 @@
 // allows it (net.ipv4.ping_group_range), a raw ICMP socket otherwise (root or
 // CAP_NET_RAW). One socket serves one call of the engine, so replies to an earlier call
 // never reach it on a datagram socket; on a raw socket its own identifier keeps them out.
+// A process that gives up its capabilities at start keeps the one raw socket it opened
+// before, and every engine call gets its own descriptor of it.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <linux/icmp.h>
@@ -105,31 +107,87 @@ void keepOnlyEchoReplies(int fd) {
   ::setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
 }
 
-}  // namespace
-
-EchoOpenResult openIcmpSocket(IcmpSocketKind kind) {
-  EchoOpenResult result;
+// The descriptor of an ICMP socket of one kind, or minus the system's error number.
+int openIcmpDescriptor(IcmpSocketKind kind) {
   const bool raw = kind == IcmpSocketKind::Raw;
   const int fd =
       ::socket(AF_INET, (raw ? SOCK_RAW : SOCK_DGRAM) | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_ICMP);
-  if (fd < 0) {
-    const int error = errno;
-    result.permissionDenied = isPermissionError(error);
-    result.error = systemErrorText(error);
-    return result;
-  }
+  if (fd < 0) return -errno;
   if (raw) keepOnlyEchoReplies(fd);
-  result.socket = std::make_unique<LinuxEchoSocket>(fd, raw);
+  return fd;
+}
+
+// Opening a socket sends nothing; it is the system's own answer to whether it may.
+bool opens(IcmpSocketKind kind) {
+  const int fd = openIcmpDescriptor(kind);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+// The raw socket opened before the process gave up its capabilities. Written once, before
+// the toolkit or any thread exists, and only read afterwards; the capability it stands for
+// is the process's own, so it lives as long as the process.
+int& keptRawDescriptor() {
+  static int fd = -1;
+  return fd;
+}
+
+// Packets queued on the kept socket between two engine calls belong to nobody now.
+void drainPending(int fd) {
+  char buffer[tunables::kEchoReceiveBuffer];
+  for (int read = 0; read < tunables::kMaxDrainedPerOpen; ++read) {
+    if (::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT | MSG_TRUNC) < 0 && errno != EINTR) return;
+  }
+}
+
+EchoOpenResult failedOpen(int error) {
+  EchoOpenResult result;
+  result.permissionDenied = isPermissionError(error);
+  result.error = systemErrorText(error);
   return result;
 }
+
+}  // namespace
+
+EchoOpenResult openIcmpSocket(IcmpSocketKind kind) {
+  const int fd = openIcmpDescriptor(kind);
+  if (fd < 0) return failedOpen(-fd);
+  EchoOpenResult result;
+  result.socket = std::make_unique<LinuxEchoSocket>(fd, kind == IcmpSocketKind::Raw);
+  return result;
+}
+
+void keepRawEchoSocketIfNeeded() {
+  if (opens(IcmpSocketKind::Datagram)) return;
+  if (const int raw = openIcmpDescriptor(IcmpSocketKind::Raw); raw >= 0) keptRawDescriptor() = raw;
+}
+
+bool rawEchoSocketKept() { return keptRawDescriptor() >= 0; }
 
 EchoOpenResult openEchoSocket() {
   EchoOpenResult datagram = openIcmpSocket(IcmpSocketKind::Datagram);
   if (datagram.socket) return datagram;
+  if (const int kept = keptRawDescriptor(); kept >= 0) {
+    // Its own descriptor, closed with the engine's socket; not handed to programs started
+    // later.
+    const int fd = ::fcntl(kept, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return failedOpen(errno);
+    drainPending(fd);
+    EchoOpenResult result;
+    result.socket = std::make_unique<LinuxEchoSocket>(fd, true);
+    return result;
+  }
   EchoOpenResult raw = openIcmpSocket(IcmpSocketKind::Raw);
   if (raw.socket) return raw;
   raw.permissionDenied = datagram.permissionDenied && raw.permissionDenied;
   return raw;
+}
+
+EchoSocketKind echoSocketKind() {
+  if (opens(IcmpSocketKind::Datagram)) return EchoSocketKind::Datagram;
+  if (rawEchoSocketKept() || opens(IcmpSocketKind::Raw)) return EchoSocketKind::Raw;
+  return EchoSocketKind::None;
 }
 
 }  // namespace velmaro::platform::linux_backend

@@ -1,8 +1,10 @@
 // The two kinds of ICMP echo socket Linux offers, for callers that must use one of them
-// (tests of each kind); openEchoSocket() picks the unprivileged one when it can.
+// (tests of each kind), and the raw one kept by a process that gives up its capabilities;
+// openEchoSocket() picks the unprivileged one when it can.
 #pragma once
 
 #include "platform/EchoSocket.h"
+#include "platform/NetworkFacts.h"
 
 namespace velmaro::platform::linux_backend {
 
@@ -12,5 +14,14 @@ enum class IcmpSocketKind {
 };
 
 EchoOpenResult openIcmpSocket(IcmpSocketKind kind);
+
+// Opens the raw socket that a process which may not use the unprivileged kind will need
+// once it has given up its capabilities, and keeps it for the process's life (nothing when
+// the unprivileged kind opens or no raw one may). Called once, before the toolkit exists.
+void keepRawEchoSocketIfNeeded();
+// Whether a raw socket opened that way is kept.
+bool rawEchoSocketKept();
+// The kind openEchoSocket() would hand out now.
+EchoSocketKind echoSocketKind();
 
 }  // namespace velmaro::platform::linux_backend

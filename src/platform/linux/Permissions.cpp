@@ -1,5 +1,5 @@
 // Who may send ICMP echo requests: the namespace's ping_group_range against the process's
-// groups, CAP_NET_RAW of the process and of its file, and which echo socket opens now.
+// groups, CAP_NET_RAW of the process and of its file, and which echo socket it uses now.
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -94,12 +94,8 @@ IcmpPermission icmpPermission() {
   facts.processHasNetRaw = netRawEffective(readBounded(QStringLiteral("/proc/self/status")));
   facts.executable = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
   facts.fileHasNetRaw = !facts.executable.isEmpty() && fileHasNetRaw(facts.executable);
-  // Opening a socket sends nothing; it is the system's own answer to the question.
-  if (openIcmpSocket(IcmpSocketKind::Datagram).socket) {
-    facts.wouldUse = EchoSocketKind::Datagram;
-  } else if (openIcmpSocket(IcmpSocketKind::Raw).socket) {
-    facts.wouldUse = EchoSocketKind::Raw;
-  }
+  facts.rawSocketKept = rawEchoSocketKept();
+  facts.wouldUse = echoSocketKind();
   return facts;
 }
 
