@@ -13,9 +13,6 @@ using namespace Qt::StringLiterals;
 namespace velmaro::lab {
 namespace {
 
-constexpr LabHostileHost kHostile[] = {kFlooder,      kNoisy,   kHugePage,
-                                       kDrippingHead, kCutBody, kBadChunks};
-
 QString Q(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -112,7 +109,7 @@ TEST_F(LabLayoutAgrees, OtherHostsAnswerNoDiscoveryQuery) {
 }
 
 TEST_F(LabLayoutAgrees, HostileHostsStartUnpluggedDoingWhatTestsExpect) {
-  for (const LabHostileHost& h : kHostile) {
+  for (const LabHostileHost& h : kHostileHosts) {
     const ScriptHost sim = host(h.key);
     EXPECT_EQ(sim.ip, Q(h.ip)) << h.key;
     EXPECT_FALSE(sim.plugged) << h.key;
@@ -147,7 +144,7 @@ TEST_F(LabLayoutAgrees, ClientsAndEveryHostAreKnownToTheTests) {
   for (const LabUnit& u : kSegmentBUnits) host(u.key);
   for (const LabHost& h : kPlainHosts) host(h.key);
   for (const LabWebHost& w : kWebHosts) host(w.key);
-  for (const LabHostileHost& h : kHostile) host(h.key);
+  for (const LabHostileHost& h : kHostileHosts) host(h.key);
   host(kSpare.key);
   for (const QString& name : m_script.keys())
     EXPECT_TRUE(m_seen.contains(name))

@@ -268,5 +268,9 @@ inline constexpr LabHostileHost kEndlessHeaders{"g6", "198.18.7.76", "endless he
 inline constexpr LabHostileHost kEndlessContinue{"g7", "198.18.7.77", "endless 100 Continue"};
 inline constexpr LabHostileHost kEndlessChunkSize{"g8", "198.18.7.78", "endless chunk-size line"};
 inline constexpr LabHostileHost kNegotiate{"g9", "198.18.7.79", "401 Negotiate"};
+// Every hostile host, so that a check of the lab's layout sees a new one too.
+inline constexpr std::array<LabHostileHost, 11> kHostileHosts{
+    kFlooder,           kNoisy,          kHugePage,        kDrippingHead,     kCutBody,  kBadChunks,
+    kEndlessHeaderLine, kEndlessHeaders, kEndlessContinue, kEndlessChunkSize, kNegotiate};
 
 }  // namespace velmaro::lab
