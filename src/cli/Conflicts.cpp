@@ -16,12 +16,12 @@ struct Claim {
 std::map<QString, Claim> claimsOf(const std::vector<RowRecord>& rows) {
   std::map<QString, Claim> claims;
   for (const RowRecord& row : rows) {
-    const QString key = MacKey(row.cells[3]);
+    const QString key = MacKey(row.cells[kMacCell]);
     if (key.isEmpty()) continue;
-    Claim& claim = claims[row.cells[0]];
+    Claim& claim = claims[row.cells[kIpCell]];
     if (std::find(claim.keys.begin(), claim.keys.end(), key) != claim.keys.end()) continue;
     claim.keys.push_back(key);
-    claim.texts.append(row.cells[3]);
+    claim.texts.append(row.cells[kMacCell]);
   }
   return claims;
 }
@@ -32,8 +32,8 @@ void MarkConflicts(std::vector<RowRecord>& rows) {
   const std::map<QString, Claim> claims = claimsOf(rows);
   for (RowRecord& row : rows) {
     row.conflict.clear();
-    const QString key = MacKey(row.cells[3]);
-    const auto claim = claims.find(row.cells[0]);
+    const QString key = MacKey(row.cells[kMacCell]);
+    const auto claim = claims.find(row.cells[kIpCell]);
     if (key.isEmpty() || claim == claims.end()) continue;
     for (size_t i = 0; i < claim->second.keys.size(); ++i) {
       if (claim->second.keys[i] != key) row.conflict.append(claim->second.texts[i]);
@@ -46,11 +46,12 @@ QStringList ConflictLines(const std::vector<RowRecord>& rows) {
   QStringList lines;
   std::set<QString> told;
   for (const RowRecord& row : rows) {
-    const auto claim = claims.find(row.cells[0]);
-    if (claim == claims.end() || claim->second.keys.size() < 2 || !told.insert(row.cells[0]).second)
+    const auto claim = claims.find(row.cells[kIpCell]);
+    if (claim == claims.end() || claim->second.keys.size() < 2 ||
+        !told.insert(row.cells[kIpCell]).second)
       continue;
     lines.append(QStringLiteral("%1 is claimed by %2 hosts: %3")
-                     .arg(row.cells[0], QString::number(claim->second.keys.size()),
+                     .arg(row.cells[kIpCell], QString::number(claim->second.keys.size()),
                           claim->second.texts.join(QStringLiteral(", "))));
   }
   return lines;

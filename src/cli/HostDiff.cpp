@@ -9,22 +9,11 @@
 namespace velmaro::cli {
 namespace {
 
-constexpr size_t kIp = 0;
-constexpr size_t kMac = 3;
-constexpr size_t kMfg = 4;
-constexpr size_t kName = 5;
-
 using RowRefs = std::vector<const RowRecord*>;
 using Pair = std::pair<const RowRecord*, const RowRecord*>;
 
 // Rows left without a partner, by address.
 using Unpaired = std::multimap<QString, const RowRecord*>;
-
-// A host's rows on each side: its MAC, or its address when it has none.
-QString hostKey(const RowRecord& row) {
-  const QString mac = MacKey(row.cells[kMac]);
-  return mac.isEmpty() ? QStringLiteral("ip ") + row.cells[kIp] : mac;
-}
 
 // Pairs the rows at equal addresses; what is left of one side stays in `olds`, `news`.
 void pairByAddress(Unpaired& olds, Unpaired& news, std::vector<Pair>& pairs,
@@ -48,16 +37,16 @@ bool anyRows(const RowRecord&, const RowRecord&) { return true; }
 // A MAC that only one side knows (the neighbour table missed the host once) is no reason
 // to take one host for two.
 bool oneMacUnknown(const RowRecord& a, const RowRecord& b) {
-  return MacKey(a.cells[kMac]).isEmpty() != MacKey(b.cells[kMac]).isEmpty();
+  return MacKey(a.cells[kMacCell]).isEmpty() != MacKey(b.cells[kMacCell]).isEmpty();
 }
 
 HostChange changeOf(HostChangeKind kind, const RowRecord& row, QString before = {},
                     QString after = {}) {
   return {kind,
-          row.cells[kIp],
-          row.cells[kMac],
-          row.cells[kMfg],
-          row.cells[kName],
+          row.cells[kIpCell],
+          row.cells[kMacCell],
+          row.cells[kMfgCell],
+          row.cells[kNameCell],
           std::move(before),
           std::move(after)};
 }
@@ -85,10 +74,12 @@ std::vector<HostChange> CompareHosts(const std::vector<RowRecord>& older,
   std::map<QString, std::pair<Unpaired, Unpaired>> hosts;
   // A host's rows at one address are one row: a unit that answered the query twice.
   const auto add = [](Unpaired& side, const RowRecord& row) {
-    if (!side.contains(row.cells[kIp])) side.emplace(row.cells[kIp], &row);
+    if (!side.contains(row.cells[kIpCell])) side.emplace(row.cells[kIpCell], &row);
   };
-  for (const RowRecord& row : older) add(hosts[hostKey(row)].first, row);
-  for (const RowRecord& row : newer) add(hosts[hostKey(row)].second, row);
+  for (const RowRecord& row : older)
+    add(hosts[HostKey(row.cells[kMacCell], row.cells[kIpCell])].first, row);
+  for (const RowRecord& row : newer)
+    add(hosts[HostKey(row.cells[kMacCell], row.cells[kIpCell])].second, row);
 
   std::vector<Pair> pairs;
   Unpaired removed;
@@ -107,9 +98,9 @@ std::vector<HostChange> CompareHosts(const std::vector<RowRecord>& older,
 
   std::vector<HostChange> changes;
   for (const auto& [then, today] : pairs) {
-    for (const auto& [kind, cell] : {std::pair{HostChangeKind::Moved, kIp},
-                                     {HostChangeKind::Renamed, kName},
-                                     {HostChangeKind::Maker, kMfg}}) {
+    for (const auto& [kind, cell] : {std::pair{HostChangeKind::Moved, kIpCell},
+                                     {HostChangeKind::Renamed, kNameCell},
+                                     {HostChangeKind::Maker, kMfgCell}}) {
       if (then->cells[cell] != today->cells[cell])
         changes.push_back(changeOf(kind, *today, then->cells[cell], today->cells[cell]));
     }

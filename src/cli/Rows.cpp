@@ -42,6 +42,11 @@ QString MacKey(QStringView mac) {
   return key.size() == 12 ? key : QString();
 }
 
+QString HostKey(QStringView mac, const QString& ip) {
+  const QString key = MacKey(mac);
+  return key.isEmpty() ? QStringLiteral("ip ") + ip : key;
+}
+
 void AppendRows(ResultList& list, const std::vector<RowRecord>& rows) {
   for (const RowRecord& record : rows) {
     const RowId row = list.append(record.cells[0]);

@@ -24,6 +24,12 @@ struct ReplyCard {
   friend bool operator==(const ReplyCard&, const ReplyCard&) = default;
 };
 
+// The cells a record's readers name: address, MAC, manufacturer, title.
+inline constexpr size_t kIpCell = 0;
+inline constexpr size_t kMacCell = 3;
+inline constexpr size_t kMfgCell = 4;
+inline constexpr size_t kNameCell = 5;
+
 struct RowRecord {
   std::array<QString, ResultList::kColumnCount> cells;  // "ip" first, then the five cells
   QString icon;                                         // "", "add" or "remove"
@@ -38,6 +44,9 @@ struct RowRecord {
 // A MAC as a key: its twelve hex digits in upper case, whatever separates them ("-", ":",
 // "." or nothing); empty for a cell that holds no MAC ("", "---", anything else).
 QString MacKey(QStringView mac);
+
+// A host's identity across lists and events: its MAC key, or its address when it shows no MAC.
+QString HostKey(QStringView mac, const QString& ip);
 
 std::vector<RowRecord> RowsOf(const ResultList& list);
 

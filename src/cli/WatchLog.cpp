@@ -16,11 +16,6 @@
 namespace velmaro::cli {
 namespace {
 
-constexpr size_t kIp = 0;
-constexpr size_t kMac = 3;
-constexpr size_t kMfg = 4;
-constexpr size_t kName = 5;
-
 enum class Event { New, Moved, Conflict, Gone, Back };
 constexpr std::array<std::pair<const char*, Event>, 5> kEvents{{{"new", Event::New},
                                                                 {"moved", Event::Moved},
@@ -88,7 +83,7 @@ class HostState {
   // False when a new host would pass the bound.
   bool apply(const EventLine& line) {
     if (line.event == Event::Gone) {
-      if (const auto it = m_index.constFind(keyOf(line.mac.value_or(QString()), line.ip));
+      if (const auto it = m_index.constFind(HostKey(line.mac.value_or(QString()), line.ip));
           it != m_index.constEnd())
         m_hosts[*it].present = false;
       return true;
@@ -116,14 +111,9 @@ class HostState {
     bool present = true;
   };
 
-  static QString keyOf(const QString& mac, const QString& ip) {
-    const QString key = MacKey(mac);
-    return key.isEmpty() ? QStringLiteral("ip ") + ip : key;
-  }
-
   bool put(const QString& ip, const std::optional<QString>& mac, const std::optional<QString>& mfg,
            const std::optional<QString>& name) {
-    const QString key = keyOf(mac.value_or(QString()), ip);
+    const QString key = HostKey(mac.value_or(QString()), ip);
     auto it = m_index.constFind(key);
     if (it == m_index.constEnd()) {
       if (m_hosts.size() >= static_cast<size_t>(tunables::kMaxResultRows)) return false;
@@ -132,10 +122,10 @@ class HostState {
     }
     Host& host = m_hosts[*it];
     host.present = true;
-    host.row.cells[kIp] = ip;
-    if (mac) host.row.cells[kMac] = *mac;
-    if (mfg) host.row.cells[kMfg] = *mfg;
-    if (name) host.row.cells[kName] = *name;
+    host.row.cells[kIpCell] = ip;
+    if (mac) host.row.cells[kMacCell] = *mac;
+    if (mfg) host.row.cells[kMfgCell] = *mfg;
+    if (name) host.row.cells[kNameCell] = *name;
     return true;
   }
 

@@ -16,6 +16,8 @@
 #include "support/LabLayout.h"
 #include "ui/LabWindow.h"
 
+using namespace Qt::StringLiterals;
+
 namespace velmaro::cli {
 namespace {
 
@@ -63,6 +65,8 @@ class CliLabTest : public ::testing::Test {
 TEST_F(CliLabTest, ScanPrintsTheRowsTheWindowShows) {
   const std::vector<RowRecord> printed = Rows({QStringLiteral("scan")});
   ASSERT_EQ(printed.size(), 4u);  // every unit but the one whose reply is malformed
+  // A unit's row says it answered the query, and nothing else yet.
+  for (const RowRecord& row : printed) EXPECT_EQ(row.seen.keys(), QStringList{u"query"_s});
   test::LabWindow window;         // after the command line: it keeps the reply port bound
   Child<QPushButton>(window, "cmdScanBroadcast").click();
   ResultList& list = window.window->form().lstIPs();
@@ -74,6 +78,12 @@ TEST_F(CliLabTest, ScanPrintsTheRowsTheWindowShows) {
 TEST_F(CliLabTest, PingPrintsTheRowsTheWindowShows) {
   std::vector<RowRecord> printed = Rows({QStringLiteral("ping")});
   ASSERT_EQ(printed.size(), lab::kLiveIps.size() + 1);  // and the client itself
+  // A PC answers the echo and is in the neighbour table; a unit's page names it too.
+  ASSERT_NE(Find(printed, lab::kH1.ip), nullptr);
+  EXPECT_EQ(Find(printed, lab::kH1.ip)->seen.keys(), (QStringList{u"echo"_s, u"neighbours"_s}));
+  ASSERT_NE(Find(printed, lab::kU1.ip), nullptr);
+  EXPECT_EQ(Find(printed, lab::kU1.ip)->seen.keys(),
+            (QStringList{u"echo"_s, u"neighbours"_s, u"page"_s}));
   test::LabWindow window;
   Child<QCheckBox>(window, "chkUpdateOnly")
       .setChecked(false);  // the command line's is a fresh list
