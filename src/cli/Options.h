@@ -27,7 +27,7 @@ struct Options {
   QString updateFrom;                         // ping: an earlier JSON result to update
   QString host;                               // identify: the dotted address
   bool allInterfaces = false;                 // scan: the query on every card
-  bool wide = false;  // scan, ping: the card, reach, evidence and conflict columns in table, csv
+  bool wide = false;                          // scan, ping: the --wide columns in table and csv
   bool probe = false;                         // doctor: send one query per card and listen
   QString registryFile;                       // vendors import: the IEEE's oui.txt or oui.csv
   QStringList files;                          // diff: the older and the newer result

@@ -67,7 +67,7 @@ TEST_F(CliLabTest, ScanPrintsTheRowsTheWindowShows) {
   ASSERT_EQ(printed.size(), 4u);  // every unit but the one whose reply is malformed
   // A unit's row says it answered the query, and nothing else yet.
   for (const RowRecord& row : printed) EXPECT_EQ(row.seen.keys(), QStringList{u"query"_s});
-  test::LabWindow window;         // after the command line: it keeps the reply port bound
+  test::LabWindow window;  // after the command line: it keeps the reply port bound
   Child<QPushButton>(window, "cmdScanBroadcast").click();
   ResultList& list = window.window->form().lstIPs();
   ASSERT_TRUE(test::RunUntil([&] { return list.count() >= 4; }, 5000));
@@ -166,7 +166,7 @@ TEST_F(CliLabTest, ExitStatusAndOneLineReason) {
        "--update-from /nonexistent/lan.json: "},
       {{QStringLiteral("ping"), QStringLiteral("--update-from"), steered},
        2,
-       "row 1: \"ip\" '127.0.0.1:8081/steered#' is not a dotted IPv4 address"},
+       "row 1 (line 1): \"ip\" '127.0.0.1:8081/steered#' is not a dotted IPv4 address"},
   };
   for (const auto& [arguments, exitCode, reason] : runs) {
     const CliRun run = RunCli(arguments);
