@@ -13,12 +13,19 @@ struct Claim {
   QStringList texts;
 };
 
+// Where an address is claimed: on the LAN behind one card. Units with one factory address
+// behind two cards of a scan on every card are on two LANs and clash with nothing.
+QString placeOf(const RowRecord& row) {
+  if (!row.card) return row.cells[kIpCell];
+  return row.cells[kIpCell] + QStringLiteral(" on ") + row.card->interfaceName;
+}
+
 std::map<QString, Claim> claimsOf(const std::vector<RowRecord>& rows) {
   std::map<QString, Claim> claims;
   for (const RowRecord& row : rows) {
     const QString key = MacKey(row.cells[kMacCell]);
     if (key.isEmpty()) continue;
-    Claim& claim = claims[row.cells[kIpCell]];
+    Claim& claim = claims[placeOf(row)];
     if (std::find(claim.keys.begin(), claim.keys.end(), key) != claim.keys.end()) continue;
     claim.keys.push_back(key);
     claim.texts.append(row.cells[kMacCell]);
@@ -33,7 +40,7 @@ void MarkConflicts(std::vector<RowRecord>& rows) {
   for (RowRecord& row : rows) {
     row.conflict.clear();
     const QString key = MacKey(row.cells[kMacCell]);
-    const auto claim = claims.find(row.cells[kIpCell]);
+    const auto claim = claims.find(placeOf(row));
     if (key.isEmpty() || claim == claims.end()) continue;
     for (size_t i = 0; i < claim->second.keys.size(); ++i) {
       if (claim->second.keys[i] != key) row.conflict.append(claim->second.texts[i]);
@@ -46,12 +53,12 @@ QStringList ConflictLines(const std::vector<RowRecord>& rows) {
   QStringList lines;
   std::set<QString> told;
   for (const RowRecord& row : rows) {
-    const auto claim = claims.find(row.cells[kIpCell]);
-    if (claim == claims.end() || claim->second.keys.size() < 2 ||
-        !told.insert(row.cells[kIpCell]).second)
+    const QString place = placeOf(row);
+    const auto claim = claims.find(place);
+    if (claim == claims.end() || claim->second.keys.size() < 2 || !told.insert(place).second)
       continue;
     lines.append(QStringLiteral("%1 is claimed by %2 hosts: %3")
-                     .arg(row.cells[kIpCell], QString::number(claim->second.keys.size()),
+                     .arg(place, QString::number(claim->second.keys.size()),
                           claim->second.texts.join(QStringLiteral(", "))));
   }
   return lines;

@@ -150,6 +150,11 @@ TEST(ParseHostFile, NamesTheLineOfWhatIsWrong) {
   EXPECT_EQ(std::get<std::vector<RowRecord>>(result).front().seen, EvidenceSet{Evidence::Echo});
 }
 
+RowRecord carded(RowRecord row, const char* card) {
+  row.card = ReplyCard{QString::fromLatin1(card), QString()};
+  return row;
+}
+
 TEST(MarkConflicts, OtherMacsAtTheSameAddress) {
   const struct {
     const char* name;
@@ -165,6 +170,11 @@ TEST(MarkConflicts, OtherMacsAtTheSameAddress) {
         host("10.0.0.5", "a0:00:00:00:00:01"), host("10.0.0.5", "A0-00-00-00-00-03")},
        lines({"A0-00-00-00-00-02 A0-00-00-00-00-03", "A0-00-00-00-00-01 A0-00-00-00-00-03",
               "A0-00-00-00-00-02 A0-00-00-00-00-03", "A0-00-00-00-00-01 A0-00-00-00-00-02"})},
+      {"one factory address behind two cards: two LANs",
+       {carded(host("192.168.1.100", "A0-00-00-00-00-01"), "eth0"),
+        carded(host("192.168.1.100", "A0-00-00-00-00-02"), "eth1"),
+        carded(host("192.168.1.100", "A0-00-00-00-00-03"), "eth1")},
+       lines({"", "A0-00-00-00-00-03", "A0-00-00-00-00-02"})},
       {"an unknown MAC is no other host",
        {host("10.0.0.5", "A0-00-00-00-00-01"), host("10.0.0.5", "---"), host("10.0.0.5", "")},
        lines({"", "", ""})},
@@ -177,9 +187,11 @@ TEST(MarkConflicts, OtherMacsAtTheSameAddress) {
     for (const RowRecord& r : rows) got.append(r.conflict.join(u' '));
     EXPECT_EQ(got, c.conflicts) << c.name;
   }
-  std::vector<RowRecord> rows = cases[1].rows;
-  EXPECT_EQ(ConflictLines(rows),
+  EXPECT_EQ(ConflictLines(cases[1].rows),
             lines({"10.0.0.5 is claimed by 3 hosts: A0-00-00-00-00-01, A0-00-00-00-00-02, "
+                   "A0-00-00-00-00-03"}));
+  EXPECT_EQ(ConflictLines(cases[2].rows),
+            lines({"192.168.1.100 on eth1 is claimed by 2 hosts: A0-00-00-00-00-02, "
                    "A0-00-00-00-00-03"}));
 }
 
