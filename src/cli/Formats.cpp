@@ -6,6 +6,7 @@
 #include <QJsonParseError>
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "support/Ipv4Text.h"
 #include "support/PrintableText.h"
@@ -22,6 +23,11 @@ QString key(int column) {
 const QString kIconKey = QStringLiteral("icon");
 const QString kInterfaceKey = QStringLiteral("interface");
 const QString kUnreachableKey = QStringLiteral("unreachable");
+const QString kSeenKey = QStringLiteral("seen");
+const QString kConflictKey = QStringLiteral("conflict");
+
+// The columns --wide adds, after the icon.
+QStringList wideKeys() { return {kInterfaceKey, kUnreachableKey, kSeenKey, kConflictKey}; }
 
 const ReplyCard& cardOf(const RowRecord& row) {
   static const ReplyCard kNone;
@@ -83,6 +89,55 @@ QString jsonString(const QString& text) {
   return out + u'"';
 }
 
+QStringList wideCells(const RowRecord& row) {
+  return {cardOf(row).interfaceName, cardOf(row).unreachable, row.seen.keys().join(u' '),
+          row.conflict.join(u' ')};
+}
+
+QString jsonMember(const QString& name, const QString& value) {
+  return jsonString(name) + QStringLiteral(": ") + value;
+}
+
+// An array of objects, one a line, each given as its members' texts.
+QString jsonObjects(const std::vector<QStringList>& objects) {
+  if (objects.empty()) return QStringLiteral("[]\n");
+  QString out = QStringLiteral("[\n");
+  for (size_t n = 0; n < objects.size(); ++n) {
+    out += QStringLiteral("  {") + objects[n].join(QStringLiteral(", ")) +
+           (n + 1 < objects.size() ? QStringLiteral("},\n") : QStringLiteral("}\n"));
+  }
+  return out + QStringLiteral("]\n");
+}
+
+QString jsonList(const QStringList& texts) {
+  QStringList items;
+  for (const QString& text : texts) items.append(jsonString(text));
+  return u'[' + items.join(QStringLiteral(", ")) + u']';
+}
+
+// Lines of cells as aligned columns, each two spaces wider than its widest cell, a line
+// ending at its last text; `marks`, when given, a column of its own before the first.
+QString alignedColumns(const std::vector<QStringList>& lines, const QStringList& marks = {}) {
+  std::vector<qsizetype> width;
+  for (const auto& line : lines) {
+    width.resize(std::max(width.size(), static_cast<size_t>(line.size())), 0);
+    for (qsizetype i = 0; i < line.size(); ++i)
+      width[static_cast<size_t>(i)] = std::max(width[static_cast<size_t>(i)], line[i].size());
+  }
+  QString out;
+  for (size_t n = 0; n < lines.size(); ++n) {
+    QString text;
+    if (!marks.isEmpty()) text += marks[static_cast<qsizetype>(n)].leftJustified(2);
+    for (qsizetype i = 0; i < lines[n].size(); ++i) {
+      const bool last = i + 1 == lines[n].size();
+      text += last ? lines[n][i] : lines[n][i].leftJustified(width[static_cast<size_t>(i)] + 2);
+    }
+    while (text.endsWith(u' ')) text.chop(1);
+    out += text + u'\n';
+  }
+  return out;
+}
+
 QString iconMark(const QString& icon) {
   if (icon == u"add") return QStringLiteral("+");
   if (icon == u"remove") return QStringLiteral("-");
@@ -92,77 +147,62 @@ QString iconMark(const QString& icon) {
 }  // namespace
 
 QString FormatTable(const std::vector<RowRecord>& rows, bool wide) {
-  const bool marks =
+  const bool marked =
       std::any_of(rows.begin(), rows.end(), [](const RowRecord& r) { return !r.icon.isEmpty(); });
   std::vector<QStringList> lines;
   QStringList header;
   for (int i = 0; i < kColumns; ++i) {
     header.append(QLatin1String(ResultList::columns()[static_cast<size_t>(i)].header));
   }
-  if (wide) header << kInterfaceKey << kUnreachableKey;
+  if (wide) header << wideKeys();
   lines.push_back(header);
+  QStringList marks{QString()};
   for (const RowRecord& row : rows) {
     QStringList line;
     for (const QString& cell : row.cells) line.append(PrintableText(cell));
-    if (wide)
-      line << PrintableText(cardOf(row).interfaceName) << PrintableText(cardOf(row).unreachable);
-    lines.push_back(line);
-  }
-  std::vector<qsizetype> width(static_cast<size_t>(header.size()), 0);
-  for (const auto& line : lines) {
-    for (qsizetype i = 0; i < line.size(); ++i)
-      width[static_cast<size_t>(i)] = std::max(width[static_cast<size_t>(i)], line[i].size());
-  }
-  QString out;
-  for (size_t n = 0; n < lines.size(); ++n) {
-    QString text;
-    if (marks) text += (n == 0 ? QString() : iconMark(rows[n - 1].icon)).leftJustified(2);
-    for (qsizetype i = 0; i < lines[n].size(); ++i) {
-      const bool last = i + 1 == lines[n].size();
-      text += last ? lines[n][i] : lines[n][i].leftJustified(width[static_cast<size_t>(i)] + 2);
+    if (wide) {
+      for (const QString& cell : wideCells(row)) line.append(PrintableText(cell));
     }
-    // A row with empty trailing cells ends at its last text.
-    while (text.endsWith(u' ')) text.chop(1);
-    out += text + u'\n';
+    lines.push_back(line);
+    marks.append(iconMark(row.icon));
   }
-  return out;
+  return alignedColumns(lines, marked ? marks : QStringList());
 }
 
 QString FormatCsv(const std::vector<RowRecord>& rows, bool wide) {
   QString out;
   for (int i = 0; i < kColumns; ++i) out += key(i) + u',';
   out += kIconKey;
-  if (wide) out += u',' + kInterfaceKey + u',' + kUnreachableKey;
+  if (wide) out += u',' + wideKeys().join(u',');
   out += QStringLiteral("\r\n");
   for (const RowRecord& row : rows) {
     for (const QString& cell : row.cells) out += csvField(cell) + u',';
     out += csvField(row.icon);
-    if (wide)
-      out += u',' + csvField(cardOf(row).interfaceName) + u',' + csvField(cardOf(row).unreachable);
+    if (wide) {
+      for (const QString& cell : wideCells(row)) out += u',' + csvField(cell);
+    }
     out += QStringLiteral("\r\n");
   }
   return out;
 }
 
 QString FormatJson(const std::vector<RowRecord>& rows) {
-  if (rows.empty()) return QStringLiteral("[]\n");
-  QString out = QStringLiteral("[\n");
-  const auto pair = [](const QString& name, const QString& value) {
-    return jsonString(name) + QStringLiteral(": ") + jsonString(value);
-  };
-  for (size_t n = 0; n < rows.size(); ++n) {
-    out += QStringLiteral("  {");
-    for (int i = 0; i < kColumns; ++i) {
-      out += pair(key(i), rows[n].cells[static_cast<size_t>(i)]) + QStringLiteral(", ");
+  std::vector<QStringList> objects;
+  objects.reserve(rows.size());
+  for (const RowRecord& row : rows) {
+    QStringList members;
+    for (int i = 0; i < kColumns; ++i)
+      members.append(jsonMember(key(i), jsonString(row.cells[static_cast<size_t>(i)])));
+    members.append(jsonMember(kIconKey, jsonString(row.icon)));
+    if (const auto& card = row.card) {
+      members.append(jsonMember(kInterfaceKey, jsonString(card->interfaceName)));
+      members.append(jsonMember(kUnreachableKey, jsonString(card->unreachable)));
     }
-    out += pair(kIconKey, rows[n].icon);
-    if (const auto& card = rows[n].card) {
-      out += QStringLiteral(", ") + pair(kInterfaceKey, card->interfaceName) +
-             QStringLiteral(", ") + pair(kUnreachableKey, card->unreachable);
-    }
-    out += n + 1 < rows.size() ? QStringLiteral("},\n") : QStringLiteral("}\n");
+    members.append(jsonMember(kSeenKey, jsonList(row.seen.keys())));
+    if (!row.conflict.isEmpty()) members.append(jsonMember(kConflictKey, jsonList(row.conflict)));
+    objects.push_back(std::move(members));
   }
-  return out + QStringLiteral("]\n");
+  return jsonObjects(objects);
 }
 
 namespace {
@@ -210,12 +250,58 @@ QString doctorJson(const std::vector<DoctorLine>& lines) {
   return out + QStringLiteral("]\n");
 }
 
+// A change's fields in the order of its columns.
+QStringList changeFields(const HostChange& c) {
+  return {changeKey(c.kind), c.ip, c.mac, c.mfg, c.name, c.before, c.after};
+}
+const QStringList kChangeKeys{QStringLiteral("change"), QStringLiteral("ip"),
+                              QStringLiteral("mac"),    QStringLiteral("mfg"),
+                              QStringLiteral("name"),   QStringLiteral("before"),
+                              QStringLiteral("after")};
+
+QString diffTable(const std::vector<HostChange>& changes) {
+  const auto header = [](int column) {
+    return QLatin1String(ResultList::columns()[static_cast<size_t>(column)].header);
+  };
+  std::vector<QStringList> lines{{QStringLiteral("Change"), header(0), header(3), header(4),
+                                  header(5), QStringLiteral("Before"), QStringLiteral("After")}};
+  for (const HostChange& change : changes) {
+    QStringList line;
+    for (const QString& field : changeFields(change)) line.append(PrintableText(field));
+    lines.push_back(line);
+  }
+  return alignedColumns(lines);
+}
+
+QString diffCsv(const std::vector<HostChange>& changes) {
+  QString out = kChangeKeys.join(u',') + QStringLiteral("\r\n");
+  for (const HostChange& change : changes) {
+    QStringList line;
+    for (const QString& field : changeFields(change)) line.append(csvField(field));
+    out += line.join(u',') + QStringLiteral("\r\n");
+  }
+  return out;
+}
+
+QString diffJson(const std::vector<HostChange>& changes) {
+  std::vector<QStringList> objects;
+  for (const HostChange& change : changes) {
+    const QStringList fields = changeFields(change);
+    QStringList members;
+    for (qsizetype i = 0; i < fields.size(); ++i)
+      members.append(jsonMember(kChangeKeys[i], jsonString(fields[i])));
+    objects.push_back(std::move(members));
+  }
+  return jsonObjects(objects);
+}
+
 // Every value of --format, the default first: a new format is its two printers and one
 // line here; the option, its error text, the usage and every command follow.
 constexpr std::array<OutputFormat, 3> kFormats{{
-    {"table", FormatTable, doctorTable},
-    {"csv", FormatCsv, doctorCsv},
-    {"json", [](const std::vector<RowRecord>& rows, bool) { return FormatJson(rows); }, doctorJson},
+    {"table", FormatTable, doctorTable, diffTable},
+    {"csv", FormatCsv, doctorCsv, diffCsv},
+    {"json", [](const std::vector<RowRecord>& rows, bool) { return FormatJson(rows); }, doctorJson,
+     diffJson},
 }};
 
 }  // namespace
@@ -235,6 +321,65 @@ QString OutputFormatNames(QStringView separator) {
   return names.join(separator);
 }
 
+namespace {
+
+// The line (from 1) of a byte of the text.
+qsizetype lineAt(QByteArrayView text, qsizetype offset) {
+  const QByteArrayView before = text.first(std::clamp<qsizetype>(offset, 0, text.size()));
+  return std::count(before.begin(), before.end(), '\n') + 1;
+}
+
+// Where the n-th element (from 0) of the outer array of valid JSON starts.
+qsizetype elementStart(QByteArrayView json, qsizetype n) {
+  int depth = 0;
+  bool inString = false;
+  bool escaped = false;
+  bool expecting = false;  // the next value at depth 1 starts an element
+  qsizetype element = -1;
+  for (qsizetype i = 0; i < json.size(); ++i) {
+    const char c = json[i];
+    if (inString) {
+      if (escaped) {
+        escaped = false;
+      } else if (c == '\\') {
+        escaped = true;
+      } else if (c == '"') {
+        inString = false;
+      }
+      continue;
+    }
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+    if (depth == 1 && expecting) {
+      expecting = false;
+      if (++element == n) return i;
+    }
+    if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      expecting = ++depth == 1;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    } else if (c == ',' && depth == 1) {
+      expecting = true;
+    }
+  }
+  return 0;
+}
+
+// An optional list of texts: absent is empty (files written before the key existed).
+std::optional<QStringList> textList(const QJsonValue& value) {
+  QStringList texts;
+  if (value.isUndefined()) return texts;
+  if (!value.isArray()) return std::nullopt;
+  for (const QJsonValue& item : value.toArray()) {
+    if (!item.isString()) return std::nullopt;
+    texts.append(item.toString());
+  }
+  return texts;
+}
+
+}  // namespace
+
 std::variant<std::vector<RowRecord>, QString> ParseJsonRows(QByteArrayView json) {
   if (json.size() > tunables::kMaxResultFileBytes) {
     return QStringLiteral("larger than %1 bytes").arg(tunables::kMaxResultFileBytes);
@@ -242,8 +387,9 @@ std::variant<std::vector<RowRecord>, QString> ParseJsonRows(QByteArrayView json)
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(json.toByteArray(), &error);
   if (error.error != QJsonParseError::NoError) {
-    return QStringLiteral("not JSON (%1 at byte %2)")
-        .arg(error.errorString(), QString::number(error.offset));
+    return QStringLiteral("line %1: not JSON (%2 at byte %3)")
+        .arg(QString::number(lineAt(json, error.offset)), error.errorString(),
+             QString::number(error.offset));
   }
   if (!document.isArray()) return QStringLiteral("not an array of rows");
   const QJsonArray array = document.array();
@@ -253,8 +399,9 @@ std::variant<std::vector<RowRecord>, QString> ParseJsonRows(QByteArrayView json)
   std::vector<RowRecord> rows;
   rows.reserve(static_cast<size_t>(array.size()));
   for (qsizetype n = 0; n < array.size(); ++n) {
-    const auto where = [n](const QString& what) {
-      return QStringLiteral("row %1: %2").arg(n + 1).arg(what);
+    const auto where = [n, json](const QString& what) {
+      return QStringLiteral("row %1 (line %2): %3")
+          .arg(QString::number(n + 1), QString::number(lineAt(json, elementStart(json, n))), what);
     };
     if (!array[n].isObject()) return where(QStringLiteral("not an object"));
     const QJsonObject object = array[n].toObject();
@@ -277,6 +424,16 @@ std::variant<std::vector<RowRecord>, QString> ParseJsonRows(QByteArrayView json)
     if (!record.icon.isEmpty() && record.icon != u"add" && record.icon != u"remove") {
       return where(QStringLiteral("\"icon\" is not \"\", \"add\" or \"remove\""));
     }
+    // What answered, and the other claims on the address; evidence of a kind this
+    // program does not know (a newer one wrote it) is left out.
+    const auto seen = textList(object.value(kSeenKey));
+    const auto conflict = textList(object.value(kConflictKey));
+    if (!seen || !conflict) {
+      return where(
+          QStringLiteral("\"%1\" is not an array of strings").arg(seen ? kConflictKey : kSeenKey));
+    }
+    for (const QString& word : *seen) record.seen.addKey(word);
+    record.conflict = *conflict;
     rows.push_back(std::move(record));
   }
   return rows;

@@ -10,19 +10,24 @@
 #include <variant>
 #include <vector>
 
+#include "cli/HostDiff.h"
 #include "cli/Rows.h"
 #include "support/DoctorLine.h"
 
 namespace velmaro::cli {
 
 // One value of --format: its name and its printers of the list and of the doctor's lines.
-// `wide`: the list with the columns "interface" and "unreachable" (JSON names them anyway).
+// `wide`: the list with the columns "interface", "unreachable", "seen" and "conflict" (JSON
+// names them anyway; lists as words between spaces).
 // The doctor's table is "check  text" a line; CSV and JSON carry the check, its status
 // ("ok", "fix", "not checked"), whether it blocks a scan, and the text.
+// The changes of diff: change, ip, mac, mfg, name, before, after (a table under captions,
+// CSV with that header, JSON objects with those keys).
 struct OutputFormat {
   const char* name;
   QString (*rows)(const std::vector<RowRecord>& rows, bool wide);
   QString (*doctor)(const std::vector<DoctorLine>& lines);
+  QString (*diff)(const std::vector<HostChange>& changes);
 };
 
 // Every format, the default first.
@@ -36,7 +41,8 @@ QString OutputFormatNames(QStringView separator);
 // "+" or "-" in a column of its own before the address, when any row carries one. Control
 // characters a unit put in its reply are shown as "?", so nothing reaches the terminal
 // that it would act on.
-// --wide adds the columns "interface" and "unreachable" (empty for rows without a card).
+// --wide adds the columns "interface" and "unreachable" (empty for rows without a card),
+// "seen" and "conflict".
 QString FormatTable(const std::vector<RowRecord>& rows, bool wide = false);
 
 // RFC 4180: header ip,httpport,ping,mac,mfg,name,icon, CR LF line ends, a field quoted
@@ -48,13 +54,16 @@ QString FormatCsv(const std::vector<RowRecord>& rows, bool wide = false);
 // An array of objects with the keys ip, httpport, ping, mac, mfg, name and icon in that
 // order, every value a string, control characters (DEL and U+0080-U+009F too) as \u00XX;
 // one object a line. A row of a scan on every card adds
-// interface and unreachable (the fix, or "").
+// interface and unreachable (the fix, or ""); every row then has "seen", an array of what
+// answered for it ("query", "echo", "neighbours", "page"), and a row whose address another
+// host claims "conflict", an array of the other MACs.
 QString FormatJson(const std::vector<RowRecord>& rows);
 
 // An earlier JSON result: an array of objects whose known keys hold strings ("ip" is
 // required and a dotted IPv4 address as the program writes it, since the name stage sends
-// a request to it; "icon" is "", "add" or "remove"); other keys are ignored. The records, or
-// what is wrong, as one line.
+// a request to it; "icon" is "", "add" or "remove"; "seen" and "conflict", where present,
+// arrays of strings, as older files lack them); other keys are ignored. The records, or
+// what is wrong, as one line naming the line of the file.
 std::variant<std::vector<RowRecord>, QString> ParseJsonRows(QByteArrayView json);
 
 }  // namespace velmaro::cli

@@ -17,7 +17,8 @@ constexpr unsigned kPing = bit(Command::Ping);
 constexpr unsigned kIdentify = bit(Command::Identify);
 constexpr unsigned kDoctor = bit(Command::Doctor);
 constexpr unsigned kVendors = bit(Command::Vendors);
-constexpr unsigned kRunning = kScan | kPing | kIdentify | kDoctor | kVendors;
+constexpr unsigned kDiff = bit(Command::Diff);
+constexpr unsigned kRunning = kScan | kPing | kIdentify | kDoctor | kVendors | kDiff;
 
 // Applies a value to the options; the error text when the value cannot be taken.
 using Apply = QString (*)(Options& options, const QString& value);
@@ -93,14 +94,14 @@ const std::array<OptionSpec, 15> kOptions{{
        o.command = Command::Help;
        return QString();
      }},
-    {"--format", true, kScan | kPing | kIdentify | kDoctor, applyFormat},
+    {"--format", true, kScan | kPing | kIdentify | kDoctor | kDiff, applyFormat},
     {"--listen", true, kScan | kDoctor, applyListen},
     {"--all-interfaces", false, kScan,
      [](Options& o, const QString&) {
        o.allInterfaces = true;
        return QString();
      }},
-    {"--wide", false, kScan,
+    {"--wide", false, kScan | kPing,
      [](Options& o, const QString&) {
        o.wide = true;
        return QString();
@@ -141,12 +142,13 @@ struct CommandSpec {
   bool takesHost;
 };
 
-constexpr std::array<CommandSpec, 5> kCommands{{
+constexpr std::array<CommandSpec, 6> kCommands{{
     {"scan", Command::Scan, false},
     {"ping", Command::Ping, false},
     {"identify", Command::Identify, true},
     {"doctor", Command::Doctor, false},
     {"vendors", Command::Vendors, false},
+    {"diff", Command::Diff, false},
 }};
 
 const OptionSpec* findOption(QStringView name, Command command) {
@@ -202,6 +204,11 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& entry,
     }
     options.command = Command::VendorsImport;
     options.registryFile = positionals.back();
+  } else if (entry.command == Command::Diff) {
+    if (positionals.size() != 2 || positionals.front().isEmpty() || positionals.back().isEmpty()) {
+      return UsageError{QStringLiteral("diff takes two files, OLD.json and NEW.json")};
+    }
+    options.files = positionals;
   } else if (entry.takesHost) {
     if (positionals.size() != 1) {
       return UsageError{QStringLiteral("%1 takes one HOST").arg(QLatin1String(entry.name))};
@@ -266,7 +273,7 @@ QString UsageText() {
              "CSV)\n"
              "  velmaro-cli ping [--prefix A.B.C] [--range XX-YY] [--timeout T] [--port P]\n"
              "                   [--update-from FILE.json] [--no-mac] [--no-nvid] [--genid]\n"
-             "                   [--format %1]\n"
+             "                   [--wide] [--format %1]\n"
              "      sweeps A.B.C.XX to A.B.C.YY (default: this machine's own network, 1-254), "
              "time-out\n"
              "      T ms (default 500), web pages on port P (default 80); --update-from updates "
@@ -279,6 +286,10 @@ QString UsageText() {
              "      why a scan finds nothing: one line per check, \"ok\" or the fix; --probe also\n"
              "      sends one query per card and listens MS milliseconds. Exit 1 when a scan "
              "cannot work\n"
+             "  velmaro-cli diff OLD.json NEW.json [--format %1]\n"
+             "      what changed between two results of scan or ping (or watch logs): hosts\n"
+             "      added, removed, moved (IP), renamed (title) or with another maker; a host is\n"
+             "      its MAC, a row without one its IP. Exit 0 the same, 1 different, 2 trouble\n"
              "  velmaro-cli vendors [import FILE]\n"
              "      the vendor file in use, its date and entries; import: a registry downloaded "
              "from\n"
@@ -286,6 +297,10 @@ QString UsageText() {
              "\n"
              "--no-mac: no MAC and manufacturer; --no-nvid: do not read the units' ID pages;\n"
              "--genid: read the title of other hosts' home pages.\n"
+             "JSON rows list what answered for each (\"seen\": query, echo, neighbours, page) "
+             "and,\n"
+             "when other hosts with another MAC hold the same IP, their MACs (\"conflict\", also\n"
+             "told on standard error); --wide: the card, reach, seen and conflict columns.\n"
              "--format csv: a cell starting with =, +, -, @, TAB or CR (not the \"---\" of "
              "nothing\n"
              "found) gets a ' before it, so a spreadsheet shows it as text, never as a formula;\n"

@@ -14,7 +14,7 @@
 
 namespace velmaro::cli {
 
-enum class Command { Help, Version, Scan, Ping, Identify, Doctor, Vendors, VendorsImport };
+enum class Command { Help, Version, Scan, Ping, Identify, Doctor, Vendors, VendorsImport, Diff };
 
 struct Options {
   Command command = Command::Help;
@@ -27,9 +27,10 @@ struct Options {
   QString updateFrom;                         // ping: an earlier JSON result to update
   QString host;                               // identify: the dotted address
   bool allInterfaces = false;                 // scan: the query on every card
-  bool wide = false;                          // scan: the card and reach columns in table and csv
+  bool wide = false;                          // scan, ping: the --wide columns in table and csv
   bool probe = false;                         // doctor: send one query per card and listen
   QString registryFile;                       // vendors import: the IEEE's oui.txt or oui.csv
+  QStringList files;                          // diff: the older and the newer result
   friend bool operator==(const Options&, const Options&) = default;
 };
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include "cli/Conflicts.h"
 #include "cli/Formats.h"
 #include "cli/Rows.h"
 #include "form/ControlDefaults.h"
@@ -64,6 +65,20 @@ int exitStatusFor(ScanOutcome outcome) {
 
 }  // namespace
 
+ReadRows ReadRowsFile(const QString& path, ReadRows (*parse)(QByteArrayView bytes)) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return file.errorString();
+  // A pipe (diff old.json <(velmaro-cli ping ...)) gives its bytes in pieces.
+  QByteArray bytes;
+  while (bytes.size() <= tunables::kMaxResultFileBytes) {
+    const QByteArray piece = file.read(tunables::kMaxResultFileBytes + 1 - bytes.size());
+    if (piece.isEmpty()) break;
+    bytes += piece;
+  }
+  if (file.error() != QFileDevice::NoError) return file.errorString();
+  return parse(bytes);
+}
+
 void PrintOut(const QString& text) { write(1, text); }
 
 QString ErrorLine(const QString& text) {
@@ -107,8 +122,10 @@ int Session::finish(ScanOutcome outcome, const InterfaceBroadcast* everyCard) {
   }
   // Boxes the run showed that no outcome explains (the error log grown too large).
   for (const QString& notice : m_controls.notices()) PrintError(notice.simplified());
-  const std::vector<RowRecord> rows =
+  std::vector<RowRecord> rows =
       everyCard ? RowsOf(form().lstIPs(), *everyCard) : RowsOf(form().lstIPs());
+  MarkConflicts(rows);
+  for (const QString& line : ConflictLines(rows)) PrintError(line);
   PrintOut(m_options.format->rows(rows, m_options.wide));
   return kExitCompleted;
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <variant>
 
 #include "cli/Options.h"
 #include "form/Controls.h"
@@ -23,6 +24,7 @@ namespace velmaro::cli {
 enum ExitStatus : int {
   kExitCompleted = 0,
   kExitNetworkUnusable = 1,
+  kExitDifferent = 1,  // diff: the files differ (0 the same, 2 trouble), as diff(1)
   kExitUsage = 2,
   kExitVendorFile = 3,  // vendors: no vendor file found, or an import refused or not written
 };
@@ -72,8 +74,9 @@ class Session {
   MainForm& form() { return m_root->form(); }
   FormRoot& root() { return *m_root; }
 
-  // Prints the list on standard output when the run completed, otherwise the reason on
-  // standard error; the exit status. `everyCard`: the scan on every card whose rows these
+  // Prints the list on standard output when the run completed, with a line on standard
+  // error for each address two hosts claim, otherwise the reason on standard error; the
+  // exit status. `everyCard`: the scan on every card whose rows these
   // are, so each names its card.
   int finish(ScanOutcome outcome, const InterfaceBroadcast* everyCard = nullptr);
 
@@ -82,6 +85,14 @@ class Session {
   OptionControls m_controls;
   std::unique_ptr<FormRoot> m_root;
 };
+
+// Rows or why there are none, as the readers of results and logs give them.
+using ReadRows = std::variant<std::vector<RowRecord>, QString>;
+
+// The rows of a file a command reads (a pipe too), through `parse`, which gets at most one
+// byte past the result size limit so that it tells a file that is too large from one that
+// just fits; or why the file cannot be read.
+ReadRows ReadRowsFile(const QString& path, ReadRows (*parse)(QByteArrayView bytes));
 
 // A line on standard output or standard error, UTF-8.
 void PrintOut(const QString& text);

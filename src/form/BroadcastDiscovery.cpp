@@ -24,6 +24,7 @@ RowId AddReplyRow(FormContext& form, const BroadcastReply& reply, StepTrap& trap
   trap.step(60, [&] {
     row = list.append(reply.address);
     list.setTag(row, reply.address);
+    list.addEvidence(row, Evidence::Query);
   });
   trap.step(70, [&] { list.setCell(row, list.GetColumnIndex(u"ping"), QStringLiteral("---")); });
   trap.step(80, [&] { list.setCell(row, list.GetColumnIndex(u"mac"), reply.mac); });

@@ -112,7 +112,14 @@ ScanOutcome PingSweep::cmdScanPing_Click() {
     if (trap.test(240, [&] { return list.count() > 0; })) {
       const int rows = trap.value(250, 0, [&] { return list.count(); });
       for (int i = 1; i <= rows; ++i) {
-        trap.step(260, [&] { list.setCell(list.rowAt(i), list.GetColumnIndex(u"ping"), {}); });
+        trap.step(260, [&] {
+          const RowId row = list.rowAt(i);
+          list.setCell(row, list.GetColumnIndex(u"ping"), {});
+          // An earlier sweep's echo goes with its time; this sweep's answer sets it again.
+          EvidenceSet evidence = list.evidence(row);
+          evidence.remove(Evidence::Echo);
+          list.setEvidence(row, evidence);
+        });
       }
     }
   } else {
@@ -227,6 +234,7 @@ void PingSweep::m_clsPingBase_PingSuccess(const QString& sIPAddress, qint32 lNew
     }
     list.setTag(*row, sIPAddress);
     list.setCell(*row, list.GetColumnIndex(u"ping"), pingText(lNewStatus));
+    list.addEvidence(*row, Evidence::Echo);
     if (sIPAddress == m_form.localIP) list.setCell(*row, name, QStringLiteral("LOCALHOST"));
   });
 }

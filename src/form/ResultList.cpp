@@ -128,6 +128,12 @@ void ResultList::setCell(RowId row, int index, const QString& value) {
   emit dataChanged(at, at, {Qt::DisplayRole});
 }
 
+EvidenceSet ResultList::evidence(RowId row) const { return rowFor(row).evidence; }
+
+void ResultList::setEvidence(RowId row, EvidenceSet evidence) { rowFor(row).evidence = evidence; }
+
+void ResultList::addEvidence(RowId row, Evidence evidence) { rowFor(row).evidence.add(evidence); }
+
 std::optional<RowId> ResultList::selected() const {
   if (!m_selected) return std::nullopt;
   return RowId{*m_selected};

@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "form/RowEvidence.h"
+
 namespace velmaro {
 
 enum class RowIcon { None, Add, Remove };
@@ -61,6 +63,10 @@ class ResultList final : public QAbstractTableModel {
   // Index 0 is the row text; 1 to 5 the cells.
   QString cell(RowId row, int index) const;
   void setCell(RowId row, int index, const QString& value);
+  // What answered for the row. No view shows it, so changing it signals nothing.
+  EvidenceSet evidence(RowId row) const;
+  void setEvidence(RowId row, EvidenceSet evidence);
+  void addEvidence(RowId row, Evidence evidence);
 
   // The one selected row of the list.
   std::optional<RowId> selected() const;
@@ -95,6 +101,7 @@ class ResultList final : public QAbstractTableModel {
     QString tag;
     RowIcon icon = RowIcon::None;
     std::array<QString, kColumnCount - 1> cells;
+    EvidenceSet evidence;
     const QString& column(int index) const { return index == 0 ? text : cells[index - 1]; }
   };
 

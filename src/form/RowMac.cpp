@@ -40,7 +40,10 @@ void PopulateItemMAC(FormContext& form, RowId row) {
     // A MAC already shown (from a unit's own reply) stays; the manufacturer always
     // follows the MAC just looked up.
     if (trap.test(100, [&] { return list.cell(row, list.GetColumnIndex(u"mac")).isEmpty(); })) {
-      trap.step(110, [&] { setCell(u"mac", mac); });
+      trap.step(110, [&] {
+        setCell(u"mac", mac);
+        list.addEvidence(row, Evidence::Neighbours);
+      });
     }
     if (trap.test(130, [&] { return HasMakerPrefix(mac); })) {
       QString maker;

@@ -28,6 +28,11 @@ void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readPr
   Controls& controls = form.controls;
   const int nameCell = list.GetColumnIndex(u"name");
   auto setName = [&](const QString& name) { list.setCell(row, nameCell, name); };
+  // A page that answered names the row (with an empty name when its title is empty).
+  auto setPageName = [&](const QString& name) {
+    setName(name);
+    list.addEvidence(row, Evidence::Page);
+  };
   auto caption = [&](const QString& what) {
     controls.setStatus(what + list.text(row) + QStringLiteral(" Please wait"));
   };
@@ -59,10 +64,10 @@ void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readPr
             reading = ReadProductIdPage(page);
             return reading.hasMeta;
           })) {
-        trap.step(120, [&] { setName(reading.name); });
+        trap.step(120, [&] { setPageName(reading.name); });
         trap.step(130, [&] { list.setCell(row, list.GetColumnIndex(u"mac"), reading.mac); });
       } else {
-        trap.step(150, [&] { setName(reading.name); });
+        trap.step(150, [&] { setPageName(reading.name); });
       }
     }
   }
@@ -72,12 +77,12 @@ void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readPr
     trap.step(200, [&] { caption(generic); });
     trap.step(210, [&] { page = homePage(QString::fromUtf16(kHomePage)); });
     if (trap.test(220, [&] { return !page.isEmpty(); })) {
-      trap.step(230, [&] { setName(ReadPageTitle(page)); });
+      trap.step(230, [&] { setPageName(ReadPageTitle(page)); });
     } else {
       trap.step(250, [&] { caption(generic); });
       trap.step(260, [&] { page = homePage(QString::fromUtf16(kHomePageAlternative)); });
       if (trap.test(270, [&] { return !page.isEmpty(); })) {
-        trap.step(280, [&] { setName(ReadPageTitle(page)); });
+        trap.step(280, [&] { setPageName(ReadPageTitle(page)); });
       }
     }
   }

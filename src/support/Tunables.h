@@ -98,6 +98,8 @@ inline constexpr int kMaxArgumentLength = 4096;
 // An earlier result read back: a list of 10,000 rows is about 2 MB of JSON.
 inline constexpr std::int64_t kMaxResultFileBytes = 16 * 1024 * 1024;
 inline constexpr int kMaxResultRows = 65536;
+// A watch log's event is one line of a few hundred bytes; a longer line is damage.
+inline constexpr int kMaxWatchLogLine = 64 * 1024;
 
 // The reply socket's receive buffer: room for a second of a 10 MB/s flood, so answers that
 // arrive while the window is busy wait instead of being dropped (the system may cap it).

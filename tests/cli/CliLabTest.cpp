@@ -16,6 +16,8 @@
 #include "support/LabLayout.h"
 #include "ui/LabWindow.h"
 
+using namespace Qt::StringLiterals;
+
 namespace velmaro::cli {
 namespace {
 
@@ -63,7 +65,9 @@ class CliLabTest : public ::testing::Test {
 TEST_F(CliLabTest, ScanPrintsTheRowsTheWindowShows) {
   const std::vector<RowRecord> printed = Rows({QStringLiteral("scan")});
   ASSERT_EQ(printed.size(), 4u);  // every unit but the one whose reply is malformed
-  test::LabWindow window;         // after the command line: it keeps the reply port bound
+  // A unit's row says it answered the query, and nothing else yet.
+  for (const RowRecord& row : printed) EXPECT_EQ(row.seen.keys(), QStringList{u"query"_s});
+  test::LabWindow window;  // after the command line: it keeps the reply port bound
   Child<QPushButton>(window, "cmdScanBroadcast").click();
   ResultList& list = window.window->form().lstIPs();
   ASSERT_TRUE(test::RunUntil([&] { return list.count() >= 4; }, 5000));
@@ -74,6 +78,12 @@ TEST_F(CliLabTest, ScanPrintsTheRowsTheWindowShows) {
 TEST_F(CliLabTest, PingPrintsTheRowsTheWindowShows) {
   std::vector<RowRecord> printed = Rows({QStringLiteral("ping")});
   ASSERT_EQ(printed.size(), lab::kLiveIps.size() + 1);  // and the client itself
+  // A PC answers the echo and is in the neighbour table; a unit's page names it too.
+  ASSERT_NE(Find(printed, lab::kH1.ip), nullptr);
+  EXPECT_EQ(Find(printed, lab::kH1.ip)->seen.keys(), (QStringList{u"echo"_s, u"neighbours"_s}));
+  ASSERT_NE(Find(printed, lab::kU1.ip), nullptr);
+  EXPECT_EQ(Find(printed, lab::kU1.ip)->seen.keys(),
+            (QStringList{u"echo"_s, u"neighbours"_s, u"page"_s}));
   test::LabWindow window;
   Child<QCheckBox>(window, "chkUpdateOnly")
       .setChecked(false);  // the command line's is a fresh list
@@ -156,7 +166,7 @@ TEST_F(CliLabTest, ExitStatusAndOneLineReason) {
        "--update-from /nonexistent/lan.json: "},
       {{QStringLiteral("ping"), QStringLiteral("--update-from"), steered},
        2,
-       "row 1: \"ip\" '127.0.0.1:8081/steered#' is not a dotted IPv4 address"},
+       "row 1 (line 1): \"ip\" '127.0.0.1:8081/steered#' is not a dotted IPv4 address"},
   };
   for (const auto& [arguments, exitCode, reason] : runs) {
     const CliRun run = RunCli(arguments);

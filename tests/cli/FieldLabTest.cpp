@@ -72,13 +72,16 @@ TEST_F(CliFieldLab, WideTableCarriesCardAndReachColumns) {
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
   const QStringList lines = run.text().split(u'\n', Qt::SkipEmptyParts);
   ASSERT_FALSE(lines.isEmpty());
-  EXPECT_TRUE(lines.front().contains(QStringLiteral("interface")) &&
-              lines.front().endsWith(u"unreachable"))
+  EXPECT_TRUE(lines.front().contains(QStringLiteral("interface  unreachable")) &&
+              lines.front().contains(QStringLiteral("  seen  ")) &&
+              lines.front().endsWith(u"  conflict"))
       << lines.front().toStdString();
   const auto b2 = std::find_if(lines.begin(), lines.end(),
                                [](const QString& l) { return l.startsWith(u"198.18.9.27 "); });
   ASSERT_NE(b2, lines.end());
-  EXPECT_TRUE(b2->contains(QStringLiteral(" vlab1 ")) && b2->endsWith(u"address in 198.18.8.0/24"));
+  EXPECT_TRUE(b2->contains(QStringLiteral(" vlab1 ")) &&
+              b2->contains(QStringLiteral("address in 198.18.8.0/24  ")) && b2->endsWith(u"query"))
+      << b2->toStdString();
 }
 
 TEST_F(CliFieldLab, DoctorFindsTheTwoCardClientReady) {

@@ -4,6 +4,8 @@
 #include "cli/Formats.h"
 #include "cli/Session.h"
 
+using namespace Qt::StringLiterals;
+
 namespace velmaro::cli {
 namespace {
 
@@ -51,7 +53,8 @@ TEST(FormatJson, EveryValueAStringInColumnOrderAndReadBackAsItWas) {
   const QString json = FormatJson(rows);
   EXPECT_TRUE(json.startsWith(QStringLiteral(
       "[\n  {\"ip\": \"10.0.0.1\", \"httpport\": \"\", \"ping\": \"\", \"mac\": \"\", "
-      "\"mfg\": \"\", \"name\": \"a\\\"b\\\\c\\u0001\\td\", \"icon\": \"remove\"},\n")))
+      "\"mfg\": \"\", \"name\": \"a\\\"b\\\\c\\u0001\\td\", \"icon\": \"remove\", "
+      "\"seen\": []},\n")))
       << json.toStdString();
   const auto parsed = ParseJsonRows(json.toUtf8());
   ASSERT_TRUE(std::holds_alternative<std::vector<RowRecord>>(parsed))
@@ -70,12 +73,14 @@ TEST(ParseJsonRows, SaysWhatIsWrong) {
   const std::pair<QByteArray, const char*> cases[] = {
       {"[{\"ip\": \"1\"}", "not JSON"},
       {"{\"ip\": \"10.0.0.1\"}", "not an array"},
-      {"[{\"ip\": \"10.0.0.1\"}, {\"name\": \"x\"}]", "row 2: no \"ip\""},
-      {"[{\"ip\": \"10.0.0.1\", \"ping\": 12}]", "row 1: \"ping\" is not a string"},
-      {"[{\"ip\": \"10.0.0.1\", \"icon\": \"new\"}]", "row 1: \"icon\" is not"},
+      {"[{\"ip\": \"10.0.0.1\"}, {\"name\": \"x\"}]", "row 2 (line 1): no \"ip\""},
+      {"[{\"ip\": \"10.0.0.1\", \"ping\": 12}]", "row 1 (line 1): \"ping\" is not a string"},
+      {"[{\"ip\": \"10.0.0.1\", \"icon\": \"new\"}]", "row 1 (line 1): \"icon\" is not"},
       // The name stage requests the row's address: only an address as the program writes it.
-      {"[{\"ip\": \"127.0.0.1:8081/steered#\"}]", "row 1: \"ip\" '127.0.0.1:8081/steered#' is not"},
-      {"[{\"ip\": \"10.0.0.1\"}, {\"ip\": \"printer.example\"}]", "row 2: \"ip\" 'printer"},
+      {"[{\"ip\": \"127.0.0.1:8081/steered#\"}]",
+       "row 1 (line 1): \"ip\" '127.0.0.1:8081/steered#' is not"},
+      {"[{\"ip\": \"10.0.0.1\"}, {\"ip\": \"printer.example\"}]",
+       "row 2 (line 1): \"ip\" 'printer"},
       {"[{\"ip\": \"010.0.0.1\"}]", "is not a dotted IPv4"},
       {"[{\"ip\": \" 10.0.0.1\"}]", "is not a dotted IPv4"},
       {"[{\"ip\": \"10.0.0.256\"}]", "is not a dotted IPv4"},
@@ -98,19 +103,46 @@ TEST(FormatWide, CardAndReachInJsonAndAsWideColumns) {
   rows[0].card = ReplyCard{QStringLiteral("eth0"), QString()};
   rows[1].card = ReplyCard{QStringLiteral("eth1"), QStringLiteral("add it, \"now\"")};
   EXPECT_TRUE(FormatJson(rows).contains(QStringLiteral(
-      "\"icon\": \"\", \"interface\": \"eth1\", \"unreachable\": \"add it, \\\"now\\\"\"}")))
+      "\"icon\": \"\", \"interface\": \"eth1\", \"unreachable\": \"add it, \\\"now\\\"\", "
+      "\"seen\": []}")))
       << FormatJson(rows).toStdString();
   EXPECT_EQ(FormatCsv(rows, true).section(QStringLiteral("\r\n"), 2, 2),
-            QStringLiteral("192.168.1.9,80,---,,,V,,eth1,\"add it, \"\"now\"\"\""));
+            QStringLiteral("192.168.1.9,80,---,,,V,,eth1,\"add it, \"\"now\"\"\",,"));
   EXPECT_TRUE(FormatCsv(rows, true)
-                  .startsWith(u"ip,httpport,ping,mac,mfg,name,icon,interface,unreachable\r\n"));
+                  .startsWith(u"ip,httpport,ping,mac,mfg,name,icon,interface,unreachable,seen,"
+                              u"conflict\r\n"));
   EXPECT_EQ(
       FormatTable(rows, true).section(u'\n', 0, 0),
       QStringLiteral(
-          "Host IP      HTTP Port  Ping (ms)  MAC  Manufacturer  Title  interface  unreachable"));
+          "Host IP      HTTP Port  Ping (ms)  MAC  Manufacturer  Title  interface  unreachable    "
+          "seen  conflict"));
   EXPECT_EQ(FormatTable(rows),
             FormatTable(std::vector<RowRecord>{row({"10.0.0.1", "80", "---", "", "", "U"}),
                                                row({"192.168.1.9", "80", "---", "", "", "V"})}));
+}
+
+// What answered and the other claims on an address: JSON arrays, words in the wide columns,
+// read back as written; a file of an older version, without them, still reads.
+TEST(FormatWide, SeenAndConflict) {
+  std::vector<RowRecord> rows{row({"10.0.0.5", "80", "---", "00-0A-2B-01-80-01", "", "U"}),
+                              row({"10.0.0.6", "", "1 ms", "00-1B-21-00-00-31", "", "PC"})};
+  rows[0].seen = EvidenceSet{Evidence::Query};
+  rows[0].conflict = QStringList{QStringLiteral("00-0A-2B-01-80-02"), QStringLiteral("=x")};
+  rows[1].seen = EvidenceSet{Evidence::Page, Evidence::Echo, Evidence::Neighbours};
+  const QString json = FormatJson(rows);
+  EXPECT_TRUE(json.contains(QStringLiteral(
+      "\"icon\": \"\", \"seen\": [\"query\"], \"conflict\": [\"00-0A-2B-01-80-02\", \"=x\"]},\n")))
+      << json.toStdString();
+  EXPECT_TRUE(json.contains(QStringLiteral("\"seen\": [\"echo\", \"neighbours\", \"page\"]}\n")));
+  const auto back = ParseJsonRows(json.toUtf8());
+  ASSERT_TRUE(std::holds_alternative<std::vector<RowRecord>>(back));
+  EXPECT_TRUE(std::get<std::vector<RowRecord>>(back) == rows);
+  EXPECT_EQ(FormatCsv(rows, true).section(QStringLiteral("\r\n"), 1, 2),
+            QStringLiteral("10.0.0.5,80,---,00-0A-2B-01-80-01,,U,,,,query,00-0A-2B-01-80-02 =x\r\n"
+                           "10.0.0.6,,1 ms,00-1B-21-00-00-31,,PC,,,,echo neighbours page,"));
+  const auto older = ParseJsonRows(R"([{"ip": "10.0.0.5", "name": "U"}])");
+  ASSERT_TRUE(std::holds_alternative<std::vector<RowRecord>>(older));
+  EXPECT_TRUE(std::get<std::vector<RowRecord>>(older).front() == titled(u"10.0.0.5"_s, u"U"_s));
 }
 
 // Cells a spreadsheet would run, and controls other than TAB, CR and LF, never reach it.

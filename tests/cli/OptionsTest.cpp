@@ -47,6 +47,11 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
   doctor.probe = true;
   doctor.listenMs = 300;
   doctor.format = FindOutputFormat(u"json");
+  Options wideSweep = command(Command::Ping, {}, {{CheckBox::UpdateOnly, 0}});
+  wideSweep.wide = true;
+  Options diff = command(Command::Diff);
+  diff.files = words({"last.json", "-today.json"});
+  diff.format = FindOutputFormat(u"csv");
   Options import = command(Command::VendorsImport);
   import.registryFile = QStringLiteral("oui.csv");
   const std::pair<QStringList, Options> cases[] = {
@@ -65,6 +70,8 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
       {words({"doctor", "--probe", "--listen=300", "--format", "json"}), doctor},
       {words({"vendors"}), command(Command::Vendors)},
       {words({"vendors", "import", "oui.csv"}), import},
+      {words({"ping", "--wide"}), wideSweep},
+      {words({"diff", "last.json", "--format=csv", "--", "-today.json"}), diff},
   };
   for (const auto& [arguments, expected] : cases) {
     const auto parsed = ParseOptions(arguments);
@@ -114,6 +121,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{words({"vendors", "--format", "json"}), "vendors has no option '--format'"},
         BadCase{words({"doctor", "--wide"}), "doctor has no option '--wide'"},
         BadCase{words({"ping", "--all-interfaces"}), "ping has no option '--all-interfaces'"},
+        BadCase{words({"diff", "last.json"}), "diff takes two files"},
+        BadCase{words({"diff", "a", "b", "c"}), "diff takes two files"},
+        BadCase{words({"diff", "a", "b", "--wide"}), "diff has no option '--wide'"},
         BadCase{QStringList(65, QStringLiteral("scan")), "more than 64 arguments"},
         BadCase{{QStringLiteral("scan"), QString(4097, u'x')}, "longer than 4096 characters"},
         // What a message quotes never carries a terminal's control sequence.

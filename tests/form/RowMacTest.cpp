@@ -172,6 +172,10 @@ TEST_F(RowMacTest, FillsRowsFromTheNeighbourTable) {
     EXPECT_EQ(cell(row, u"mac"), QString::fromLatin1(c.mac)) << c.ip << " " << c.macBefore;
     EXPECT_EQ(cell(row, u"mfg"), QString::fromLatin1(c.mfg)) << c.ip << " " << c.macBefore;
     EXPECT_EQ(cell(row, u"name"), QString::fromLatin1(c.name));
+    // Evidence of the table only where the MAC shown came from it.
+    EXPECT_EQ(m_list.evidence(row).has(Evidence::Neighbours),
+              c.macBefore[0] == '\0' && cell(row, u"mac") != u"---")
+        << c.ip << " " << c.macBefore;
   }
   EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
 }
@@ -205,6 +209,7 @@ TEST_F(RowMacTest, FillsTheLocalhostRowFromTheAdapterAndTheVendorFileOnly) {
     PopulateItemMAC(m_form, row);
     EXPECT_EQ(cell(row, u"mac"), QString::fromLatin1(c.mac)) << c.name;
     EXPECT_EQ(cell(row, u"mfg"), QString::fromLatin1(c.mfg)) << c.name;
+    EXPECT_TRUE(m_list.evidence(row).empty()) << c.name;
   }
   EXPECT_TRUE(m_log.reports.isEmpty()) << m_log.reports.join(u'\n').toStdString();
 }

@@ -107,6 +107,8 @@ TEST_P(PageRules, NameAndMacFromThePages) {
   PopulateItemName(rig.form, rig.http, row, c.productId, c.generic);
   EXPECT_EQ(rig.cell(row, u"name"), QString::fromLatin1(c.name));
   EXPECT_EQ(rig.cell(row, u"mac"), c.mac ? QString::fromLatin1(c.mac) : kOldMac);
+  // A page answered for the row exactly when one gave its name (an empty one too).
+  EXPECT_EQ(rig.list.evidence(row).has(Evidence::Page), rig.cell(row, u"name") != u"---");
   EXPECT_EQ(unit.requests().join(u' '), QString::fromLatin1(c.requests));
   EXPECT_EQ(rig.captions(), QString::fromLatin1(c.captions));
   EXPECT_FALSE(rig.list.selected().has_value());

@@ -4,63 +4,17 @@
 // the lab suite.)
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <QTimer>
 #include <map>
 
-#include "form/MainForm.h"
-#include "support/AppPaths.h"
-#include "support/Events.h"
-#include "support/FakeClock.h"
-#include "support/FakeControls.h"
-#include "support/FakeDatagramSocket.h"
-#include "support/FakeEchoSocket.h"
-#include "support/FakeNotice.h"
-#include "support/FakePlatform.h"
-#include "support/RecordingReporter.h"
+#include "support/ScriptedWindow.h"
 
 namespace velmaro {
 namespace {
 
 using test::ipv4;
 
-// The window's procedures over a scripted network whose time is the test's clock.
-struct Window {
-  Window() {
-    platform.echoFactory = [this] { return net.open(); };
-    platform.datagramFactory = [this] {
-      auto created = std::make_unique<test::FakeDatagramSocket>();
-      socket = created.get();
-      return created;
-    };
-    controls.texts[TextBox::IP0] = QStringLiteral("10");
-    controls.texts[TextBox::IP1] = QStringLiteral("0");
-    controls.texts[TextBox::IP2] = QStringLiteral("0");
-    controls.texts[TextBox::IPScan] = QStringLiteral("1-4");
-    controls.texts[TextBox::PingTO] = QStringLiteral("1000");
-    for (CheckBox box :
-         {CheckBox::UpdateOnly, CheckBox::ParseARP, CheckBox::ParseNVIDs, CheckBox::ParseGenIDs})
-      controls.checks[box] = 0;
-  }
-  ~Window() { ResetWaitAbort(); }
-  QStringList rows() {
-    QStringList out;
-    for (int i = 1; i <= form.lstIPs().count(); ++i)
-      out << form.lstIPs().text(form.lstIPs().rowAt(i));
-    return out;
-  }
-
-  QTemporaryDir dir;
-  test::FakeClock clock;
-  test::FakeControls controls;
-  test::FakeNotice notice;
-  test::RecordingReporter log;
-  test::FakePlatform platform;
-  test::FakeEchoNetwork net{&clock};
-  test::FakeDatagramSocket* socket = nullptr;
-  AppPaths paths{dir.path(), dir.path(), dir.path()};
-  MainForm form{controls, notice, log, paths, clock, platform};
-};
+using Window = test::ScriptedWindow;
 
 // SCAN pressed four times while the sweep waits for its hosts. Expected: every press
 // empties the list, binds the reply port and sends the query; the sweep still ends every
