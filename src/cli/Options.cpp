@@ -82,7 +82,31 @@ QString applyUpdateFrom(Options& options, const QString& value) {
   return {};
 }
 
-const std::array<OptionSpec, 15> kOptions{{
+QString applyTargets(Options& options, const QString& value) {
+  auto parsed = ParseTargets(value);
+  if (const auto* error = std::get_if<QString>(&parsed))
+    return QStringLiteral("--targets: ") + *error;
+  options.targets = std::get<TargetList>(std::move(parsed));
+  return {};
+}
+
+QString applyRate(Options& options, const QString& value) {
+  // Plain digits only, read the same in every locale.
+  qint64 rate = value.isEmpty() || value.size() > 6 ? -1 : 0;
+  for (QChar c : value) {
+    if (c < u'0' || c > u'9')
+      return QStringLiteral("--rate takes a whole number of requests a second");
+    rate = rate * 10 + (c.unicode() - u'0');
+  }
+  if (rate < 1 || rate > tunables::kMaxEchoRate) {
+    return QStringLiteral("--rate takes whole requests a second from 1 to %1")
+        .arg(tunables::kMaxEchoRate);
+  }
+  options.rate = int(rate);
+  return {};
+}
+
+const std::array<OptionSpec, 18> kOptions{{
     {"--help", false, kRunning,
      [](Options& o, const QString&) {
        o.command = Command::Help;
@@ -128,6 +152,13 @@ const std::array<OptionSpec, 15> kOptions{{
        o.checks[CheckBox::ParseNVIDs] = 0;
        return QString();
      }},
+    {"--fast", false, kPing | kIdentify,
+     [](Options& o, const QString&) {
+       o.fast = true;
+       return QString();
+     }},
+    {"--targets", true, kPing, applyTargets},
+    {"--rate", true, kPing, applyRate},
     {"--genid", false, kPing,
      [](Options& o, const QString&) {
        o.checks[CheckBox::ParseGenIDs] = 1;
@@ -203,17 +234,28 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& entry,
     options.command = Command::VendorsImport;
     options.registryFile = positionals.back();
   } else if (entry.takesHost) {
-    if (positionals.size() != 1) {
-      return UsageError{QStringLiteral("%1 takes one HOST").arg(QLatin1String(entry.name))};
+    if (positionals.isEmpty()) {
+      return UsageError{QStringLiteral("%1 takes a HOST").arg(QLatin1String(entry.name))};
     }
-    if (!ParseDottedAddress(positionals.front())) {
-      return UsageError{QStringLiteral("HOST %1 is not a dotted IPv4 address")
-                            .arg(QuotedText(positionals.front()))};
+    for (const QString& host : positionals) {
+      if (!ParseDottedAddress(host)) {
+        return UsageError{
+            QStringLiteral("HOST %1 is not a dotted IPv4 address").arg(QuotedText(host))};
+      }
     }
-    options.host = positionals.front();
+    options.hosts = positionals;
   } else if (!positionals.isEmpty()) {
     return UsageError{
         QStringLiteral("unexpected argument %1").arg(QuotedText(positionals.front()))};
+  }
+  // The window's sweep covers one range of one /24 at its own pace: a list or a rate is
+  // for the fast sweep only.
+  if (!options.fast && (options.targets || options.rate)) {
+    return UsageError{QStringLiteral("--targets and --rate go with --fast")};
+  }
+  if (options.targets &&
+      (options.texts.contains(TextBox::IPScan) || options.texts.contains(TextBox::IP0))) {
+    return UsageError{QStringLiteral("--targets replaces --prefix and --range")};
   }
   return options;
 }

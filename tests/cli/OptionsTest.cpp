@@ -40,7 +40,7 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
   Options update = command(Command::Ping, {}, {{CheckBox::UpdateOnly, 1}});
   update.updateFrom = QStringLiteral("old.json");
   Options identify = command(Command::Identify);
-  identify.host = QStringLiteral("198.18.7.21");
+  identify.hosts = QStringList{QStringLiteral("198.18.7.21")};
   Options everyCard = command(Command::Scan);
   everyCard.allInterfaces = everyCard.wide = true;
   Options doctor = command(Command::Doctor);

@@ -130,7 +130,8 @@ QByteArray convertArpListing(const QByteArray& listing) {
 namespace velmaro::platform::linux_backend {
 namespace {
 
-constexpr unsigned kArpComplete = 0x2;  // ATF_COM: the link-layer address is known
+constexpr unsigned kArpComplete = 0x2;   // ATF_COM: the link-layer address is known
+constexpr unsigned kArpPermanent = 0x4;  // ATF_PERM: an entry set by hand
 
 }  // namespace
 
@@ -150,6 +151,34 @@ std::vector<Neighbour> parseProcArp(QByteArrayView text) {
     entries.push_back({*address, QString::fromLocal8Bit(words[5]), (flags & kArpComplete) != 0});
   }
   return entries;
+}
+
+QByteArray convertProcArp(QByteArrayView text) {
+  QByteArray out;
+  ByteLines lines(text.first(qMin<qsizetype>(text.size(), tunables::kMaxArpListingBytes)));
+  if (!lines.atEnd()) lines.next();  // the header
+  while (!lines.atEnd()) {
+    const QByteArrayView line = lines.next();
+    if (line.size() > tunables::kMaxArpLine) continue;
+    const QList<QByteArrayView> words = tokens(line);
+    if (words.size() < 6 || !ParseDottedAddress(QString::fromLatin1(words[0]))) continue;
+    bool flagsOk = false;
+    const uint flags = words[2].toByteArray().toUInt(&flagsOk, 0);
+    const std::optional<QByteArray> physical = dashedAddress(words[3]);
+    const bool usable = flagsOk && (flags & kArpComplete) != 0 && physical;
+    out.append("  ");
+    appendPadded(out, words[0]);
+    appendPadded(out, usable ? QByteArrayView(*physical) : kNoAddress);
+    out.append(!usable ? "invalid" : (flags & kArpPermanent) != 0 ? "static" : "dynamic");
+    out.append("\r\n");
+  }
+  return out;
+}
+
+std::optional<QByteArray> neighbourListing() {
+  QFile file(QStringLiteral("/proc/net/arp"));
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return convertProcArp(file.read(tunables::kMaxArpListingBytes));
 }
 
 std::optional<std::vector<Neighbour>> neighbours() {
