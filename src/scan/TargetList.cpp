@@ -26,11 +26,19 @@ std::optional<int> smallNumber(QStringView text, int maxDigits) {
   return value;
 }
 
+// Strict dotted decimals without leading zeros: other tools read "010" as octal 8.
+std::optional<quint32> address(QStringView text) {
+  for (QStringView part : text.split(u'.')) {
+    if (part.size() > 1 && part.front() == u'0') return std::nullopt;
+  }
+  return ParseDottedAddress(text);
+}
+
 std::variant<TargetRange, QString> parseItem(QStringView item) {
   const char* notAddress = "is not an address, a block A.B.C.D/N or a range A.B.C.D-E";
   TargetRange range;
   if (const qsizetype slash = item.indexOf(u'/'); slash >= 0) {
-    const auto base = ParseDottedAddress(item.first(slash));
+    const auto base = address(item.first(slash));
     const auto bits = smallNumber(item.sliced(slash + 1), 2);
     if (!base || !bits || *bits > 32) return itemError(item, notAddress);
     if (*bits < kSmallestPrefix) return itemError(item, "is larger than a /16");
@@ -42,10 +50,10 @@ std::variant<TargetRange, QString> parseItem(QStringView item) {
       --range.last;
     }
   } else if (const qsizetype dash = item.indexOf(u'-'); dash >= 0) {
-    const auto first = ParseDottedAddress(item.first(dash));
+    const auto first = address(item.first(dash));
     const QStringView end = item.sliced(dash + 1);
     if (!first) return itemError(item, notAddress);
-    std::optional<quint32> last = ParseDottedAddress(end);
+    std::optional<quint32> last = address(end);
     if (!last && !end.contains(u'.')) {
       const auto octet = smallNumber(end, 3);
       if (octet && *octet <= 255) last = (*first & 0xFFFF'FF00u) | quint32(*octet);
@@ -54,7 +62,7 @@ std::variant<TargetRange, QString> parseItem(QStringView item) {
     if (*last < *first) return itemError(item, "ends before it starts");
     range = {*first, *last};
   } else {
-    const auto single = ParseDottedAddress(item);
+    const auto single = address(item);
     if (!single) return itemError(item, notAddress);
     range = {*single, *single};
   }
