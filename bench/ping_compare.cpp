@@ -103,6 +103,21 @@ QSet<QString> runOnce(const Contender& c, const QSet<QString>& expected, Samples
   return found;
 }
 
+// fping and nmap tuned to the engine's fixed 1000 ms per request over the lab's /24.
+Contender tunedFping(const QString& first, const QString& last, const QString& note = {}) {
+  return {
+      QStringLiteral("fping"),
+      QStringLiteral("fping -q -a -r0 -t1000 -i0 -g") + note,
+      {QStringLiteral("fping"), QStringLiteral("-q"), QStringLiteral("-a"), QStringLiteral("-r0"),
+       QStringLiteral("-t1000"), QStringLiteral("-i0"), QStringLiteral("-g"), first, last}};
+}
+Contender tunedNmap(const QString& range) {
+  return {QStringLiteral("nmap"),
+          QStringLiteral("nmap -sn -PE -n --disable-arp-ping"),
+          {QStringLiteral("nmap"), QStringLiteral("-sn"), QStringLiteral("-PE"),
+           QStringLiteral("-n"), QStringLiteral("--disable-arp-ping"), range}};
+}
+
 QString runsNote(const Samples& s) {
   return QStringLiteral("%1 runs; worst %2 ms").arg(s.runs).arg(SpreadOf(s.wall).worst, 0, 'f', 1);
 }
@@ -114,14 +129,8 @@ int compareSweep(const QString& engine, const QString& cli, int runs) {
   const QString nmapRange = lab(velmaro::lab::kSubnetPrefix) + QStringLiteral(".1-254");
   std::vector<Contender> contenders = {
       {QStringLiteral("engine"), QStringLiteral("Velmaro engine (ping phase)"), {engine}, true},
-      {QStringLiteral("fping"),
-       QStringLiteral("fping -q -a -r0 -t1000 -i0 -g"),
-       {QStringLiteral("fping"), QStringLiteral("-q"), QStringLiteral("-a"), QStringLiteral("-r0"),
-        QStringLiteral("-t1000"), QStringLiteral("-i0"), QStringLiteral("-g"), first, last}},
-      {QStringLiteral("nmap"),
-       QStringLiteral("nmap -sn -PE -n --disable-arp-ping"),
-       {QStringLiteral("nmap"), QStringLiteral("-sn"), QStringLiteral("-PE"), QStringLiteral("-n"),
-        QStringLiteral("--disable-arp-ping"), nmapRange}},
+      tunedFping(first, last),
+      tunedNmap(nmapRange),
       {QStringLiteral("fping_default"),
        QStringLiteral("fping -a -q -g (defaults)"),
        {QStringLiteral("fping"), QStringLiteral("-a"), QStringLiteral("-q"), QStringLiteral("-g"),
@@ -403,11 +412,13 @@ int compareFastBlock(const QString& cli, const QString& block, int rate, int run
        {QStringLiteral("fping"), QStringLiteral("-q"), QStringLiteral("-a"), QStringLiteral("-r0"),
         QStringLiteral("-t1000"), QStringLiteral("-i") + interval, QStringLiteral("-g"), block}},
       {QStringLiteral("nmap"),
-       QStringLiteral("nmap -sn -PE -n --disable-arp-ping --max-retries 0 --max-rate %1").arg(rate),
+       QStringLiteral(
+           "nmap -sn -PE -n --disable-arp-ping --max-retries 0 --min-rate %1 --max-rate %1")
+           .arg(rate),
        {QStringLiteral("nmap"), QStringLiteral("-sn"), QStringLiteral("-PE"), QStringLiteral("-n"),
         QStringLiteral("--disable-arp-ping"), QStringLiteral("--max-retries"), QStringLiteral("0"),
-        QStringLiteral("--max-rtt-timeout"), QStringLiteral("1000ms"), QStringLiteral("--max-rate"),
-        QString::number(rate), block}},
+        QStringLiteral("--max-rtt-timeout"), QStringLiteral("1000ms"), QStringLiteral("--min-rate"),
+        QString::number(rate), QStringLiteral("--max-rate"), QString::number(rate), block}},
   };
   const QString bits = block.section(u'/', 1);
   return compareFast(QStringLiteral("fast%1").arg(bits),

@@ -56,16 +56,7 @@ void EchoStream::stop() {
 // in progress.
 void EchoStream::service() {
   if (m_ended) return;
-  if (m_inService) {
-    m_again = true;
-    return;
-  }
-  m_inService = true;
-  do {
-    m_again = false;
-    step();
-  } while (m_again && !m_ended);
-  m_inService = false;
+  if (!m_wakeups.run([this] { step(); }, [this] { return m_ended; })) return;
   if (!m_ended) arm(m_clock.monotonicMs());
 }
 
@@ -81,15 +72,11 @@ void EchoStream::step() {
 }
 
 void EchoStream::drainReplies() {
-  for (int taken = 0; !m_ended; ++taken) {
-    if (taken == tunables::kMaxRepliesPerWake) {
-      // A flood of packets must not starve the other work of the loop.
-      QMetaObject::invokeMethod(this, &EchoStream::service, Qt::QueuedConnection);
-      return;
-    }
-    const auto reply = m_socket->receive();
-    if (!reply) return;
-    accept(*reply);
+  if (m_ended) return;
+  if (TakeReplies(
+          *m_socket, [this] { return m_ended; },
+          [this](const platform::EchoReply& reply) { accept(reply); })) {
+    QMetaObject::invokeMethod(this, &EchoStream::service, Qt::QueuedConnection);
   }
 }
 

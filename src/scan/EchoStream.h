@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/EchoSocket.h"
+#include "scan/EchoRun.h"
 #include "support/Clock.h"
 
 namespace velmaro {
@@ -79,8 +80,7 @@ class EchoStream final : public QObject {
   qint64 m_retryAt = 0;
   quint16 m_sequence = 0;
   bool m_writable = false;
-  bool m_inService = false;
-  bool m_again = false;
+  FoldedWakeups m_wakeups;
   bool m_ended = false;
 };
 

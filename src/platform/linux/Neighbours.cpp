@@ -135,33 +135,36 @@ constexpr unsigned kArpPermanent = 0x4;  // ATF_PERM: an entry set by hand
 
 }  // namespace
 
-std::vector<Neighbour> parseProcArp(QByteArrayView text) {
-  std::vector<Neighbour> entries;
+// The words of each entry line of /proc/net/arp (address, type, flags, physical address,
+// mask, device), its header and lines past the limit skipped.
+template <class Take>
+void forEachProcArpEntry(QByteArrayView text, Take take) {
   ByteLines lines(text.first(qMin<qsizetype>(text.size(), tunables::kMaxArpListingBytes)));
   if (!lines.atEnd()) lines.next();  // the header
   while (!lines.atEnd()) {
     const QByteArrayView line = lines.next();
     if (line.size() > tunables::kMaxArpLine) continue;
     const QList<QByteArrayView> words = tokens(line);
-    if (words.size() < 6) continue;
+    if (words.size() >= 6) take(words);
+  }
+}
+
+std::vector<Neighbour> parseProcArp(QByteArrayView text) {
+  std::vector<Neighbour> entries;
+  forEachProcArpEntry(text, [&](const QList<QByteArrayView>& words) {
     const auto address = ParseDottedAddress(QString::fromLatin1(words[0]));
     bool flagsOk = false;
     const uint flags = words[2].toByteArray().toUInt(&flagsOk, 0);
-    if (!address || !flagsOk) continue;
+    if (!address || !flagsOk) return;
     entries.push_back({*address, QString::fromLocal8Bit(words[5]), (flags & kArpComplete) != 0});
-  }
+  });
   return entries;
 }
 
 QByteArray convertProcArp(QByteArrayView text) {
   QByteArray out;
-  ByteLines lines(text.first(qMin<qsizetype>(text.size(), tunables::kMaxArpListingBytes)));
-  if (!lines.atEnd()) lines.next();  // the header
-  while (!lines.atEnd()) {
-    const QByteArrayView line = lines.next();
-    if (line.size() > tunables::kMaxArpLine) continue;
-    const QList<QByteArrayView> words = tokens(line);
-    if (words.size() < 6 || !ParseDottedAddress(QString::fromLatin1(words[0]))) continue;
+  forEachProcArpEntry(text, [&](const QList<QByteArrayView>& words) {
+    if (!ParseDottedAddress(QString::fromLatin1(words[0]))) return;
     bool flagsOk = false;
     const uint flags = words[2].toByteArray().toUInt(&flagsOk, 0);
     const std::optional<QByteArray> physical = dashedAddress(words[3]);
@@ -171,7 +174,7 @@ QByteArray convertProcArp(QByteArrayView text) {
     appendPadded(out, usable ? QByteArrayView(*physical) : kNoAddress);
     out.append(!usable ? "invalid" : (flags & kArpPermanent) != 0 ? "static" : "dynamic");
     out.append("\r\n");
-  }
+  });
   return out;
 }
 
