@@ -5,6 +5,8 @@
 //
 //   ping_compare --engine PATH [--cli PATH] [--runs N]             the lab's /24
 //   ping_compare --engine PATH --scale N [--runs R]                N entries, several prefixes
+//   ping_compare --fast CLI [--runs N]                              --fast naming the /24
+//   ping_compare --fast CLI --block CIDR --rate N [--runs R]        --fast over a larger block
 #include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
@@ -77,12 +79,13 @@ double field(const QByteArray& output, const char* name) {
   return m.hasMatch() ? m.captured(1).toDouble() : -1;
 }
 
-void runOnce(const Contender& c, const QSet<QString>& expected, Samples& s) {
-  const ChildRun run = velmaro::bench::RunChild(c.argv, kLimitMs);
+QSet<QString> runOnce(const Contender& c, const QSet<QString>& expected, Samples& s,
+                      int limitMs = kLimitMs) {
+  const ChildRun run = velmaro::bench::RunChild(c.argv, limitMs);
   if (!run.started || run.timedOut) {
     s.failed = true;
     s.why = run.timedOut ? QStringLiteral("timed out") : QStringLiteral("could not be started");
-    return;
+    return {};
   }
   ++s.runs;
   if (c.inProcessFigures) {
@@ -97,6 +100,22 @@ void runOnce(const Contender& c, const QSet<QString>& expected, Samples& s) {
   s.wallLessRowWaits << run.wallMs - double(found.size()) * kPerRowWaitMs;
   s.fewestFound = std::min(s.fewestFound, int(found.size()));
   if (expected.isEmpty() || found == expected) ++s.complete;
+  return found;
+}
+
+// fping and nmap tuned to the engine's fixed 1000 ms per request over the lab's /24.
+Contender tunedFping(const QString& first, const QString& last, const QString& note = {}) {
+  return {
+      QStringLiteral("fping"),
+      QStringLiteral("fping -q -a -r0 -t1000 -i0 -g") + note,
+      {QStringLiteral("fping"), QStringLiteral("-q"), QStringLiteral("-a"), QStringLiteral("-r0"),
+       QStringLiteral("-t1000"), QStringLiteral("-i0"), QStringLiteral("-g"), first, last}};
+}
+Contender tunedNmap(const QString& range) {
+  return {QStringLiteral("nmap"),
+          QStringLiteral("nmap -sn -PE -n --disable-arp-ping"),
+          {QStringLiteral("nmap"), QStringLiteral("-sn"), QStringLiteral("-PE"),
+           QStringLiteral("-n"), QStringLiteral("--disable-arp-ping"), range}};
 }
 
 QString runsNote(const Samples& s) {
@@ -110,14 +129,8 @@ int compareSweep(const QString& engine, const QString& cli, int runs) {
   const QString nmapRange = lab(velmaro::lab::kSubnetPrefix) + QStringLiteral(".1-254");
   std::vector<Contender> contenders = {
       {QStringLiteral("engine"), QStringLiteral("Velmaro engine (ping phase)"), {engine}, true},
-      {QStringLiteral("fping"),
-       QStringLiteral("fping -q -a -r0 -t1000 -i0 -g"),
-       {QStringLiteral("fping"), QStringLiteral("-q"), QStringLiteral("-a"), QStringLiteral("-r0"),
-        QStringLiteral("-t1000"), QStringLiteral("-i0"), QStringLiteral("-g"), first, last}},
-      {QStringLiteral("nmap"),
-       QStringLiteral("nmap -sn -PE -n --disable-arp-ping"),
-       {QStringLiteral("nmap"), QStringLiteral("-sn"), QStringLiteral("-PE"), QStringLiteral("-n"),
-        QStringLiteral("--disable-arp-ping"), nmapRange}},
+      tunedFping(first, last),
+      tunedNmap(nmapRange),
       {QStringLiteral("fping_default"),
        QStringLiteral("fping -a -q -g (defaults)"),
        {QStringLiteral("fping"), QStringLiteral("-a"), QStringLiteral("-q"), QStringLiteral("-g"),
@@ -283,6 +296,140 @@ int compareScale(const QString& engine, qsizetype entries, int runs) {
   return 0;
 }
 
+// The fast mode beside its peers: each contender against each reference, every figure.
+// `references`: the contenders ours are measured against; the first one's hosts in each
+// run are the hosts every other contender must find in that run.
+int compareFast(const QString& key, const QString& what, const std::vector<Contender>& ours,
+                const std::vector<Contender>& references, int runs, const QString& wallTarget,
+                const QString& memoryTarget, const QSet<QString>& expectedHosts) {
+  std::vector<Contender> all = references;
+  all.insert(all.end(), ours.begin(), ours.end());
+  std::map<QString, Samples> samples;
+  int sameAsFirst = 0;
+  for (int run = 0; run < runs; ++run) {
+    QSet<QString> expected = expectedHosts;
+    bool same = true;
+    for (const Contender& c : all) {
+      const bool first = &c == &all.front();
+      const QSet<QString> found = runOnce(c, expected, samples[c.key], 600000);
+      if (first && expected.isEmpty()) expected = found;
+      if (!first) same = same && found == expected;
+    }
+    sameAsFirst += same ? 1 : 0;
+  }
+  for (const Contender& c : ours) {
+    const Samples& s = samples[c.key];
+    if (s.failed) {
+      Print({QStringLiteral("%1_%2").arg(key, c.key),
+             QStringLiteral("%1: %2").arg(what, c.name),
+             -1,
+             QStringLiteral("ms"),
+             {},
+             -1,
+             {},
+             QStringLiteral("not measured: %1").arg(s.why)});
+      continue;
+    }
+    for (const Contender& r : references) {
+      const Samples& rs = samples[r.key];
+      // The targets stand beside the first reference, the one they are set against.
+      const bool first = &r == &references.front();
+      auto row = [&](const QString& metric, const QString& unit, QList<double> Samples::*list,
+                     const QString& target) {
+        Print({QStringLiteral("%1_%2_%3_vs_%4").arg(key, c.key, metric, r.key),
+               QStringLiteral("%1 %2: %3").arg(what, metric, c.name), SpreadOf(s.*list).median,
+               unit, r.name, rs.failed ? -1 : SpreadOf(rs.*list).median, first ? target : QString(),
+               runsNote(s)});
+      };
+      row(QStringLiteral("wall"), QStringLiteral("ms"), &Samples::wall, wallTarget);
+      row(QStringLiteral("CPU"), QStringLiteral("ms"), &Samples::cpu, {});
+      row(QStringLiteral("peak memory"), QStringLiteral("KiB"), &Samples::rssKb, memoryTarget);
+    }
+  }
+  for (const Contender& c : all) {
+    const Samples& s = samples[c.key];
+    if (s.failed) continue;
+    Print({QStringLiteral("%1_%2_hosts").arg(key, c.key),
+           QStringLiteral("%1 hosts found (fewest in a run): %2").arg(what, c.name),
+           double(s.fewestFound), QStringLiteral("hosts"),
+           expectedHosts.isEmpty() ? all.front().name : QStringLiteral("live hosts in the lab"),
+           expectedHosts.isEmpty() ? double(samples[all.front().key].fewestFound)
+                                   : double(expectedHosts.size()),
+           &c == &all.back() ? QStringLiteral("the same hosts, every run") : QString(),
+           QStringLiteral("%1 of %2 runs: every contender found the same hosts")
+               .arg(sameAsFirst)
+               .arg(runs)});
+  }
+  return 0;
+}
+
+// --fast on the lab's /24, names included, against the tools for echoes alone and for names.
+int compareFastSweep(const QString& cli, int runs) {
+  const QString first = lab(velmaro::lab::kSubnetPrefix) + QStringLiteral(".1");
+  const QString last = lab(velmaro::lab::kSubnetPrefix) + QStringLiteral(".254");
+  const QString nmapRange = lab(velmaro::lab::kSubnetPrefix) + QStringLiteral(".1-254");
+  const std::vector<Contender> ours = {
+      {QStringLiteral("fast"),
+       QStringLiteral("velmaro-cli ping --fast --genid (names)"),
+       {cli, QStringLiteral("ping"), QStringLiteral("--fast"), QStringLiteral("--genid"),
+        QStringLiteral("--range"), QStringLiteral("1-254")}},
+  };
+  const std::vector<Contender> references = {
+      {QStringLiteral("fping"),
+       QStringLiteral("fping -q -a -r0 -t1000 -i0 -g (echoes alone)"),
+       {QStringLiteral("fping"), QStringLiteral("-q"), QStringLiteral("-a"), QStringLiteral("-r0"),
+        QStringLiteral("-t1000"), QStringLiteral("-i0"), QStringLiteral("-g"), first, last}},
+      {QStringLiteral("nmap"),
+       QStringLiteral("nmap -sn -PE -n --disable-arp-ping"),
+       {QStringLiteral("nmap"), QStringLiteral("-sn"), QStringLiteral("-PE"), QStringLiteral("-n"),
+        QStringLiteral("--disable-arp-ping"), nmapRange}},
+      {QStringLiteral("nmap_titles"),
+       QStringLiteral("nmap -PE -n --disable-arp-ping -p 80,8080 --script http-title (names)"),
+       {QStringLiteral("nmap"), QStringLiteral("-PE"), QStringLiteral("-n"),
+        QStringLiteral("--disable-arp-ping"), QStringLiteral("-p"), QStringLiteral("80,8080"),
+        QStringLiteral("--script"), QStringLiteral("http-title"), nmapRange}},
+      {QStringLiteral("default"),
+       QStringLiteral("velmaro-cli ping --genid (default mode)"),
+       {cli, QStringLiteral("ping"), QStringLiteral("--genid"), QStringLiteral("--range"),
+        QStringLiteral("1-254")}},
+  };
+  // 1.10 times the echo time-out of 1000 ms (twice the default box of 500).
+  return compareFast(QStringLiteral("fast24"), QStringLiteral("Fast /24 named"), ours, references,
+                     runs, QStringLiteral("<= 1100 ms"), {}, expectedLive());
+}
+
+// --fast over a larger block at one rate, against fping and nmap at the same rate and
+// time-out; the hosts fping finds are the hosts to find.
+int compareFastBlock(const QString& cli, const QString& block, int rate, int runs) {
+  const QString interval = QString::number(1000.0 / rate, 'f', 3);
+  const std::vector<Contender> ours = {
+      {QStringLiteral("fast"),
+       QStringLiteral("velmaro-cli ping --fast --no-mac --no-nvid"),
+       {cli, QStringLiteral("ping"), QStringLiteral("--fast"), QStringLiteral("--no-mac"),
+        QStringLiteral("--no-nvid"), QStringLiteral("--targets"), block, QStringLiteral("--rate"),
+        QString::number(rate)}},
+  };
+  const std::vector<Contender> references = {
+      {QStringLiteral("fping"),
+       QStringLiteral("fping -q -a -r0 -t1000 -i%1 -g").arg(interval),
+       {QStringLiteral("fping"), QStringLiteral("-q"), QStringLiteral("-a"), QStringLiteral("-r0"),
+        QStringLiteral("-t1000"), QStringLiteral("-i") + interval, QStringLiteral("-g"), block}},
+      {QStringLiteral("nmap"),
+       QStringLiteral(
+           "nmap -sn -PE -n --disable-arp-ping --max-retries 0 --min-rate %1 --max-rate %1")
+           .arg(rate),
+       {QStringLiteral("nmap"), QStringLiteral("-sn"), QStringLiteral("-PE"), QStringLiteral("-n"),
+        QStringLiteral("--disable-arp-ping"), QStringLiteral("--max-retries"), QStringLiteral("0"),
+        QStringLiteral("--max-rtt-timeout"), QStringLiteral("1000ms"), QStringLiteral("--min-rate"),
+        QString::number(rate), QStringLiteral("--max-rate"), QString::number(rate), block}},
+  };
+  const QString bits = block.section(u'/', 1);
+  return compareFast(QStringLiteral("fast%1").arg(bits),
+                     QStringLiteral("Fast /%1 at %2 a second").arg(bits).arg(rate), ours,
+                     references, runs, QStringLiteral("<= 1.1 x fping"),
+                     bits == u"16" ? QStringLiteral("< 65536 KiB") : QString(), {});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -292,6 +439,9 @@ int main(int argc, char** argv) {
   QString cli;
   int runs = 10;
   qsizetype scale = 0;
+  QString fast;
+  QString block;
+  int rate = 0;
   const QStringList args = QCoreApplication::arguments();
   for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
     if (args[i] == u"--engine")
@@ -302,6 +452,16 @@ int main(int argc, char** argv) {
       runs = args[i + 1].toInt();
     else if (args[i] == u"--scale")
       scale = args[i + 1].toLongLong();
+    else if (args[i] == u"--fast")
+      fast = args[i + 1];
+    else if (args[i] == u"--block")
+      block = args[i + 1];
+    else if (args[i] == u"--rate")
+      rate = args[i + 1].toInt();
+  }
+  if (!fast.isEmpty()) {
+    return block.isEmpty() || rate <= 0 ? compareFastSweep(fast, runs)
+                                        : compareFastBlock(fast, block, rate, runs);
   }
   if (engine.isEmpty()) {
     std::fprintf(stderr, "usage: ping_compare --engine PATH [--cli PATH] [--runs N] [--scale N]\n");

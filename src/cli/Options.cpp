@@ -83,7 +83,31 @@ QString applyUpdateFrom(Options& options, const QString& value) {
   return {};
 }
 
-const std::array<OptionSpec, 15> kOptions{{
+QString applyTargets(Options& options, const QString& value) {
+  auto parsed = ParseTargets(value);
+  if (const auto* error = std::get_if<QString>(&parsed))
+    return QStringLiteral("--targets: ") + *error;
+  options.targets = std::get<TargetList>(std::move(parsed));
+  return {};
+}
+
+QString applyRate(Options& options, const QString& value) {
+  // Plain digits only, read the same in every locale.
+  qint64 rate = value.isEmpty() || value.size() > 6 ? -1 : 0;
+  for (QChar c : value) {
+    if (c < u'0' || c > u'9')
+      return QStringLiteral("--rate takes a whole number of requests a second");
+    rate = rate * 10 + (c.unicode() - u'0');
+  }
+  if (rate < 1 || rate > tunables::kMaxEchoRate) {
+    return QStringLiteral("--rate takes whole requests a second from 1 to %1")
+        .arg(tunables::kMaxEchoRate);
+  }
+  options.rate = int(rate);
+  return {};
+}
+
+const std::array<OptionSpec, 18> kOptions{{
     {"--help", false, kRunning,
      [](Options& o, const QString&) {
        o.command = Command::Help;
@@ -129,6 +153,13 @@ const std::array<OptionSpec, 15> kOptions{{
        o.checks[CheckBox::ParseNVIDs] = 0;
        return QString();
      }},
+    {"--fast", false, kPing | kIdentify,
+     [](Options& o, const QString&) {
+       o.fast = true;
+       return QString();
+     }},
+    {"--targets", true, kPing, applyTargets},
+    {"--rate", true, kPing, applyRate},
     {"--genid", false, kPing,
      [](Options& o, const QString&) {
        o.checks[CheckBox::ParseGenIDs] = 1;
@@ -210,17 +241,28 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& entry,
     }
     options.files = positionals;
   } else if (entry.takesHost) {
-    if (positionals.size() != 1) {
-      return UsageError{QStringLiteral("%1 takes one HOST").arg(QLatin1String(entry.name))};
+    if (positionals.isEmpty()) {
+      return UsageError{QStringLiteral("%1 takes a HOST").arg(QLatin1String(entry.name))};
     }
-    if (!ParseDottedAddress(positionals.front())) {
-      return UsageError{QStringLiteral("HOST %1 is not a dotted IPv4 address")
-                            .arg(QuotedText(positionals.front()))};
+    for (const QString& host : positionals) {
+      if (!ParseDottedAddress(host)) {
+        return UsageError{
+            QStringLiteral("HOST %1 is not a dotted IPv4 address").arg(QuotedText(host))};
+      }
     }
-    options.host = positionals.front();
+    options.hosts = positionals;
   } else if (!positionals.isEmpty()) {
     return UsageError{
         QStringLiteral("unexpected argument %1").arg(QuotedText(positionals.front()))};
+  }
+  // The window's sweep covers one range of one /24 at its own pace: a list or a rate is
+  // for the fast sweep only.
+  if (!options.fast && (options.targets || options.rate)) {
+    return UsageError{QStringLiteral("--targets and --rate go with --fast")};
+  }
+  if (options.targets &&
+      (options.texts.contains(TextBox::IPScan) || options.texts.contains(TextBox::IP0))) {
+    return UsageError{QStringLiteral("--targets replaces --prefix and --range")};
   }
   return options;
 }
@@ -273,15 +315,24 @@ QString UsageText() {
              "CSV)\n"
              "  velmaro-cli ping [--prefix A.B.C] [--range XX-YY] [--timeout T] [--port P]\n"
              "                   [--update-from FILE.json] [--no-mac] [--no-nvid] [--genid]\n"
-             "                   [--wide] [--format %1]\n"
+             "                   [--fast [--targets LIST] [--rate N]] [--wide] [--format %1]\n"
              "      sweeps A.B.C.XX to A.B.C.YY (default: this machine's own network, 1-254), "
              "time-out\n"
              "      T ms (default 500), web pages on port P (default 80); --update-from updates "
              "an\n"
              "      earlier JSON result as \"Update Only\" does: new hosts \"add\", missed ones "
              "\"remove\"\n"
-             "  velmaro-cli identify HOST [--port P] [--timeout T] [--format %1]\n"
-             "      MAC, manufacturer and name of one host, as the list's \"Refresh\" reads them\n"
+             "      --fast: the same rows without the window's pauses, every host named while the\n"
+             "      sweep waits for the silent ones (a /24 in about 2 x T), for scripts and large\n"
+             "      sites; --targets: instead of --prefix/--range, a list such as\n"
+             "      10.1.0.0/22,10.1.2.1-50,10.1.3.7 (/16 to /32, 65534 addresses at most);\n"
+             "      --rate: echo requests a second after the first 256 (default 250: each silent\n"
+             "      local address costs an ARP broadcast and a neighbour entry the system keeps\n"
+             "      ~3 s in a table of 1024; raise it for addresses behind a router)\n"
+             "  velmaro-cli identify [--fast] HOST... [--port P] [--timeout T] [--format %1]\n"
+             "      MAC, manufacturer and name of each host, as the list's \"Refresh\" reads "
+             "them;\n"
+             "      --fast: every host at once\n"
              "  velmaro-cli doctor [--probe] [--listen MS] [--format %1]\n"
              "      why a scan finds nothing: one line per check, \"ok\" or the fix; --probe also\n"
              "      sends one query per card and listens MS milliseconds. Exit 1 when a scan "

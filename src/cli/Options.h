@@ -6,10 +6,12 @@
 #include <QString>
 #include <QStringList>
 #include <map>
+#include <optional>
 #include <variant>
 
 #include "cli/Formats.h"
 #include "form/Controls.h"
+#include "scan/TargetList.h"
 #include "support/Tunables.h"
 
 namespace velmaro::cli {
@@ -25,7 +27,10 @@ struct Options {
   std::map<CheckBox, int> checks;
   int listenMs = tunables::kDefaultListenMs;  // scan: how long replies are collected
   QString updateFrom;                         // ping: an earlier JSON result to update
-  QString host;                               // identify: the dotted address
+  QStringList hosts;                          // identify: the dotted addresses
+  bool fast = false;                          // ping, identify: the pipelined procedure
+  std::optional<TargetList> targets;          // ping --targets: instead of the boxes
+  std::optional<int> rate;                    // ping --fast: echo requests per second
   bool allInterfaces = false;                 // scan: the query on every card
   bool wide = false;                          // scan, ping: the --wide columns in table and csv
   bool probe = false;                         // doctor: send one query per card and listen

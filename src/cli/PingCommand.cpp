@@ -3,6 +3,8 @@
 #include "cli/Commands.h"
 #include "cli/Formats.h"
 #include "cli/Session.h"
+#include "form/FastSweep.h"
+#include "support/Tunables.h"
 
 namespace velmaro::cli {
 
@@ -17,6 +19,12 @@ int RunPing(const Options& options) {
     AppendRows(session.form().lstIPs(), std::get<std::vector<RowRecord>>(earlier));
   }
   session.load();
+  if (options.fast) {
+    FastSweepRequest request;
+    request.targets = options.targets;
+    request.ratePerSecond = options.rate.value_or(tunables::kDefaultEchoRate);
+    return session.finish(session.form().fastSweep(request));
+  }
   return session.finish(session.form().cmdScanPing_Click());
 }
 

@@ -2,6 +2,7 @@
 
 #include "form/BroadcastDiscovery.h"
 #include "form/Controls.h"
+#include "form/FastSweep.h"
 #include "form/PingSweep.h"
 #include "form/RowMac.h"
 #include "form/RowName.h"
@@ -105,6 +106,12 @@ void MainForm::mnuIPRefresh_Click() {
 }
 
 ScanOutcome MainForm::cmdScanPing_Click() { return m_sweep->cmdScanPing_Click(); }
+
+ScanOutcome MainForm::fastSweep(const FastSweepRequest& request) {
+  return RunFastSweep(m_context, *m_sweep, *m_http, request);
+}
+
+void MainForm::fastRefresh(const QStringList& hosts) { RunFastRefresh(m_context, *m_http, hosts); }
 
 ScanOutcome MainForm::cmdScanBroadcast_Click() { return m_broadcast->cmdScanBroadcast_Click(); }
 

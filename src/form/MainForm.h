@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@ class BroadcastDiscovery;
 class HttpFetch;
 class OuiFile;
 class PingSweep;
+struct FastSweepRequest;
 
 class MainForm final : public QObject {
   Q_OBJECT
@@ -49,6 +51,11 @@ class MainForm final : public QObject {
   // its exit status.
   ScanOutcome cmdScanPing_Click();
   ScanOutcome cmdScanBroadcast_Click();
+
+  // PING's rows without the window's waits, every host named while the sweep goes on; and
+  // "Refresh" for several hosts at once. The command line's fast mode (FastSweep.h).
+  ScanOutcome fastSweep(const FastSweepRequest& request);
+  void fastRefresh(const QStringList& hosts);
 
   // The neighbour table the refresh looks MACs up in, as the last sweep left it.
   ArpTable& arpTable() { return *m_arp; }

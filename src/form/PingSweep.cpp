@@ -77,7 +77,6 @@ ScanOutcome PingSweep::cmdScanPing_Click() {
     ~TrapReset() { trap = nullptr; }
   } trapReset{m_trap};
   Controls& controls = m_form.controls;
-  ResultList& list = m_form.list;
 
   // Lines 10 to 110: the range.
   std::optional<std::pair<QString, QString>> bounds;
@@ -107,24 +106,7 @@ ScanOutcome PingSweep::cmdScanPing_Click() {
   trap.step(210, [&] { controls.setIdle(false); });
   trap.step(220, [&] { m_byScanNext = m_byScanFirst; });
 
-  // Lines 230 to 310: keep the rows and forget their ping times, or start afresh.
-  if (trap.test(230, [&] { return controls.value(CheckBox::UpdateOnly) == 1; })) {
-    if (trap.test(240, [&] { return list.count() > 0; })) {
-      const int rows = trap.value(250, 0, [&] { return list.count(); });
-      for (int i = 1; i <= rows; ++i) {
-        trap.step(260, [&] {
-          const RowId row = list.rowAt(i);
-          list.setCell(row, list.GetColumnIndex(u"ping"), {});
-          // An earlier sweep's echo goes with its time; this sweep's answer sets it again.
-          EvidenceSet evidence = list.evidence(row);
-          evidence.remove(Evidence::Echo);
-          list.setEvidence(row, evidence);
-        });
-      }
-    }
-  } else {
-    trap.step(300, [&] { list.clear(); });
-  }
+  prepareList(trap);
 
   trap.step(320, [&] { m_clsPingBase.reset(); });
   trap.step(330, [&] { newEngine(); });
@@ -169,6 +151,29 @@ ScanOutcome PingSweep::cmdScanPing_Click() {
     return m_echoNotPermitted ? ScanOutcome::EchoNotPermitted : ScanOutcome::NoEchoSocket;
   }
   return ScanOutcome::Completed;
+}
+
+// Lines 230 to 310: keep the rows and forget their ping times, or start afresh.
+void PingSweep::prepareList(StepTrap& trap) {
+  Controls& controls = m_form.controls;
+  ResultList& list = m_form.list;
+  if (trap.test(230, [&] { return controls.value(CheckBox::UpdateOnly) == 1; })) {
+    if (trap.test(240, [&] { return list.count() > 0; })) {
+      const int rows = trap.value(250, 0, [&] { return list.count(); });
+      for (int i = 1; i <= rows; ++i) {
+        trap.step(260, [&] {
+          const RowId row = list.rowAt(i);
+          list.setCell(row, list.GetColumnIndex(u"ping"), {});
+          // An earlier sweep's echo goes with its time; this sweep's answer sets it again.
+          EvidenceSet evidence = list.evidence(row);
+          evidence.remove(Evidence::Echo);
+          list.setEvidence(row, evidence);
+        });
+      }
+    }
+  } else {
+    trap.step(300, [&] { list.clear(); });
+  }
 }
 
 void PingSweep::newEngine() {

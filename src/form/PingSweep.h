@@ -50,11 +50,15 @@ class PingSweep final : public QObject {
   quint8 m_byScanLast = 0;
   quint8 m_byScanNext = 0;
 
- private:
-  FormContext& m_form;
   // The engine could not open an echo socket: tell the user once, and do not take the
   // misses that follow for silent hosts.
   void m_clsPingBase_EchoUnavailable(const QString& reason, bool permissionDenied);
+  // Lines 230 to 310 of a sweep: with "Update Only" the rows stay and lose their ping
+  // times, otherwise the list starts afresh.
+  void prepareList(StepTrap& trap);
+
+ private:
+  FormContext& m_form;
   // Runs a handler's work under the sweep's trap (line 540, where the engine raises the
   // events), so a row that vanished is reported and the engine goes on.
   void handlerStep(const std::function<void()>& body);

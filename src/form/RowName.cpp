@@ -14,14 +14,35 @@ namespace {
 
 const QString kTesting = QStringLiteral("Testing...");
 
+NamePage productIdPage() {
+  return {QString::fromUtf16(kProductIdPage), QString::fromUtf16(kProductIdTitle), false};
+}
+NamePage homePage(const char16_t* page) { return {QString::fromUtf16(page), {}, true}; }
+
 }  // namespace
+
+std::vector<NamePage> NamePages(bool readProductId, bool readGenericId) {
+  std::vector<NamePage> pages;
+  if (readProductId) pages.push_back(productIdPage());
+  if (readGenericId) {
+    pages.push_back(homePage(kHomePage));
+    pages.push_back(homePage(kHomePageAlternative));
+  }
+  return pages;
+}
+
+// A home page answered with an error status is no answer: the server's "404 Not Found"
+// (or "Not Found", "Internal Server Error") page names the server, never the host.
+QString UsablePageText(const NamePage& page, const FetchedPage& got) {
+  return page.errorIsNothing && IsErrorStatus(got.status) ? QString() : got.text;
+}
 
 PageRequestSettings ReadPageRequestSettings(const Controls& controls) {
   return {ToUInt16(LeadingNumber(controls.text(TextBox::HTTPPort))),
           ToInt32(LeadingNumber(controls.text(TextBox::PingTO)) / 2)};
 }
 
-void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readProductId,
+void PopulateItemName(FormContext& form, PageSource& http, RowId row, bool readProductId,
                       bool readGenericId) {
   StepTrap trap(form.log, QStringLiteral("PopulateItemName"), Container::Form);
   ResultList& list = form.list;
@@ -38,15 +59,10 @@ void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readPr
   };
   // Read once for every page of the call; a box that cannot be read fails each request.
   std::optional<PageRequestSettings> settings;
-  auto download = [&](const QString& page, const QString& required) {
+  auto download = [&](const NamePage& which) {
     if (!settings) settings = ReadPageRequestSettings(controls);
-    return http.fetchPage(list.tag(row), settings->port, page, required, settings->timeoutMs);
-  };
-  // A home page answered with an error status is no answer: the server's "404 Not Found"
-  // (or "Not Found", "Internal Server Error") page names the server, never the host.
-  auto homePage = [&](const QString& page) {
-    const FetchedPage got = download(page, {});
-    return IsErrorStatus(got.status) ? QString() : got.text;
+    return UsablePageText(which, http.fetchPage(list.tag(row), settings->port, which.page,
+                                                which.required, settings->timeoutMs));
   };
 
   trap.step(30, [&] { list.select(row); });
@@ -55,9 +71,7 @@ void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readPr
   QString page;
   if (trap.test(70, [&] { return readProductId; })) {
     trap.step(80, [&] { caption(QStringLiteral("Testing for NV ID on ")); });
-    trap.step(90, [&] {
-      page = download(QString::fromUtf16(kProductIdPage), QString::fromUtf16(kProductIdTitle)).text;
-    });
+    trap.step(90, [&] { page = download(productIdPage()); });
     if (!trap.test(100, [&] { return page.isEmpty(); })) {
       ProductIdReading reading;
       if (trap.test(110, [&] {
@@ -75,12 +89,12 @@ void PopulateItemName(FormContext& form, HttpFetch& http, RowId row, bool readPr
   if (trap.test(190, [&] { return readGenericId && page.isEmpty(); })) {
     const QString generic = QStringLiteral("Testing for generic ID on ");
     trap.step(200, [&] { caption(generic); });
-    trap.step(210, [&] { page = homePage(QString::fromUtf16(kHomePage)); });
+    trap.step(210, [&] { page = download(homePage(kHomePage)); });
     if (trap.test(220, [&] { return !page.isEmpty(); })) {
       trap.step(230, [&] { setPageName(ReadPageTitle(page)); });
     } else {
       trap.step(250, [&] { caption(generic); });
-      trap.step(260, [&] { page = homePage(QString::fromUtf16(kHomePageAlternative)); });
+      trap.step(260, [&] { page = download(homePage(kHomePageAlternative)); });
       if (trap.test(270, [&] { return !page.isEmpty(); })) {
         trap.step(280, [&] { setPageName(ReadPageTitle(page)); });
       }

@@ -15,7 +15,17 @@ namespace {
 constexpr int kCompleteMacLength = 17;  // six two-digit groups and five "-"
 }
 
-void RunSweepEnrichment(FormContext& form, StepTrap& trap, HttpFetch& http) {
+bool WantsMac(const ResultList& list, RowId row) {
+  return list.cell(row, list.GetColumnIndex(u"mac")).size() != kCompleteMacLength;
+}
+
+bool WantsName(const ResultList& list, RowId row) {
+  const QString pingCell = list.cell(row, list.GetColumnIndex(u"ping"));
+  return list.cell(row, list.GetColumnIndex(u"name")) == QStringLiteral("???") &&
+         LeadingNumber(pingCell) > -1 && pingCell != QStringLiteral("TimedOut");
+}
+
+void RunSweepEnrichment(FormContext& form, StepTrap& trap, PageSource& http) {
   ResultList& list = form.list;
   Controls& controls = form.controls;
   if (!trap.test(560, [&] { return list.count() > 0; })) return;
@@ -28,23 +38,14 @@ void RunSweepEnrichment(FormContext& form, StepTrap& trap, HttpFetch& http) {
   // Positions, not handles: rows that vanish meanwhile (a broadcast scan empties the
   // list) make each step that reaches them a logged failure, and the loop goes on.
   const int count = trap.value(610, 0, [&] { return list.count(); });
-  const int mac = list.GetColumnIndex(u"mac");
-  const int name = list.GetColumnIndex(u"name");
-  const int ping = list.GetColumnIndex(u"ping");
   for (int i = 1; i <= count && !WaitsAborted(); ++i) {
     if (trap.test(630, [&] {
-          return controls.value(CheckBox::ParseARP) == 1 &&
-                 list.cell(list.rowAt(i), mac).size() != kCompleteMacLength;
+          return controls.value(CheckBox::ParseARP) == 1 && WantsMac(list, list.rowAt(i));
         })) {
       // The call shares its test's line.
       trap.step(630, [&] { PopulateItemMAC(form, list.rowAt(i)); });
     }
-    if (trap.test(660, [&] {
-          const RowId row = list.rowAt(i);
-          const QString pingCell = list.cell(row, ping);
-          return list.cell(row, name) == QStringLiteral("???") && LeadingNumber(pingCell) > -1 &&
-                 pingCell != QStringLiteral("TimedOut");
-        })) {
+    if (trap.test(660, [&] { return WantsName(list, list.rowAt(i)); })) {
       trap.step(700, [&] {
         PopulateItemName(form, http, list.rowAt(i), controls.value(CheckBox::ParseNVIDs) == 1,
                          controls.value(CheckBox::ParseGenIDs) == 1);

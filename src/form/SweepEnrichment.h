@@ -3,13 +3,19 @@
 #pragma once
 
 #include "form/FormContext.h"
+#include "form/ResultList.h"
 
 namespace velmaro {
 
-class HttpFetch;
+class PageSource;
 class StepTrap;
 
+// A row whose MAC cell holds no complete MAC.
+bool WantsMac(const ResultList& list, RowId row);
+// A row still to be named: its name reads "???" and it answered the sweep's echo.
+bool WantsName(const ResultList& list, RowId row);
+
 // Lines 560 to 790 of the sweep, reported under the sweep's own trap.
-void RunSweepEnrichment(FormContext& form, StepTrap& trap, HttpFetch& http);
+void RunSweepEnrichment(FormContext& form, StepTrap& trap, PageSource& http);
 
 }  // namespace velmaro

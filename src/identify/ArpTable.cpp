@@ -60,22 +60,33 @@ void ArpTable::ARP_LoadTable() {
     if (listing) listing = m_platform.convertArpListing(*listing);
   });
   trap.step(60, [&] { TimedWait(tunables::kArpReadPauseMs, m_clock); });
-  if (!trap.test(70, [&] { return !listing; })) {
-    ByteLines lines(*listing);
-    do {
-      QString line;
-      // The first line is read without looking for the end first: an empty listing is one
-      // reported read past its end.
-      trap.step(110, [&] {
-        if (lines.atEnd()) throw err::inputPastEnd();
-        line = QString::fromLatin1(lines.next());
-      });
-      if (line.isEmpty()) continue;
-      const std::optional<ArpEntry> entry = ParseArpLine(line);  // lines 130 to 210
-      if (!entry) continue;
-      trap.step(230, [&] { m_entries.push_back(*entry); });
-    } while (!trap.test(310, [&] { return lines.atEnd(); }));
-  }
+  readListing(trap, listing);
+}
+
+void ArpTable::loadNow() {
+  StepTrap trap(m_log, QStringLiteral("ARP_LoadTable"), Container::Module);
+  trap.step(40, [&] { m_entries.clear(); });
+  std::optional<QByteArray> listing;
+  trap.step(50, [&] { listing = m_platform.neighbourListing(); });
+  readListing(trap, listing);
+}
+
+void ArpTable::readListing(StepTrap& trap, const std::optional<QByteArray>& listing) {
+  if (trap.test(70, [&] { return !listing; })) return;
+  ByteLines lines(*listing);
+  do {
+    QString line;
+    // The first line is read without looking for the end first: an empty listing is one
+    // reported read past its end.
+    trap.step(110, [&] {
+      if (lines.atEnd()) throw err::inputPastEnd();
+      line = QString::fromLatin1(lines.next());
+    });
+    if (line.isEmpty()) continue;
+    const std::optional<ArpEntry> entry = ParseArpLine(line);  // lines 130 to 210
+    if (!entry) continue;
+    trap.step(230, [&] { m_entries.push_back(*entry); });
+  } while (!trap.test(310, [&] { return lines.atEnd(); }));
 }
 
 QString ArpTable::ARP_GetMACByIP(const QString& ip) const {

@@ -2,6 +2,7 @@
 // listing command, parsed, and looked up by address.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -11,6 +12,7 @@ namespace velmaro {
 
 class Clock;
 class ErrorReporter;
+class StepTrap;
 namespace platform {
 class Platform;
 }
@@ -38,6 +40,9 @@ class ArpTable {
   // to the parsed layout and reads every entry; no file is written. Failures are reported
   // to the log as procedure "ARP_LoadTable" of the module; the load always runs to its end.
   void ARP_LoadTable();
+  // The same, read from the kernel's table at once: no program started and no pause, for
+  // a sweep that looks each host up the moment its echo answers. Reported as the load is.
+  void loadNow();
 
   // The physical address of the first entry whose address equals `ip` ignoring case, in
   // upper case; empty when there is none or nothing has been loaded. Never loads.
@@ -46,6 +51,9 @@ class ArpTable {
   const std::vector<ArpEntry>& entries() const { return m_entries; }
 
  private:
+  // Lines 70 to 310 of the load: the listing's entries read into the table.
+  void readListing(StepTrap& trap, const std::optional<QByteArray>& listing);
+
   ErrorReporter& m_log;
   platform::Platform& m_platform;
   const Clock& m_clock;

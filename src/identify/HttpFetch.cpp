@@ -143,6 +143,46 @@ void WaitForAnswer(const Clock& clock, qint64 start, qint32 timeoutMs, const Pag
   QObject::disconnect(watch);
 }
 
+// The page a request gives: its answer's text only when it contains `required`.
+FetchedPage keptPage(const std::optional<FetchedPage>& answer, const QString& required) {
+  FetchedPage page;
+  if (!answer) return page;
+  page.status = answer->status;
+  if (!answer->text.isEmpty() && answer->text.contains(required)) page.text = answer->text;
+  return page;
+}
+
+// A request of startPage: its connection and its deadline on the clock. The page is handed
+// on from the event loop, never from inside the socket's own signal.
+class StartedPage final : public PendingPage {
+ public:
+  StartedPage(const Clock& clock, QString required, std::function<void(const FetchedPage&)> done)
+      : m_request([this] { settle(); }), m_required(std::move(required)), m_done(std::move(done)) {
+    m_alarm = clock.createAlarm([this] { settle(); });
+  }
+  bool start(const QUrl& url, qint64 deadline) {
+    m_alarm->arm(deadline);
+    return m_request.open(url) && m_request.send();
+  }
+  // Ends at once without a page: the request could not be made.
+  void fail() { m_alarm->arm(0); }
+
+ private:
+  void settle() {
+    if (m_settled) return;
+    m_settled = true;
+    m_alarm->cancel();
+    QMetaObject::invokeMethod(
+        this, [this] { m_done(keptPage(m_request.answer(), m_required)); }, Qt::QueuedConnection);
+  }
+
+  PageRequest m_request;
+  QString m_required;
+  std::function<void(const FetchedPage&)> m_done;
+  std::unique_ptr<ClockAlarm> m_alarm;
+  bool m_settled = false;
+};
+
 }  // namespace
 
 HttpFetch::HttpFetch(ErrorReporter& log, const Clock& clock, platform::Platform& platform,
@@ -182,16 +222,38 @@ FetchedPage HttpFetch::fetchPage(const QString& host, quint16 port, const QStrin
   // Lines 80 to 100. A request that could not be sent never completes: the time-out passes.
   trap.step(80, [&] { WaitForAnswer(m_clock, start, timeoutMs, request.get(), loop); });
 
-  FetchedPage answer;
+  std::optional<FetchedPage> answer;
   trap.step(120, [&] {
-    if (!request) return;
-    if (const auto got = request->answer()) answer = *got;
+    if (request) answer = request->answer();
   });
-  result.status = answer.status;
-  if (trap.test(130, [&] { return !answer.text.isEmpty() && answer.text.contains(required); })) {
-    trap.step(140, [&] { result.text = answer.text; });
+  const FetchedPage kept = keptPage(answer, required);
+  result.status = kept.status;
+  if (trap.test(130, [&] { return !kept.text.isEmpty(); })) {
+    trap.step(140, [&] { result.text = kept.text; });
   }
   return result;
+}
+
+std::unique_ptr<PendingPage> HttpFetch::startPage(const QString& host, quint16 port,
+                                                  const QString& page, const QString& required,
+                                                  qint32 timeoutMs,
+                                                  std::function<void(const FetchedPage&)> done) {
+  StepTrap trap(m_log, QStringLiteral("HTTP_Download"), Container::Module);
+  auto request = std::make_unique<StartedPage>(m_clock, required, std::move(done));
+  const qint64 deadline = m_clock.monotonicMs() + timeoutMs;
+  if (WaitsAborted()) {  // a closing program sends nothing more
+    request->fail();
+    return request;
+  }
+  // A request that cannot be made ends at once, reported as the waiting fetch reports it.
+  const bool sent = trap.value(50, false, [&] {
+    const QUrl url(RequestUrl(host, port, page, NextRequestNumber(m_random)), QUrl::StrictMode);
+    if (!m_platform.allowsWebRequest(host) || !request->start(url, deadline))
+      throw err::invalidCall();
+    return true;
+  });
+  if (!sent) request->fail();
+  return request;
 }
 
 QString HTTP_ParseToken(const QString& text, const QString& startMarker, const QString& endMarker) {

@@ -2,7 +2,10 @@
 // handling its events, and the text between two markers of a page.
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <functional>
+#include <memory>
 
 class QRandomGenerator;
 
@@ -24,7 +27,22 @@ struct FetchedPage {
 // 4xx and 5xx: the server says it has no such page, or failed to make it.
 bool IsErrorStatus(int status);
 
-class HttpFetch {
+// Where the name procedure gets a host's pages: the network, or pages already fetched.
+class PageSource {
+ public:
+  virtual ~PageSource() = default;
+  // The page as HttpFetch::fetchPage describes it.
+  virtual FetchedPage fetchPage(const QString& host, quint16 port, const QString& page,
+                                const QString& required, qint32 timeoutMs) = 0;
+};
+
+// One page request started without waiting for it; destroying it drops the request.
+class PendingPage : public QObject {
+ public:
+  using QObject::QObject;
+};
+
+class HttpFetch final : public PageSource {
  public:
   // `random` is the program's one generator, which the sweep re-seeds; every request
   // draws its number from it.
@@ -49,7 +67,13 @@ class HttpFetch {
                         const QString& required, qint32 timeoutMs);
   // The same fetch, with the answer's status code.
   FetchedPage fetchPage(const QString& host, quint16 port, const QString& page,
-                        const QString& required, qint32 timeoutMs);
+                        const QString& required, qint32 timeoutMs) override;
+  // The same request sent at once, without the pause and without waiting: `done` gets the
+  // page, as fetchPage would return it, from the event loop once the answer is whole or
+  // `timeoutMs` have passed on the clock. Never called after the handle is destroyed.
+  std::unique_ptr<PendingPage> startPage(const QString& host, quint16 port, const QString& page,
+                                         const QString& required, qint32 timeoutMs,
+                                         std::function<void(const FetchedPage&)> done);
 
  private:
   ErrorReporter& m_log;

@@ -62,6 +62,9 @@ class Platform {
   // conversion of its listing into lines of "address  physical-address  type".
   virtual CommandLine arpCommand() const = 0;
   virtual QByteArray convertArpListing(const QByteArray& listing) const = 0;
+  // The same table in that converted layout, read from the kernel at once without starting
+  // a program; nothing when it cannot be read.
+  virtual std::optional<QByteArray> neighbourListing() = 0;
 
   // Whether a web page may be requested from `host` (a name or a dotted address). The
   // machine's own backend lets every host through; a test backend keeps them on loopback.

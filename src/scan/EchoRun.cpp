@@ -59,16 +59,7 @@ void EchoRun::service() {
     m_wait.end();
     return;
   }
-  if (m_inService) {
-    m_again = true;
-    return;
-  }
-  m_inService = true;
-  do {
-    m_again = false;
-    step();
-  } while (m_again && !m_stopped);
-  m_inService = false;
+  if (!m_wakeups.run([this] { step(); }, [this] { return m_stopped; })) return;
   if (m_stopped)
     m_wait.end();
   else
@@ -163,16 +154,22 @@ void EchoRun::retryBlocked() {
   m_socket->watchWritable(m_blocked > 0);
 }
 
-void EchoRun::drainReplies() {
-  for (int taken = 0; !m_stopped; ++taken) {
-    if (taken == tunables::kMaxRepliesPerWake) {
-      // A flood of packets must not starve the window: come back after its events.
-      QMetaObject::invokeMethod(this, &EchoRun::service, Qt::QueuedConnection);
-      return;
-    }
-    const auto reply = m_socket->receive();
-    if (!reply) return;
+bool TakeReplies(platform::EchoSocket& socket, const std::function<bool()>& stopped,
+                 const std::function<void(const platform::EchoReply&)>& accept) {
+  for (int taken = 0; !stopped(); ++taken) {
+    if (taken == tunables::kMaxRepliesPerWake) return true;
+    const auto reply = socket.receive();
+    if (!reply) return false;
     accept(*reply);
+  }
+  return false;
+}
+
+void EchoRun::drainReplies() {
+  if (TakeReplies(
+          *m_socket, [this] { return m_stopped; },
+          [this](const platform::EchoReply& reply) { accept(reply); })) {
+    QMetaObject::invokeMethod(this, &EchoRun::service, Qt::QueuedConnection);
   }
 }
 

@@ -17,6 +17,38 @@
 
 namespace velmaro {
 
+// Hands the socket's pending replies to `accept` until none is left, `stopped` says so, or
+// kMaxRepliesPerWake were taken; true in that last case, when more may be waiting: the
+// caller comes back after the other events of the loop, so a flood of packets never
+// starves them.
+bool TakeReplies(platform::EchoSocket& socket, const std::function<bool()>& stopped,
+                 const std::function<void(const platform::EchoReply&)>& accept);
+
+// Every wake-up of an engine runs its bookkeeping here. A handler that lets events run may
+// wake the engine again while it is still inside; that wake-up is folded into the one in
+// progress, so the bookkeeping never runs twice at once. False for a folded wake-up.
+class FoldedWakeups {
+ public:
+  template <class Body, class Stopped>
+  bool run(Body body, Stopped stopped) {
+    if (m_inside) {
+      m_again = true;
+      return false;
+    }
+    m_inside = true;
+    do {
+      m_again = false;
+      body();
+    } while (m_again && !stopped());
+    m_inside = false;
+    return true;
+  }
+
+ private:
+  bool m_inside = false;
+  bool m_again = false;
+};
+
 class EchoRun final : public QObject {
  public:
   struct Settings {
@@ -81,8 +113,7 @@ class EchoRun final : public QObject {
   bool m_writable = false;  // the socket said it can take requests again
   qint64 m_retryAt = 0;     // when blocked requests are next tried without that word
   bool m_stopped = false;
-  bool m_inService = false;
-  bool m_again = false;
+  FoldedWakeups m_wakeups;
   std::exception_ptr m_failure;
 };
 

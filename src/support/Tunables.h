@@ -26,6 +26,19 @@ inline constexpr int kMaxDrainedPerOpen = 4096;   // stale packets dropped from 
 // Ping sweep.
 inline constexpr double kMinPingTimeoutMs = 100;  // the time-out box never goes lower
 
+// The command line's fast sweep. Every silent address on the local link costs an ARP
+// broadcast that reaches every host there, and an unresolved neighbour entry that the
+// kernel keeps about 3 s (three probes a second apart); Linux's table holds 1024 entries
+// by default (gc_thresh3) before it drops new ones. The first 256 requests go out at once,
+// as the window's sweep sends its /24; after them 250 a second keep the unresolved
+// entries under that limit and the broadcasts to a rate a Wi-Fi network carries.
+inline constexpr int kDefaultEchoRate = 250;
+inline constexpr int kEchoBurst = 256;
+inline constexpr int kMaxEchoRate = 100000;  // beyond what a gigabit link carries
+// Page connections open at once: a slow host never holds up the others, and the program
+// never holds more sockets than a desktop allows by far.
+inline constexpr int kFastPageConnections = 32;
+
 // Enrichment and identification waits.
 inline constexpr int kArpSettleMs = 2000;     // let the neighbour table fill after a sweep
 inline constexpr int kPerRowWaitMs = 50;      // keeps the window fluid between rows

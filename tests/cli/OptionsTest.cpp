@@ -40,7 +40,14 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
   Options update = command(Command::Ping, {}, {{CheckBox::UpdateOnly, 1}});
   update.updateFrom = QStringLiteral("old.json");
   Options identify = command(Command::Identify);
-  identify.host = QStringLiteral("198.18.7.21");
+  identify.hosts = QStringList{QStringLiteral("198.18.7.21")};
+  Options fast = command(Command::Ping, {}, {{CheckBox::UpdateOnly, 0}});
+  fast.fast = true;
+  fast.targets = TargetList{{{0x0A01'0001u, 0x0A01'03FEu}}};
+  fast.rate = 1000;
+  Options fastIdentify = command(Command::Identify);
+  fastIdentify.fast = true;
+  fastIdentify.hosts = QStringList{QStringLiteral("1.2.3.4"), QStringLiteral("5.6.7.8")};
   Options everyCard = command(Command::Scan);
   everyCard.allInterfaces = everyCard.wide = true;
   Options doctor = command(Command::Doctor);
@@ -64,6 +71,8 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
        ping},
       {words({"ping", "--update-from", "old.json"}), update},
       {words({"identify", "--", "198.18.7.21"}), identify},
+      {words({"ping", "--fast", "--targets", "10.1.0.0/22", "--rate=1000"}), fast},
+      {words({"identify", "1.2.3.4", "--fast", "5.6.7.8"}), fastIdentify},
       {words({"--version"}), command(Command::Version)},
       {words({"scan", "--help", "--listen"}), command(Command::Help)},
       {words({"scan", "--all-interfaces", "--wide"}), everyCard},
@@ -114,7 +123,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{words({"ping", "--prefix", "1000.1.1"}), "--prefix takes at most 3 characters"},
         BadCase{words({"ping", "--range", "001-0254"}), "--range takes at most 7 characters"},
         BadCase{words({"ping", "extra"}), "unexpected argument 'extra'"},
-        BadCase{words({"identify", "1.2.3.4", "5.6.7.8"}), "identify takes one HOST"},
+        BadCase{words({"identify", "--fast"}), "identify takes a HOST"},
+        BadCase{words({"identify", "1.2.3.4", "5.6.7.x"}), "HOST '5.6.7.x' is not a dotted"},
+        BadCase{words({"ping", "--targets", "10.1.2.3"}), "--targets and --rate go with --fast"},
+        BadCase{words({"ping", "--rate", "250"}), "--targets and --rate go with --fast"},
+        BadCase{words({"ping", "--fast", "--rate", "0"}), "--rate takes whole requests a second"},
+        BadCase{words({"ping", "--fast", "--rate", "1e3"}), "--rate takes a whole number"},
+        BadCase{words({"ping", "--fast", "--targets", "10.0.0.0/8"}),
+                "--targets: \"10.0.0.0/8\" is larger than a /16"},
+        BadCase{words({"ping", "--fast", "--targets", "10.1.2.3", "--range", "1-5"}),
+                "--targets replaces --prefix and --range"},
         BadCase{words({"identify", "1.2.3.256"}), "is not a dotted IPv4 address"},
         BadCase{words({"vendors", "import"}), "vendors takes nothing, or import FILE"},
         BadCase{words({"vendors", "remove", "x"}), "vendors takes nothing, or import FILE"},

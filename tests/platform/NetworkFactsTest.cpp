@@ -170,6 +170,12 @@ TEST(NeighbourTable, EntriesWithCardAndCompleteness) {
                                     {ipv4("198.18.8.99"), QStringLiteral("vlab0"), false},
                                     {ipv4("169.254.7.28"), QStringLiteral("vlab1"), true}}));
   EXPECT_TRUE(parseProcArp("").empty());
+  // The same file in the listing's layout, as the fast sweep reads the table: an entry
+  // still being resolved is written so that the table's reader drops it.
+  EXPECT_EQ(convertProcArp(text),
+            QByteArray("  198.18.8.26           00-0a-2b-01-b0-01     dynamic\r\n"
+                       "  198.18.8.99           00-00-00-00-00-00     invalid\r\n"
+                       "  169.254.7.28          00-0a-2b-01-b0-03     static\r\n"));
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ class FakePlatform : public platform::Platform {
   std::optional<std::vector<platform::Adapter>> adapters() override { return adapterList; }
   platform::CommandLine arpCommand() const override { return arp; }
   QByteArray convertArpListing(const QByteArray& listing) const override;
+  std::optional<QByteArray> neighbourListing() override { return neighbourText; }
   // Only loopback: a test that makes rows of made-up addresses must not reach a real host.
   bool allowsWebRequest(const QString& host) const override;
 
@@ -38,6 +39,7 @@ class FakePlatform : public platform::Platform {
   std::optional<std::vector<platform::NetworkInterface>> cards;
   platform::RouteLookup broadcastRoute;
   std::optional<std::vector<platform::Neighbour>> neighbourTable;
+  std::optional<QByteArray> neighbourText;  // the table in the converted layout
   platform::IcmpPermission icmp;
 };
 

@@ -16,5 +16,6 @@ std::optional<std::vector<quint32>> ipv4Addresses();               // Interfaces
 std::optional<std::vector<Adapter>> adapters();                    // Interfaces.cpp
 CommandLine arpCommand();                                          // Neighbours.cpp
 QByteArray convertArpListing(const QByteArray& listing);           // Neighbours.cpp
+std::optional<QByteArray> neighbourListing();                      // Neighbours.cpp
 
 }  // namespace velmaro::platform::linux_backend

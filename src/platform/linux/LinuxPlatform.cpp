@@ -28,6 +28,9 @@ class LinuxPlatform final : public Platform {
   QByteArray convertArpListing(const QByteArray& listing) const override {
     return linux_backend::convertArpListing(listing);
   }
+  std::optional<QByteArray> neighbourListing() override {
+    return linux_backend::neighbourListing();
+  }
 };
 
 }  // namespace

@@ -130,26 +130,58 @@ QByteArray convertArpListing(const QByteArray& listing) {
 namespace velmaro::platform::linux_backend {
 namespace {
 
-constexpr unsigned kArpComplete = 0x2;  // ATF_COM: the link-layer address is known
+constexpr unsigned kArpComplete = 0x2;   // ATF_COM: the link-layer address is known
+constexpr unsigned kArpPermanent = 0x4;  // ATF_PERM: an entry set by hand
 
 }  // namespace
 
-std::vector<Neighbour> parseProcArp(QByteArrayView text) {
-  std::vector<Neighbour> entries;
+// The words of each entry line of /proc/net/arp (address, type, flags, physical address,
+// mask, device), its header and lines past the limit skipped.
+template <class Take>
+void forEachProcArpEntry(QByteArrayView text, Take take) {
   ByteLines lines(text.first(qMin<qsizetype>(text.size(), tunables::kMaxArpListingBytes)));
   if (!lines.atEnd()) lines.next();  // the header
   while (!lines.atEnd()) {
     const QByteArrayView line = lines.next();
     if (line.size() > tunables::kMaxArpLine) continue;
     const QList<QByteArrayView> words = tokens(line);
-    if (words.size() < 6) continue;
+    if (words.size() >= 6) take(words);
+  }
+}
+
+std::vector<Neighbour> parseProcArp(QByteArrayView text) {
+  std::vector<Neighbour> entries;
+  forEachProcArpEntry(text, [&](const QList<QByteArrayView>& words) {
     const auto address = ParseDottedAddress(QString::fromLatin1(words[0]));
     bool flagsOk = false;
     const uint flags = words[2].toByteArray().toUInt(&flagsOk, 0);
-    if (!address || !flagsOk) continue;
+    if (!address || !flagsOk) return;
     entries.push_back({*address, QString::fromLocal8Bit(words[5]), (flags & kArpComplete) != 0});
-  }
+  });
   return entries;
+}
+
+QByteArray convertProcArp(QByteArrayView text) {
+  QByteArray out;
+  forEachProcArpEntry(text, [&](const QList<QByteArrayView>& words) {
+    if (!ParseDottedAddress(QString::fromLatin1(words[0]))) return;
+    bool flagsOk = false;
+    const uint flags = words[2].toByteArray().toUInt(&flagsOk, 0);
+    const std::optional<QByteArray> physical = dashedAddress(words[3]);
+    const bool usable = flagsOk && (flags & kArpComplete) != 0 && physical;
+    out.append("  ");
+    appendPadded(out, words[0]);
+    appendPadded(out, usable ? QByteArrayView(*physical) : kNoAddress);
+    out.append(!usable ? "invalid" : (flags & kArpPermanent) != 0 ? "static" : "dynamic");
+    out.append("\r\n");
+  });
+  return out;
+}
+
+std::optional<QByteArray> neighbourListing() {
+  QFile file(QStringLiteral("/proc/net/arp"));
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return convertProcArp(file.read(tunables::kMaxArpListingBytes));
 }
 
 std::optional<std::vector<Neighbour>> neighbours() {

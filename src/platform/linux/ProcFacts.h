@@ -24,5 +24,8 @@ bool fileCapabilityGrantsNetRaw(QByteArrayView attribute);
 // The entries of /proc/net/arp (header line first; "address type flags hw-address mask
 // device"); flag 0x2 marks an entry whose link-layer address is known. Bounded in lines.
 std::vector<Neighbour> parseProcArp(QByteArrayView text);
+// /proc/net/arp in the layout convertArpListing writes: the same entries, addresses and
+// types as the listing command gives for them.
+QByteArray convertProcArp(QByteArrayView text);
 
 }  // namespace velmaro::platform::linux_backend
