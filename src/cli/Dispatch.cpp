@@ -12,13 +12,14 @@ struct Entry {
   int (*run)(const Options&);
 };
 
-constexpr std::array<Entry, 6> kRunners{{
+constexpr std::array<Entry, 7> kRunners{{
     {Command::Scan, RunScan},
     {Command::Ping, RunPing},
     {Command::Identify, RunIdentify},
     {Command::Doctor, RunDoctorCommand},
     {Command::Vendors, RunVendorsCommand},
     {Command::VendorsImport, RunVendorsCommand},
+    {Command::Watch, RunWatch},
 }};
 
 }  // namespace

@@ -35,6 +35,13 @@ bool opensFormula(const QString& cell) {
   return !cell.isEmpty() && QStringView(u"=+-@\t\r").contains(cell.front()) && cell != u"---";
 }
 
+// A surrogate without its other half has no UTF-8 form: escaped, it reads back as it was.
+bool unpairedSurrogate(const QString& text, qsizetype i) {
+  if (text[i].isHighSurrogate()) return i + 1 == text.size() || !text[i + 1].isLowSurrogate();
+  if (text[i].isLowSurrogate()) return i == 0 || !text[i - 1].isHighSurrogate();
+  return false;
+}
+
 QString csvField(const QString& text) {
   QString cell = PrintableText(text, u"\t\r\n");
   if (opensFormula(cell)) cell.prepend(u'\'');
@@ -45,14 +52,15 @@ QString csvField(const QString& text) {
   return u'"' + cell + u'"';
 }
 
-// A surrogate without its other half has no UTF-8 form: escaped, it reads back as it was.
-bool unpairedSurrogate(const QString& text, qsizetype i) {
-  if (text[i].isHighSurrogate()) return i + 1 == text.size() || !text[i + 1].isLowSurrogate();
-  if (text[i].isLowSurrogate()) return i == 0 || !text[i - 1].isHighSurrogate();
-  return false;
+QString iconMark(const QString& icon) {
+  if (icon == u"add") return QStringLiteral("+");
+  if (icon == u"remove") return QStringLiteral("-");
+  return {};
 }
 
-QString jsonString(const QString& text) {
+}  // namespace
+
+QString JsonString(const QString& text) {
   QString out = QStringLiteral("\"");
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text[i];
@@ -82,14 +90,6 @@ QString jsonString(const QString& text) {
   }
   return out + u'"';
 }
-
-QString iconMark(const QString& icon) {
-  if (icon == u"add") return QStringLiteral("+");
-  if (icon == u"remove") return QStringLiteral("-");
-  return {};
-}
-
-}  // namespace
 
 QString FormatTable(const std::vector<RowRecord>& rows, bool wide) {
   const bool marks =
@@ -148,7 +148,7 @@ QString FormatJson(const std::vector<RowRecord>& rows) {
   if (rows.empty()) return QStringLiteral("[]\n");
   QString out = QStringLiteral("[\n");
   const auto pair = [](const QString& name, const QString& value) {
-    return jsonString(name) + QStringLiteral(": ") + jsonString(value);
+    return JsonString(name) + QStringLiteral(": ") + JsonString(value);
   };
   for (size_t n = 0; n < rows.size(); ++n) {
     out += QStringLiteral("  {");
@@ -202,9 +202,9 @@ QString doctorJson(const std::vector<DoctorLine>& lines) {
   QString out = QStringLiteral("[\n");
   for (size_t n = 0; n < lines.size(); ++n) {
     out += QStringLiteral("  {\"check\": %1, \"status\": %2, \"blocking\": %3, \"text\": %4}")
-               .arg(jsonString(lines[n].check), jsonString(doctorStatus(lines[n])),
+               .arg(JsonString(lines[n].check), JsonString(doctorStatus(lines[n])),
                     lines[n].blocking ? QStringLiteral("true") : QStringLiteral("false"),
-                    jsonString(lines[n].text));
+                    JsonString(lines[n].text));
     out += n + 1 < lines.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
   }
   return out + QStringLiteral("]\n");

@@ -17,7 +17,8 @@ constexpr unsigned kPing = bit(Command::Ping);
 constexpr unsigned kIdentify = bit(Command::Identify);
 constexpr unsigned kDoctor = bit(Command::Doctor);
 constexpr unsigned kVendors = bit(Command::Vendors);
-constexpr unsigned kRunning = kScan | kPing | kIdentify | kDoctor | kVendors;
+constexpr unsigned kWatch = bit(Command::Watch);
+constexpr unsigned kRunning = kScan | kPing | kIdentify | kDoctor | kVendors | kWatch;
 
 // Applies a value to the options; the error text when the value cannot be taken.
 using Apply = QString (*)(Options& options, const QString& value);
@@ -64,6 +65,32 @@ QString applyListen(Options& options, const QString& value) {
   return {};
 }
 
+QString applyInterval(Options& options, const QString& value) {
+  // Whole seconds in plain digits, read the same in every locale.
+  qint64 seconds = value.isEmpty() ? -1 : 0;
+  for (QChar c : value) {
+    if (c < u'0' || c > u'9' || seconds > tunables::kMaxWatchIntervalS) {
+      seconds = -1;
+      break;
+    }
+    seconds = seconds * 10 + (c.unicode() - u'0');
+  }
+  if (seconds < tunables::kMinWatchIntervalS || seconds > tunables::kMaxWatchIntervalS) {
+    return QStringLiteral("--interval takes whole seconds from %1 to %2")
+        .arg(tunables::kMinWatchIntervalS)
+        .arg(tunables::kMaxWatchIntervalS);
+  }
+  options.intervalS = static_cast<int>(seconds);
+  return {};
+}
+
+QString applyWatchFormat(Options& options, const QString& value) {
+  if (value != u"table" && value != u"jsonl")
+    return QStringLiteral("watch's --format is table or jsonl");
+  options.jsonLines = value == u"jsonl";
+  return {};
+}
+
 QString applyPrefix(Options& options, const QString& value) {
   const QStringList parts = value.split(u'.');
   if (parts.size() != 3) return QStringLiteral("--prefix takes the first three octets, as A.B.C");
@@ -82,7 +109,7 @@ QString applyUpdateFrom(Options& options, const QString& value) {
   return {};
 }
 
-const std::array<OptionSpec, 15> kOptions{{
+const std::array<OptionSpec, 17> kOptions{{
     {"--help", false, kRunning,
      [](Options& o, const QString&) {
        o.command = Command::Help;
@@ -94,8 +121,10 @@ const std::array<OptionSpec, 15> kOptions{{
        return QString();
      }},
     {"--format", true, kScan | kPing | kIdentify | kDoctor, applyFormat},
+    {"--format", true, kWatch, applyWatchFormat},
     {"--listen", true, kScan | kDoctor, applyListen},
-    {"--all-interfaces", false, kScan,
+    {"--interval", true, kWatch, applyInterval},
+    {"--all-interfaces", false, kScan | kWatch,
      [](Options& o, const QString&) {
        o.allInterfaces = true;
        return QString();
@@ -118,9 +147,9 @@ const std::array<OptionSpec, 15> kOptions{{
     {"--prefix", true, kPing, applyPrefix},
     {"--range", true, kPing,
      [](Options& o, const QString& v) { return boxText(o, TextBox::IPScan, v, "--range"); }},
-    {"--timeout", true, kPing | kIdentify,
+    {"--timeout", true, kPing | kIdentify | kWatch,
      [](Options& o, const QString& v) { return boxText(o, TextBox::PingTO, v, "--timeout"); }},
-    {"--port", true, kPing | kIdentify,
+    {"--port", true, kPing | kIdentify | kWatch,
      [](Options& o, const QString& v) { return boxText(o, TextBox::HTTPPort, v, "--port"); }},
     {"--update-from", true, kPing, applyUpdateFrom},
     {"--no-nvid", false, kPing,
@@ -141,12 +170,13 @@ struct CommandSpec {
   bool takesHost;
 };
 
-constexpr std::array<CommandSpec, 5> kCommands{{
+constexpr std::array<CommandSpec, 6> kCommands{{
     {"scan", Command::Scan, false},
     {"ping", Command::Ping, false},
     {"identify", Command::Identify, true},
     {"doctor", Command::Doctor, false},
     {"vendors", Command::Vendors, false},
+    {"watch", Command::Watch, false},
 }};
 
 const OptionSpec* findOption(QStringView name, Command command) {
@@ -162,6 +192,8 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& entry,
   options.command = entry.command;
   // A sweep from the command line starts a fresh list, unless it is given one to update.
   if (entry.command == Command::Ping) options.checks[CheckBox::UpdateOnly] = 0;
+  // A watch tells every host's maker.
+  if (entry.command == Command::Watch) options.checks[CheckBox::ParseARP] = 1;
   QStringList positionals;
   bool optionsEnded = false;
   for (size_t i = 0; i < words.size(); ++i) {
@@ -279,6 +311,15 @@ QString UsageText() {
              "      why a scan finds nothing: one line per check, \"ok\" or the fix; --probe also\n"
              "      sends one query per card and listens MS milliseconds. Exit 1 when a scan "
              "cannot work\n"
+             "  velmaro-cli watch [--interval S] [--all-interfaces] [--port P] [--timeout T]\n"
+             "                    [--format table|jsonl]\n"
+             "      the discovery query every S seconds (default 2, at least 1) and the neighbour\n"
+             "      table followed, until Ctrl-C: one line per event (new, moved, conflict, gone,\n"
+             "      back), flushed at once; names of hosts that do not answer the query from "
+             "their\n"
+             "      pages on port P, time-out T (as ping). Keeps at most %2 hosts in mind (the "
+             "one\n"
+             "      heard from longest ago is forgotten), so memory stays flat for hours\n"
              "  velmaro-cli vendors [import FILE]\n"
              "      the vendor file in use, its date and entries; import: a registry downloaded "
              "from\n"
@@ -295,7 +336,8 @@ QString UsageText() {
              "used (no permission to ping, reply port 2860 held); 2 bad usage, a bad range or an\n"
              "unreadable --update-from file; 3 vendors: no vendor file found, or the import was\n"
              "refused or could not be written (the file in use stays as it was).\n")
-      .arg(OutputFormatNames(u"|"));
+      .arg(OutputFormatNames(u"|"))
+      .arg(tunables::kMaxWatchHosts);
 }
 
 }  // namespace velmaro::cli

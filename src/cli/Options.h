@@ -14,7 +14,7 @@
 
 namespace velmaro::cli {
 
-enum class Command { Help, Version, Scan, Ping, Identify, Doctor, Vendors, VendorsImport };
+enum class Command { Help, Version, Scan, Ping, Identify, Doctor, Vendors, VendorsImport, Watch };
 
 struct Options {
   Command command = Command::Help;
@@ -30,6 +30,8 @@ struct Options {
   bool wide = false;                          // scan: the card and reach columns in table and csv
   bool probe = false;                         // doctor: send one query per card and listen
   QString registryFile;                       // vendors import: the IEEE's oui.txt or oui.csv
+  int intervalS = tunables::kDefaultWatchIntervalS;  // watch: seconds between two queries
+  bool jsonLines = false;                            // watch: one JSON object a line
   friend bool operator==(const Options&, const Options&) = default;
 };
 
