@@ -26,7 +26,7 @@ QString WatchJsonLine(const WatchEvent& event) {
 }
 
 QString WatchTableLine(const WatchEvent& event) {
-  QString line = QStringLiteral("%1  %2 %3 %4 %5  %6")
+  QString line = QStringLiteral("%1  %2  %3  %4  %5  %6")
                      .arg(WatchTime(event.time), WatchEventName(event.kind).leftJustified(8),
                           event.ip.leftJustified(15), event.mac.leftJustified(17),
                           event.mfg.leftJustified(20), event.name);
