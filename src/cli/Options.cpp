@@ -47,17 +47,20 @@ QString applyFormat(Options& options, const QString& value) {
   return {};
 }
 
-QString applyListen(Options& options, const QString& value) {
-  // Plain digits only: a listen time is a count of milliseconds, read the same in every locale.
-  qint64 ms = value.isEmpty() ? -1 : 0;
+// A count in plain digits, read the same in every locale; -1 when it is not one or passes
+// `limit`.
+qint64 plainCount(const QString& value, qint64 limit) {
+  qint64 count = value.isEmpty() ? -1 : 0;
   for (QChar c : value) {
-    if (c < u'0' || c > u'9' || ms > tunables::kMaxListenMs) {
-      ms = -1;
-      break;
-    }
-    ms = ms * 10 + (c.unicode() - u'0');
+    if (c < u'0' || c > u'9' || count > limit) return -1;
+    count = count * 10 + (c.unicode() - u'0');
   }
-  if (ms < 0 || ms > tunables::kMaxListenMs) {
+  return count > limit ? -1 : count;
+}
+
+QString applyListen(Options& options, const QString& value) {
+  const qint64 ms = plainCount(value, tunables::kMaxListenMs);
+  if (ms < 0) {
     return QStringLiteral("--listen takes whole milliseconds from 0 to %1")
         .arg(tunables::kMaxListenMs);
   }
@@ -66,16 +69,8 @@ QString applyListen(Options& options, const QString& value) {
 }
 
 QString applyInterval(Options& options, const QString& value) {
-  // Whole seconds in plain digits, read the same in every locale.
-  qint64 seconds = value.isEmpty() ? -1 : 0;
-  for (QChar c : value) {
-    if (c < u'0' || c > u'9' || seconds > tunables::kMaxWatchIntervalS) {
-      seconds = -1;
-      break;
-    }
-    seconds = seconds * 10 + (c.unicode() - u'0');
-  }
-  if (seconds < tunables::kMinWatchIntervalS || seconds > tunables::kMaxWatchIntervalS) {
+  const qint64 seconds = plainCount(value, tunables::kMaxWatchIntervalS);
+  if (seconds < tunables::kMinWatchIntervalS) {
     return QStringLiteral("--interval takes whole seconds from %1 to %2")
         .arg(tunables::kMinWatchIntervalS)
         .arg(tunables::kMaxWatchIntervalS);

@@ -61,18 +61,8 @@ std::vector<WatchEvent> WatchTable::replied(const HostSighting& unit, const QDat
     host.mfg = unit.mfg;
     host.name = unit.name;
     announce(unit.mac, now, out);
-  } else if (host.gone) {
-    const QString previous = host.ip;
-    host.gone = false;
-    host.ip = unit.ip;
-    WatchEvent back = event(WatchEventKind::Back, unit.mac, host, now);
-    if (previous != unit.ip) back.previousIp = previous;
-    out.push_back(back);
-    checkConflict(unit.mac, now, out);
-  } else if (host.ip != unit.ip) {
-    relocate(unit.mac, unit.ip, now, out);
   } else {
-    checkConflict(unit.mac, now, out);
+    seenAgain(unit.mac, unit.ip, now, out);
   }
   return out;
 }
@@ -91,18 +81,8 @@ std::vector<WatchEvent> WatchTable::neighbourPresent(const HostSighting& sightin
   if (host.unit) return out;
   if (!host.announced) {
     host.ip = sighting.ip;
-  } else if (host.gone) {
-    const QString previous = host.ip;
-    host.gone = false;
-    host.ip = sighting.ip;
-    WatchEvent back = event(WatchEventKind::Back, sighting.mac, host, now);
-    if (previous != sighting.ip) back.previousIp = previous;
-    out.push_back(back);
-    checkConflict(sighting.mac, now, out);
-  } else if (host.ip != sighting.ip) {
-    relocate(sighting.mac, sighting.ip, now, out);
   } else {
-    checkConflict(sighting.mac, now, out);
+    seenAgain(sighting.mac, sighting.ip, now, out);
   }
   return out;
 }
@@ -195,6 +175,22 @@ void WatchTable::checkConflict(const QString& mac, const QDateTime& now,
   WatchEvent conflict = event(WatchEventKind::Conflict, mac, host, now);
   conflict.macs = QStringList{mac} + others;
   out.push_back(conflict);
+}
+
+void WatchTable::seenAgain(const QString& mac, const QString& ip, const QDateTime& now,
+                           std::vector<WatchEvent>& out) {
+  Host& host = m_hosts[mac];
+  if (!host.gone) {
+    if (host.ip != ip) return relocate(mac, ip, now, out);
+    return checkConflict(mac, now, out);
+  }
+  const QString previous = host.ip;
+  host.gone = false;
+  host.ip = ip;
+  WatchEvent back = event(WatchEventKind::Back, mac, host, now);
+  if (previous != ip) back.previousIp = previous;
+  out.push_back(back);
+  checkConflict(mac, now, out);
 }
 
 void WatchTable::relocate(const QString& mac, const QString& ip, const QDateTime& now,

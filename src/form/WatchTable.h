@@ -102,6 +102,9 @@ class WatchTable {
   // Announces `mac` and tells a conflict with another live host at its address.
   void announce(const QString& mac, const QDateTime& now, std::vector<WatchEvent>& out);
   void checkConflict(const QString& mac, const QDateTime& now, std::vector<WatchEvent>& out);
+  // An announced host seen at `ip`: back when it was gone, moved when elsewhere.
+  void seenAgain(const QString& mac, const QString& ip, const QDateTime& now,
+                 std::vector<WatchEvent>& out);
   void relocate(const QString& mac, const QString& ip, const QDateTime& now,
                 std::vector<WatchEvent>& out);
 

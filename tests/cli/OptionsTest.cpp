@@ -47,6 +47,10 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
   doctor.probe = true;
   doctor.listenMs = 300;
   doctor.format = FindOutputFormat(u"json");
+  Options watch = command(Command::Watch, {{TextBox::HTTPPort, QStringLiteral("8080")}},
+                          {{CheckBox::ParseARP, 1}});
+  watch.intervalS = 5;
+  watch.jsonLines = watch.allInterfaces = true;
   Options import = command(Command::VendorsImport);
   import.registryFile = QStringLiteral("oui.csv");
   const std::pair<QStringList, Options> cases[] = {
@@ -65,6 +69,9 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
       {words({"doctor", "--probe", "--listen=300", "--format", "json"}), doctor},
       {words({"vendors"}), command(Command::Vendors)},
       {words({"vendors", "import", "oui.csv"}), import},
+      {words(
+           {"watch", "--interval", "5", "--all-interfaces", "--port", "8080", "--format", "jsonl"}),
+       watch},
   };
   for (const auto& [arguments, expected] : cases) {
     const auto parsed = ParseOptions(arguments);
@@ -114,6 +121,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{words({"vendors", "--format", "json"}), "vendors has no option '--format'"},
         BadCase{words({"doctor", "--wide"}), "doctor has no option '--wide'"},
         BadCase{words({"ping", "--all-interfaces"}), "ping has no option '--all-interfaces'"},
+        BadCase{words({"watch", "--interval", "0"}), "--interval takes whole seconds from 1"},
+        BadCase{words({"watch", "--interval", "1.5"}), "--interval takes whole seconds from 1"},
+        BadCase{words({"watch", "--format", "json"}), "watch's --format is table or jsonl"},
+        BadCase{words({"scan", "--format", "jsonl"}), "--format is one of table, csv, json"},
         BadCase{QStringList(65, QStringLiteral("scan")), "more than 64 arguments"},
         BadCase{{QStringLiteral("scan"), QString(4097, u'x')}, "longer than 4096 characters"},
         // What a message quotes never carries a terminal's control sequence.
