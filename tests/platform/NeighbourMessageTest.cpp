@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <linux/neighbour.h>
 #include <linux/rtnetlink.h>
+#include <sys/socket.h>
 
 #include <cstring>
 
