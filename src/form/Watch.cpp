@@ -22,6 +22,16 @@ QString macText(const std::array<quint8, 6>& mac) {
 
 QString dotted(quint32 address) { return QHostAddress(address).toString(); }
 
+// A neighbour entry that can be a host: a single station's MAC (not a group's, the
+// broadcast's among them) at a single host's address. Anything else would have its pages
+// asked for at an address that reaches many.
+bool namesAHost(const QString& ip, const QString& mac) {
+  const std::optional<quint32> address = ParseDottedAddress(ip);
+  bool ok = false;
+  const uint firstOctet = mac.left(2).toUInt(&ok, 16);
+  return address && ok && (firstOctet & 1u) == 0 && *address < 0xE0000000u;
+}
+
 }  // namespace
 
 Watch::Watch(MainForm& form, const WatchSettings& settings,
@@ -129,9 +139,7 @@ void Watch::takeNeighbours(const std::vector<platform::NeighbourUpdate>& updates
     if (update.state == platform::NeighbourState::Failed) {
       tell(m_table.neighbourFailed(dotted(update.address), now()));
     } else if (update.state == platform::NeighbourState::Present && update.mac) {
-      const QString mac = macText(*update.mac);
-      tell(m_table.neighbourPresent(
-          {dotted(update.address), mac, ManufacturerOf(m_context.oui, mac), {}}, now()));
+      sightNeighbour(dotted(update.address), macText(*update.mac));
     }
   }
 }
@@ -140,9 +148,13 @@ void Watch::takeNeighbours(const std::vector<platform::NeighbourUpdate>& updates
 void Watch::readNeighbourTable() {
   m_context.arp.ARP_LoadTable();
   for (const ArpEntry& entry : m_context.arp.entries()) {
-    const QString mac = WatchMac(entry.mac);
-    tell(m_table.neighbourPresent({entry.ip, mac, ManufacturerOf(m_context.oui, mac), {}}, now()));
+    sightNeighbour(entry.ip, WatchMac(entry.mac));
   }
+}
+
+void Watch::sightNeighbour(const QString& ip, const QString& mac) {
+  if (!namesAHost(ip, mac)) return;
+  tell(m_table.neighbourPresent({ip, mac, ManufacturerOf(m_context.oui, mac), {}}, now()));
 }
 
 void Watch::nameNext() {

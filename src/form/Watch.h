@@ -50,6 +50,7 @@ class Watch final : public QObject {
   void takeReplies();
   void takeNeighbours(const std::vector<platform::NeighbourUpdate>& updates);
   void readNeighbourTable();
+  void sightNeighbour(const QString& ip, const QString& mac);
   void nameNext();
   void tell(const std::vector<WatchEvent>& events);
   QDateTime now() const;

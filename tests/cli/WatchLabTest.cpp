@@ -43,6 +43,8 @@ class WatchRun {
       while (m_process.canReadLine()) {
         const QJsonObject event = QJsonDocument::fromJson(m_process.readLine()).object();
         EXPECT_FALSE(event.isEmpty()) << "a line that is not one JSON object";
+        // The neighbour table's stand-in for the broadcast route is no host.
+        EXPECT_NE(event[u"ip"_s].toString(), u"255.255.255.255");
         if (event[u"event"_s].toString() == kind && event[u"mac"_s].toString() == Q(mac))
           return event;
       }

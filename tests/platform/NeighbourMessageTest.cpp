@@ -54,6 +54,9 @@ TEST(NeighbourMessages, EachKindSaysWhatItShould) {
        {{kAddress, kMacBytes, NeighbourState::Removed}}},
       {"still resolving", message(RTM_NEWNEIGH, AF_INET, NUD_INCOMPLETE, kDst), {}},
       {"reachable without an address", message(RTM_NEWNEIGH, AF_INET, NUD_REACHABLE, kDst), {}},
+      {"the broadcast address's stand-in",
+       message(RTM_NEWNEIGH, AF_INET, NUD_NOARP, kDst + kMac),
+       {}},
       {"IPv6", message(RTM_NEWNEIGH, AF_INET6, NUD_STALE, kMac), {}},
       {"two in one datagram",
        message(RTM_NEWNEIGH, AF_INET, NUD_REACHABLE, kMac + kDst) +

@@ -18,9 +18,10 @@ T readAt(QByteArrayView bytes, qsizetype at) {
   return value;
 }
 
-// NUD_VALID without the states that carry no address yet.
+// The states of an entry that names a host. NOARP entries are the system's own
+// stand-ins (the broadcast address, multicast groups), never a host.
 constexpr unsigned kAddressKnown =
-    NUD_REACHABLE | NUD_STALE | NUD_DELAY | NUD_PROBE | NUD_PERMANENT | NUD_NOARP;
+    NUD_REACHABLE | NUD_STALE | NUD_DELAY | NUD_PROBE | NUD_PERMANENT;
 
 std::optional<NeighbourUpdate> readNeighbour(QByteArrayView message, quint16 type) {
   const qsizetype attributesAt = NLMSG_LENGTH(sizeof(ndmsg));
@@ -48,7 +49,7 @@ std::optional<NeighbourUpdate> readNeighbour(QByteArrayView message, quint16 typ
     update.state = NeighbourState::Removed;
   } else if (entry.ndm_state & NUD_FAILED) {
     update.state = NeighbourState::Failed;
-  } else if ((entry.ndm_state & kAddressKnown) && update.mac) {
+  } else if ((entry.ndm_state & kAddressKnown) && !(entry.ndm_state & NUD_NOARP) && update.mac) {
     update.state = NeighbourState::Present;
   } else {
     return std::nullopt;  // still being resolved: nothing known yet
