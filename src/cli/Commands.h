@@ -15,6 +15,7 @@ int RunIdentify(const Options& options);        // IdentifyCommand.cpp
 int RunDoctorCommand(const Options& options);   // DoctorCommand.cpp
 int RunVendorsCommand(const Options& options);  // VendorsCommand.cpp
 int RunDiff(const Options& options);            // DiffCommand.cpp
+int RunWatch(const Options& options);           // WatchCommand.cpp
 
 // Parses the arguments after the program name, runs the command and gives the exit status.
 int Dispatch(const QStringList& arguments);

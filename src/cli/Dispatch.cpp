@@ -12,7 +12,7 @@ struct Entry {
   int (*run)(const Options&);
 };
 
-constexpr std::array<Entry, 7> kRunners{{
+constexpr std::array<Entry, 8> kRunners{{
     {Command::Scan, RunScan},
     {Command::Ping, RunPing},
     {Command::Identify, RunIdentify},
@@ -20,6 +20,7 @@ constexpr std::array<Entry, 7> kRunners{{
     {Command::Vendors, RunVendorsCommand},
     {Command::VendorsImport, RunVendorsCommand},
     {Command::Diff, RunDiff},
+    {Command::Watch, RunWatch},
 }};
 
 }  // namespace

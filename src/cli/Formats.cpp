@@ -41,6 +41,13 @@ bool opensFormula(const QString& cell) {
   return !cell.isEmpty() && QStringView(u"=+-@\t\r").contains(cell.front()) && cell != u"---";
 }
 
+// A surrogate without its other half has no UTF-8 form: escaped, it reads back as it was.
+bool unpairedSurrogate(const QString& text, qsizetype i) {
+  if (text[i].isHighSurrogate()) return i + 1 == text.size() || !text[i + 1].isLowSurrogate();
+  if (text[i].isLowSurrogate()) return i == 0 || !text[i - 1].isHighSurrogate();
+  return false;
+}
+
 QString csvField(const QString& text) {
   QString cell = PrintableText(text, u"\t\r\n");
   if (opensFormula(cell)) cell.prepend(u'\'');
@@ -51,14 +58,15 @@ QString csvField(const QString& text) {
   return u'"' + cell + u'"';
 }
 
-// A surrogate without its other half has no UTF-8 form: escaped, it reads back as it was.
-bool unpairedSurrogate(const QString& text, qsizetype i) {
-  if (text[i].isHighSurrogate()) return i + 1 == text.size() || !text[i + 1].isLowSurrogate();
-  if (text[i].isLowSurrogate()) return i == 0 || !text[i - 1].isHighSurrogate();
-  return false;
+QString iconMark(const QString& icon) {
+  if (icon == u"add") return QStringLiteral("+");
+  if (icon == u"remove") return QStringLiteral("-");
+  return {};
 }
 
-QString jsonString(const QString& text) {
+}  // namespace
+
+QString JsonString(const QString& text) {
   QString out = QStringLiteral("\"");
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text[i];
@@ -89,13 +97,15 @@ QString jsonString(const QString& text) {
   return out + u'"';
 }
 
+namespace {
+
 QStringList wideCells(const RowRecord& row) {
   return {cardOf(row).interfaceName, cardOf(row).unreachable, row.seen.keys().join(u' '),
           row.conflict.join(u' ')};
 }
 
 QString jsonMember(const QString& name, const QString& value) {
-  return jsonString(name) + QStringLiteral(": ") + value;
+  return JsonString(name) + QStringLiteral(": ") + value;
 }
 
 // An array of objects, one a line, each given as its members' texts.
@@ -111,7 +121,7 @@ QString jsonObjects(const std::vector<QStringList>& objects) {
 
 QString jsonList(const QStringList& texts) {
   QStringList items;
-  for (const QString& text : texts) items.append(jsonString(text));
+  for (const QString& text : texts) items.append(JsonString(text));
   return u'[' + items.join(QStringLiteral(", ")) + u']';
 }
 
@@ -136,12 +146,6 @@ QString alignedColumns(const std::vector<QStringList>& lines, const QStringList&
     out += text + u'\n';
   }
   return out;
-}
-
-QString iconMark(const QString& icon) {
-  if (icon == u"add") return QStringLiteral("+");
-  if (icon == u"remove") return QStringLiteral("-");
-  return {};
 }
 
 }  // namespace
@@ -192,11 +196,11 @@ QString FormatJson(const std::vector<RowRecord>& rows) {
   for (const RowRecord& row : rows) {
     QStringList members;
     for (int i = 0; i < kColumns; ++i)
-      members.append(jsonMember(key(i), jsonString(row.cells[static_cast<size_t>(i)])));
-    members.append(jsonMember(kIconKey, jsonString(row.icon)));
+      members.append(jsonMember(key(i), JsonString(row.cells[static_cast<size_t>(i)])));
+    members.append(jsonMember(kIconKey, JsonString(row.icon)));
     if (const auto& card = row.card) {
-      members.append(jsonMember(kInterfaceKey, jsonString(card->interfaceName)));
-      members.append(jsonMember(kUnreachableKey, jsonString(card->unreachable)));
+      members.append(jsonMember(kInterfaceKey, JsonString(card->interfaceName)));
+      members.append(jsonMember(kUnreachableKey, JsonString(card->unreachable)));
     }
     members.append(jsonMember(kSeenKey, jsonList(row.seen.keys())));
     if (!row.conflict.isEmpty()) members.append(jsonMember(kConflictKey, jsonList(row.conflict)));
@@ -242,9 +246,9 @@ QString doctorJson(const std::vector<DoctorLine>& lines) {
   QString out = QStringLiteral("[\n");
   for (size_t n = 0; n < lines.size(); ++n) {
     out += QStringLiteral("  {\"check\": %1, \"status\": %2, \"blocking\": %3, \"text\": %4}")
-               .arg(jsonString(lines[n].check), jsonString(doctorStatus(lines[n])),
+               .arg(JsonString(lines[n].check), JsonString(doctorStatus(lines[n])),
                     lines[n].blocking ? QStringLiteral("true") : QStringLiteral("false"),
-                    jsonString(lines[n].text));
+                    JsonString(lines[n].text));
     out += n + 1 < lines.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
   }
   return out + QStringLiteral("]\n");
@@ -289,7 +293,7 @@ QString diffJson(const std::vector<HostChange>& changes) {
     const QStringList fields = changeFields(change);
     QStringList members;
     for (qsizetype i = 0; i < fields.size(); ++i)
-      members.append(jsonMember(kChangeKeys[i], jsonString(fields[i])));
+      members.append(jsonMember(kChangeKeys[i], JsonString(fields[i])));
     objects.push_back(std::move(members));
   }
   return jsonObjects(objects);

@@ -59,6 +59,10 @@ QString FormatCsv(const std::vector<RowRecord>& rows, bool wide = false);
 // host claims "conflict", an array of the other MACs.
 QString FormatJson(const std::vector<RowRecord>& rows);
 
+// A JSON string of the text: quotes and backslashes escaped, control characters (DEL and
+// U+0080-U+009F too) and lone surrogates as \u00XX, so it reads back as it was.
+QString JsonString(const QString& text);
+
 // An earlier JSON result: an array of objects whose known keys hold strings ("ip" is
 // required and a dotted IPv4 address as the program writes it, since the name stage sends
 // a request to it; "icon" is "", "add" or "remove"; "seen" and "conflict", where present,

@@ -18,7 +18,8 @@ constexpr unsigned kIdentify = bit(Command::Identify);
 constexpr unsigned kDoctor = bit(Command::Doctor);
 constexpr unsigned kVendors = bit(Command::Vendors);
 constexpr unsigned kDiff = bit(Command::Diff);
-constexpr unsigned kRunning = kScan | kPing | kIdentify | kDoctor | kVendors | kDiff;
+constexpr unsigned kWatch = bit(Command::Watch);
+constexpr unsigned kRunning = kScan | kPing | kIdentify | kDoctor | kVendors | kDiff | kWatch;
 
 // Applies a value to the options; the error text when the value cannot be taken.
 using Apply = QString (*)(Options& options, const QString& value);
@@ -47,21 +48,42 @@ QString applyFormat(Options& options, const QString& value) {
   return {};
 }
 
-QString applyListen(Options& options, const QString& value) {
-  // Plain digits only: a listen time is a count of milliseconds, read the same in every locale.
-  qint64 ms = value.isEmpty() ? -1 : 0;
+// A count in plain digits, read the same in every locale; -1 when it is not one or passes
+// `limit`.
+qint64 plainCount(const QString& value, qint64 limit) {
+  qint64 count = value.isEmpty() ? -1 : 0;
   for (QChar c : value) {
-    if (c < u'0' || c > u'9' || ms > tunables::kMaxListenMs) {
-      ms = -1;
-      break;
-    }
-    ms = ms * 10 + (c.unicode() - u'0');
+    if (c < u'0' || c > u'9' || count > limit) return -1;
+    count = count * 10 + (c.unicode() - u'0');
   }
-  if (ms < 0 || ms > tunables::kMaxListenMs) {
+  return count > limit ? -1 : count;
+}
+
+QString applyListen(Options& options, const QString& value) {
+  const qint64 ms = plainCount(value, tunables::kMaxListenMs);
+  if (ms < 0) {
     return QStringLiteral("--listen takes whole milliseconds from 0 to %1")
         .arg(tunables::kMaxListenMs);
   }
   options.listenMs = static_cast<int>(ms);
+  return {};
+}
+
+QString applyInterval(Options& options, const QString& value) {
+  const qint64 seconds = plainCount(value, tunables::kMaxWatchIntervalS);
+  if (seconds < tunables::kMinWatchIntervalS) {
+    return QStringLiteral("--interval takes whole seconds from %1 to %2")
+        .arg(tunables::kMinWatchIntervalS)
+        .arg(tunables::kMaxWatchIntervalS);
+  }
+  options.intervalS = static_cast<int>(seconds);
+  return {};
+}
+
+QString applyWatchFormat(Options& options, const QString& value) {
+  if (value != u"table" && value != u"jsonl")
+    return QStringLiteral("watch's --format is table or jsonl");
+  options.jsonLines = value == u"jsonl";
   return {};
 }
 
@@ -107,7 +129,7 @@ QString applyRate(Options& options, const QString& value) {
   return {};
 }
 
-const std::array<OptionSpec, 18> kOptions{{
+const std::array<OptionSpec, 20> kOptions{{
     {"--help", false, kRunning,
      [](Options& o, const QString&) {
        o.command = Command::Help;
@@ -119,8 +141,10 @@ const std::array<OptionSpec, 18> kOptions{{
        return QString();
      }},
     {"--format", true, kScan | kPing | kIdentify | kDoctor | kDiff, applyFormat},
+    {"--format", true, kWatch, applyWatchFormat},
     {"--listen", true, kScan | kDoctor, applyListen},
-    {"--all-interfaces", false, kScan,
+    {"--interval", true, kWatch, applyInterval},
+    {"--all-interfaces", false, kScan | kWatch,
      [](Options& o, const QString&) {
        o.allInterfaces = true;
        return QString();
@@ -143,9 +167,9 @@ const std::array<OptionSpec, 18> kOptions{{
     {"--prefix", true, kPing, applyPrefix},
     {"--range", true, kPing,
      [](Options& o, const QString& v) { return boxText(o, TextBox::IPScan, v, "--range"); }},
-    {"--timeout", true, kPing | kIdentify,
+    {"--timeout", true, kPing | kIdentify | kWatch,
      [](Options& o, const QString& v) { return boxText(o, TextBox::PingTO, v, "--timeout"); }},
-    {"--port", true, kPing | kIdentify,
+    {"--port", true, kPing | kIdentify | kWatch,
      [](Options& o, const QString& v) { return boxText(o, TextBox::HTTPPort, v, "--port"); }},
     {"--update-from", true, kPing, applyUpdateFrom},
     {"--no-nvid", false, kPing,
@@ -173,13 +197,14 @@ struct CommandSpec {
   bool takesHost;
 };
 
-constexpr std::array<CommandSpec, 6> kCommands{{
+constexpr std::array<CommandSpec, 7> kCommands{{
     {"scan", Command::Scan, false},
     {"ping", Command::Ping, false},
     {"identify", Command::Identify, true},
     {"doctor", Command::Doctor, false},
     {"vendors", Command::Vendors, false},
     {"diff", Command::Diff, false},
+    {"watch", Command::Watch, false},
 }};
 
 const OptionSpec* findOption(QStringView name, Command command) {
@@ -195,6 +220,8 @@ std::variant<Options, UsageError> parseCommand(const CommandSpec& entry,
   options.command = entry.command;
   // A sweep from the command line starts a fresh list, unless it is given one to update.
   if (entry.command == Command::Ping) options.checks[CheckBox::UpdateOnly] = 0;
+  // A watch tells every host's maker.
+  if (entry.command == Command::Watch) options.checks[CheckBox::ParseARP] = 1;
   QStringList positionals;
   bool optionsEnded = false;
   for (size_t i = 0; i < words.size(); ++i) {
@@ -341,6 +368,15 @@ QString UsageText() {
              "      what changed between two results of scan or ping (or watch logs): hosts\n"
              "      added, removed, moved (IP), renamed (title) or with another maker; a host is\n"
              "      its MAC, a row without one its IP. Exit 0 the same, 1 different, 2 trouble\n"
+             "  velmaro-cli watch [--interval S] [--all-interfaces] [--port P] [--timeout T]\n"
+             "                    [--format table|jsonl]\n"
+             "      the discovery query every S seconds (default 2, at least 1) and the neighbour\n"
+             "      table followed, until Ctrl-C: one line per event (new, moved, conflict, gone,\n"
+             "      back), flushed at once; names of hosts that do not answer the query from "
+             "their\n"
+             "      pages on port P, time-out T (as ping). Keeps at most %2 hosts in mind (the "
+             "one\n"
+             "      heard from longest ago is forgotten), so memory stays flat for hours\n"
              "  velmaro-cli vendors [import FILE]\n"
              "      the vendor file in use, its date and entries; import: a registry downloaded "
              "from\n"
@@ -361,7 +397,8 @@ QString UsageText() {
              "used (no permission to ping, reply port 2860 held); 2 bad usage, a bad range or an\n"
              "unreadable --update-from file; 3 vendors: no vendor file found, or the import was\n"
              "refused or could not be written (the file in use stays as it was).\n")
-      .arg(OutputFormatNames(u"|"));
+      .arg(OutputFormatNames(u"|"))
+      .arg(tunables::kMaxWatchHosts);
 }
 
 }  // namespace velmaro::cli

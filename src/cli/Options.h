@@ -16,7 +16,18 @@
 
 namespace velmaro::cli {
 
-enum class Command { Help, Version, Scan, Ping, Identify, Doctor, Vendors, VendorsImport, Diff };
+enum class Command {
+  Help,
+  Version,
+  Scan,
+  Ping,
+  Identify,
+  Doctor,
+  Vendors,
+  VendorsImport,
+  Diff,
+  Watch,
+};
 
 struct Options {
   Command command = Command::Help;
@@ -36,6 +47,8 @@ struct Options {
   bool probe = false;                         // doctor: send one query per card and listen
   QString registryFile;                       // vendors import: the IEEE's oui.txt or oui.csv
   QStringList files;                          // diff: the older and the newer result
+  int intervalS = tunables::kDefaultWatchIntervalS;  // watch: seconds between two queries
+  bool jsonLines = false;                            // watch: one JSON object a line
   friend bool operator==(const Options&, const Options&) = default;
 };
 

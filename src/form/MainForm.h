@@ -60,6 +60,9 @@ class MainForm final : public QObject {
   // The neighbour table the refresh looks MACs up in, as the last sweep left it.
   ArpTable& arpTable() { return *m_arp; }
 
+  // The data module's page reader, for procedures only the command line runs.
+  HttpFetch& pageReader() { return *m_http; }
+
   // Told the line of each step of cmdScanPing_Click as it starts: where a sweep spends its
   // time, for measurements. Changes nothing the sweep does.
   void setSweepStepObserver(std::function<void(int line)> observer);

@@ -274,6 +274,10 @@ QString MakerPrefixRule(QStringView mac) {
   return QStringLiteral("Etherstuff");
 }
 
+QString ManufacturerOf(OuiFile& oui, const QString& mac) {
+  return HasMakerPrefix(mac) ? MakerPrefixRule(mac) : oui.OUI_GetMFGByMAC(mac);
+}
+
 std::optional<OuiEntry> ParseOuiLine(QByteArrayView line) {
   if (line.size() > tunables::kMaxOuiLine) return std::nullopt;
   const auto entry = splitEntry(line);

@@ -25,6 +25,12 @@ bool HasMakerPrefix(QStringView mac);
 // between 0x18001 and 0x1FFFF, both included, otherwise "Etherstuff".
 QString MakerPrefixRule(QStringView mac);
 
+class OuiFile;
+
+// The manufacturer a row shows for a MAC: the maker's rule for its own block, else the
+// vendor file's entry (empty when there is none).
+QString ManufacturerOf(OuiFile& oui, const QString& mac);
+
 // One entry of oui.txt: the vendor prefix as written and the name without its blanks.
 struct OuiEntry {
   QString prefix;

@@ -15,6 +15,7 @@
 
 #include "platform/DatagramSocket.h"
 #include "platform/EchoSocket.h"
+#include "platform/NeighbourWatch.h"
 #include "platform/NetworkFacts.h"
 #include "support/CommandLine.h"
 
@@ -55,6 +56,12 @@ class Platform {
   virtual RouteLookup routeTo(quint32 destination) = 0;
   // The neighbour table as the kernel holds it now; nothing when it cannot be read.
   virtual std::optional<std::vector<Neighbour>> neighbours() = 0;
+  // The neighbour table's changes from now on, starting with its present entries; null
+  // where the system cannot tell of changes (the caller then reads the table itself).
+  virtual std::unique_ptr<NeighbourWatch> watchNeighbours() = 0;
+  // The user's requests to stop the program, for as long as the object lives; one at a
+  // time in a process.
+  virtual std::unique_ptr<StopRequests> watchStopRequests() = 0;
   // The facts that decide whether this process may send ICMP echo requests, and how.
   virtual IcmpPermission icmpPermission() = 0;
 

@@ -139,4 +139,21 @@ inline constexpr int kOuiReadChunk = 64 * 1024;
 // A vendor file modified this recently is read again at the next look-up: two writes within
 // one tick of a file system's clock (up to 2 s on some) leave the same time behind.
 inline constexpr std::int64_t kOuiSettledMs = 2000;
+
+// watch: the query every this many seconds by default, never more often than every second;
+// a query's replies counted until the next query or this long, whichever comes first; a
+// unit that misses this many queries in a row is gone.
+inline constexpr int kDefaultWatchIntervalS = 2;
+inline constexpr int kMinWatchIntervalS = 1;
+inline constexpr int kMaxWatchIntervalS = 86400;
+inline constexpr int kWatchReplyWindowMs = 1000;
+inline constexpr int kWatchMissesForGone = 3;
+// Hosts a watch keeps in mind at once: past this, the one heard from longest ago is
+// forgotten, so memory stays flat on any LAN.
+inline constexpr int kMaxWatchHosts = 4096;
+// Host names waiting for their pages: more than this many new hosts at once are named
+// "---" rather than queued without end.
+inline constexpr int kMaxWatchNameQueue = 256;
+// One read of neighbour notifications: the kernel sends at most a page's worth per datagram.
+inline constexpr int kNeighbourDatagramBytes = 64 * 1024;
 }  // namespace velmaro::tunables

@@ -59,6 +59,10 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
   Options diff = command(Command::Diff);
   diff.files = words({"last.json", "-today.json"});
   diff.format = FindOutputFormat(u"csv");
+  Options watch = command(Command::Watch, {{TextBox::HTTPPort, QStringLiteral("8080")}},
+                          {{CheckBox::ParseARP, 1}});
+  watch.intervalS = 5;
+  watch.jsonLines = watch.allInterfaces = true;
   Options import = command(Command::VendorsImport);
   import.registryFile = QStringLiteral("oui.csv");
   const std::pair<QStringList, Options> cases[] = {
@@ -81,6 +85,9 @@ TEST(ParseOptions, ReadsWhatTheBoxesWouldHold) {
       {words({"vendors", "import", "oui.csv"}), import},
       {words({"ping", "--wide"}), wideSweep},
       {words({"diff", "last.json", "--format=csv", "--", "-today.json"}), diff},
+      {words(
+           {"watch", "--interval", "5", "--all-interfaces", "--port", "8080", "--format", "jsonl"}),
+       watch},
   };
   for (const auto& [arguments, expected] : cases) {
     const auto parsed = ParseOptions(arguments);
@@ -142,6 +149,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{words({"diff", "last.json"}), "diff takes two files"},
         BadCase{words({"diff", "a", "b", "c"}), "diff takes two files"},
         BadCase{words({"diff", "a", "b", "--wide"}), "diff has no option '--wide'"},
+        BadCase{words({"watch", "--interval", "0"}), "--interval takes whole seconds from 1"},
+        BadCase{words({"watch", "--interval", "1.5"}), "--interval takes whole seconds from 1"},
+        BadCase{words({"watch", "--format", "json"}), "watch's --format is table or jsonl"},
+        BadCase{words({"scan", "--format", "jsonl"}), "--format is one of table, csv, json"},
         BadCase{QStringList(65, QStringLiteral("scan")), "more than 64 arguments"},
         BadCase{{QStringLiteral("scan"), QString(4097, u'x')}, "longer than 4096 characters"},
         // What a message quotes never carries a terminal's control sequence.

@@ -19,6 +19,12 @@ class FakePlatform : public platform::Platform {
   }
   platform::RouteLookup routeTo(quint32) override { return broadcastRoute; }
   std::optional<std::vector<platform::Neighbour>> neighbours() override { return neighbourTable; }
+  std::unique_ptr<platform::NeighbourWatch> watchNeighbours() override {
+    return neighbourWatchFactory ? neighbourWatchFactory() : nullptr;
+  }
+  std::unique_ptr<platform::StopRequests> watchStopRequests() override {
+    return stopRequestsFactory ? stopRequestsFactory() : nullptr;
+  }
   platform::IcmpPermission icmpPermission() override { return icmp; }
   std::optional<std::vector<quint32>> ipv4Addresses() override { return addresses; }
   std::optional<std::vector<platform::Adapter>> adapters() override { return adapterList; }
@@ -41,6 +47,9 @@ class FakePlatform : public platform::Platform {
   std::optional<std::vector<platform::Neighbour>> neighbourTable;
   std::optional<QByteArray> neighbourText;  // the table in the converted layout
   platform::IcmpPermission icmp;
+  // Unset: a system that cannot tell of neighbour changes, or of stop requests.
+  std::function<std::unique_ptr<platform::NeighbourWatch>()> neighbourWatchFactory;
+  std::function<std::unique_ptr<platform::StopRequests>()> stopRequestsFactory;
 };
 
 // Host-order address from dotted text, for readable tests.

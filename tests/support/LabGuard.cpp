@@ -66,16 +66,21 @@ void LabEnvironment::SetUp() { RequireLab(); }
 QString LabStatePath() { return qEnvironmentVariable("VELMARO_LAB_STATE"); }
 QString LabScriptPath() { return qEnvironmentVariable("VELMARO_LAB_SCRIPT"); }
 
-bool SetHostPlugged(std::string_view hostKey, bool plugged, QString* why) {
+namespace {
+
+QString keyText(std::string_view hostKey) {
+  return QString::fromLatin1(hostKey.data(), static_cast<qsizetype>(hostKey.size()));
+}
+
+// One run of the lab script with the suite's state file, bounded.
+bool RunLabScript(QStringList arguments, QString* why) {
   const QString script = LabScriptPath();
   if (script.isEmpty()) {
     SetWhy(why, QStringLiteral("VELMARO_LAB_SCRIPT is not set"));
     return false;
   }
-  QStringList arguments{
-      plugged ? QStringLiteral("plug") : QStringLiteral("unplug"),
-      QString::fromLatin1(hostKey.data(), static_cast<qsizetype>(hostKey.size()))};
-  if (!LabStatePath().isEmpty()) arguments << QStringLiteral("--state") << LabStatePath();
+  if (!LabStatePath().isEmpty())
+    arguments = QStringList{QStringLiteral("--state"), LabStatePath()} + arguments;
   QProcess process;
   process.setProcessChannelMode(QProcess::MergedChannels);
   process.start(script, arguments);
@@ -91,6 +96,39 @@ bool SetHostPlugged(std::string_view hostKey, bool plugged, QString* why) {
   }
   return true;
 }
+
+bool SetAddress(std::string_view hostKey, const QString& cidr, QString* why) {
+  const QString card = QStringLiteral("vlab0");
+  return RunInLabHost(hostKey,
+                      {QStringLiteral("ip"), QStringLiteral("-4"), QStringLiteral("addr"),
+                       QStringLiteral("flush"), QStringLiteral("dev"), card},
+                      why) &&
+         RunInLabHost(hostKey,
+                      {QStringLiteral("ip"), QStringLiteral("addr"), QStringLiteral("add"), cidr,
+                       QStringLiteral("dev"), card},
+                      why);
+}
+
+}  // namespace
+
+bool SetHostPlugged(std::string_view hostKey, bool plugged, QString* why) {
+  return RunLabScript(
+      {plugged ? QStringLiteral("plug") : QStringLiteral("unplug"), keyText(hostKey)}, why);
+}
+
+bool RunInLabHost(std::string_view hostKey, const QStringList& command, QString* why) {
+  return RunLabScript(
+      QStringList{QStringLiteral("--host"), keyText(hostKey), QStringLiteral("exec")} + command,
+      why);
+}
+
+ReaddressedHost::ReaddressedHost(std::string_view hostKey, const QString& ownCidr,
+                                 const QString& otherCidr)
+    : m_key(hostKey), m_own(ownCidr) {
+  m_ok = SetAddress(m_key, otherCidr, &m_error);
+}
+
+ReaddressedHost::~ReaddressedHost() { SetAddress(m_key, m_own, nullptr); }
 
 HostCable::HostCable(std::string_view hostKey, bool plugged) : m_key(hostKey), m_plugged(plugged) {
   m_ok = SetHostPlugged(m_key, m_plugged, &m_error);

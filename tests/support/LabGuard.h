@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <string_view>
 
@@ -31,6 +32,28 @@ QString LabScriptPath();
 // Plugs a lab host's cable in or pulls it (its switch port up or down), by host key ("u1", "h2",
 // "x1"...). Runs the lab script, bounded to 15 s. False with the reason when it did not work.
 bool SetHostPlugged(std::string_view hostKey, bool plugged, QString* why = nullptr);
+
+// Runs `command` inside a lab host's namespace ("u5": its card is vlab0), through the lab
+// script, bounded to 15 s. False with the reason when it did not work.
+bool RunInLabHost(std::string_view hostKey, const QStringList& command, QString* why = nullptr);
+
+// Gives a lab host's card another IPv4 address (the cable stays in, the simulator keeps
+// running and answers from it) for the lifetime of the object, and its own one afterwards.
+class ReaddressedHost {
+ public:
+  ReaddressedHost(std::string_view hostKey, const QString& ownCidr, const QString& otherCidr);
+  ~ReaddressedHost();
+  ReaddressedHost(const ReaddressedHost&) = delete;
+  ReaddressedHost& operator=(const ReaddressedHost&) = delete;
+  bool ok() const { return m_ok; }
+  const QString& error() const { return m_error; }
+
+ private:
+  std::string_view m_key;
+  QString m_own;
+  bool m_ok = false;
+  QString m_error;
+};
 
 // Sets a host's cable (plugged in or pulled) for the lifetime of the object and turns it
 // the other way afterwards.

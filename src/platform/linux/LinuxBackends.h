@@ -11,6 +11,8 @@ std::unique_ptr<DatagramSocket> createInterfaceSocket(const QString& interfaceNa
 std::optional<std::vector<NetworkInterface>> networkInterfaces();  // NetworkCards.cpp
 RouteLookup routeTo(quint32 destination);                          // Routes.cpp
 std::optional<std::vector<Neighbour>> neighbours();                // Neighbours.cpp
+std::unique_ptr<NeighbourWatch> watchNeighbours();                 // NeighbourEvents.cpp
+std::unique_ptr<StopRequests> watchStopRequests();                 // StopSignals.cpp
 IcmpPermission icmpPermission();                                   // Permissions.cpp
 std::optional<std::vector<quint32>> ipv4Addresses();               // Interfaces.cpp
 std::optional<std::vector<Adapter>> adapters();                    // Interfaces.cpp

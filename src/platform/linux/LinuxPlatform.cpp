@@ -23,6 +23,12 @@ class LinuxPlatform final : public Platform {
   std::optional<std::vector<Neighbour>> neighbours() override {
     return linux_backend::neighbours();
   }
+  std::unique_ptr<NeighbourWatch> watchNeighbours() override {
+    return linux_backend::watchNeighbours();
+  }
+  std::unique_ptr<StopRequests> watchStopRequests() override {
+    return linux_backend::watchStopRequests();
+  }
   IcmpPermission icmpPermission() override { return linux_backend::icmpPermission(); }
   CommandLine arpCommand() const override { return linux_backend::arpCommand(); }
   QByteArray convertArpListing(const QByteArray& listing) const override {
