@@ -7,6 +7,7 @@
 #include "form/MainForm.h"
 #include "form/RowName.h"
 #include "identify/ArpTable.h"
+#include "identify/HttpFetch.h"
 #include "identify/LocalMac.h"
 #include "identify/Manufacturer.h"
 #include "platform/Platform.h"
