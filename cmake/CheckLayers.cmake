@@ -1,6 +1,8 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails when a source file under src/ includes a header of a folder that does not lie
-# below its own. Run as: cmake -DSRC=<repo>/src -P CheckLayers.cmake
+# below its own, or a header of one system's backend (platform/linux/...) from outside
+# src/platform: above it nothing may know which system it runs on.
+# Run as: cmake -DSRC=<repo>/src -P CheckLayers.cmake
 set(allowed_support   support)
 set(allowed_platform  support platform)
 set(allowed_scan      support platform scan)
@@ -24,6 +26,8 @@ foreach(source IN LISTS sources)
     string(REGEX REPLACE "^#include \"([a-z]+)/.*" "\\1" target "${line}")
     if(NOT target IN_LIST allowed_${folder})
       string(APPEND failures "  ${source}: ${line} reaches up into ${target}/\n")
+    elseif(NOT folder STREQUAL "platform" AND line MATCHES "^#include \"platform/([a-z_]+)/")
+      string(APPEND failures "  ${source}: ${line} reaches into the ${CMAKE_MATCH_1} backend\n")
     endif()
   endforeach()
 endforeach()

@@ -7,6 +7,7 @@
 
 #include "form/Controls.h"
 #include "form/ResultList.h"
+#include "platform/Advice.h"
 #include "scan/ClassPingBase.h"
 #include "scan/ScanRange.h"
 #include "support/ErrorLog.h"
@@ -38,13 +39,9 @@ QString echoUnavailableText(const QString& reason, bool permissionDenied) {
   }
   return QStringLiteral(
              "No address could be pinged: this system does not let the program send ICMP echo "
-             "requests%1.\n\n"
-             "Let your group send unprivileged pings:\n"
-             "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
-             "Only where that range must stay closed, give the command line program the right "
-             "to send pings and sweep with it:\n"
-             "    sudo setcap cap_net_raw+ep \"%2\"")
-      .arg(why, QCoreApplication::applicationDirPath() + QStringLiteral("/velmaro-cli"));
+             "requests%1.\n\n%2")
+      .arg(why, platform::EchoPermissionSteps(QCoreApplication::applicationDirPath() +
+                                              QStringLiteral("/velmaro-cli")));
 }
 
 // Sets a flag for the lifetime of a scope.

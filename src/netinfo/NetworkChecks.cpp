@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "platform/Advice.h"
 #include "support/Ipv4Text.h"
 #include "support/Tunables.h"
 #include "support/VbError.h"
@@ -43,10 +44,7 @@ std::vector<NetworkInterface> QueryCards(const std::vector<NetworkInterface>& ca
 }
 
 QString IcmpPermissionFix(const QString& cliProgram) {
-  return QStringLiteral(
-             "sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"; only where that range "
-             "must stay closed, sudo setcap cap_net_raw+ep %1")
-      .arg(cliProgram);
+  return platform::EchoPermissionFix(cliProgram);
 }
 
 DoctorLine CheckIcmpPermission(const platform::IcmpPermission& facts) {
@@ -103,9 +101,9 @@ DoctorLine CheckReplyPort(const std::optional<platform::SocketFailure>& bindFail
     return OkLine(check, QStringLiteral("UDP port %1 is free").arg(tunables::kReplyPort));
   if (bindFailure->number == err::addressInUse().number) {
     return FixLine(check, true,
-                   QStringLiteral("UDP port %1 is held by another program, so replies go there: "
-                                  "close it (sudo ss -ulpn 'sport = :%1' names it)")
-                       .arg(tunables::kReplyPort));
+                   QStringLiteral("UDP port %1 is held by another program, so replies go there: %2")
+                       .arg(QString::number(tunables::kReplyPort),
+                            platform::PortHolderFix(tunables::kReplyPort)));
   }
   return FixLine(check, true,
                  QStringLiteral("cannot bind UDP port %1: %2 (error %3)")
@@ -120,10 +118,10 @@ DoctorLine CheckBroadcastRoute(const platform::RouteLookup& route,
     const QString card = likelyLanCard(cards);
     return FixLine(
         check, true,
-        QStringLiteral("no route for 255.255.255.255 (%1), so SCAN sends nothing: sudo ip "
-                       "route add 255.255.255.255/32 dev %2, or velmaro-cli scan "
-                       "--all-interfaces")
-            .arg(route.failure ? route.failure->description : QStringLiteral("none"), card));
+        QStringLiteral("no route for 255.255.255.255 (%1), so SCAN sends nothing: %2, or "
+                       "velmaro-cli scan --all-interfaces")
+            .arg(route.failure ? route.failure->description : QStringLiteral("none"),
+                 platform::BroadcastRouteFix(card)));
   }
   QString found = QStringLiteral("255.255.255.255 leaves through %1").arg(route.interfaceName);
   if (route.source != 0) found += QStringLiteral(" from %1").arg(DottedAddress(route.source));
@@ -168,12 +166,12 @@ DoctorLine CheckCardsWithoutIPv4(const std::vector<NetworkInterface>& cards) {
     }
   }
   if (bare.isEmpty()) return OkLine(check, QStringLiteral("every card that is up has one"));
-  const QString fix =
-      QStringLiteral(
-          "%1 %2 up without an IPv4 address, so units there cannot be "
-          "reached: connect a DHCP server or sudo ip addr add ADDRESS/24 dev %3")
-          .arg(bare.join(QStringLiteral(", ")),
-               bare.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"), bare.front());
+  const QString fix = QStringLiteral(
+                          "%1 %2 up without an IPv4 address, so units there cannot be "
+                          "reached: connect a DHCP server or %3")
+                          .arg(bare.join(QStringLiteral(", ")),
+                               bare.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                               platform::AddAddressFix(QStringLiteral("ADDRESS/24"), bare.front()));
   // Only a PC with no IPv4 network at all cannot scan.
   return FixLine(check, !anyAddressed, fix);
 }
@@ -202,11 +200,10 @@ DoctorLine CheckReplies(const std::optional<std::vector<CardProbe>>& probes) {
           check, true,
           QStringLiteral("%1: the query went out and nothing came back, yet %2 hosts are "
                          "in the neighbour table there: if units are on this network, a "
-                         "firewall drops their replies; allow UDP to port %3 (sudo nft "
-                         "insert rule inet filter input udp dport %3 accept, or sudo ufw "
-                         "allow %3/udp)")
+                         "firewall drops their replies; allow UDP to port %3 (%4)")
               .arg(probe.interfaceName, QString::number(probe.neighbours),
-                   QString::number(tunables::kReplyPort)));
+                   QString::number(tunables::kReplyPort),
+                   platform::FirewallFix(tunables::kReplyPort)));
     }
     found.append(probe.replies > 0
                      ? QStringLiteral("%1: %2 replies")

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "platform/Advice.h"
 #include "support/Ipv4Text.h"
 #include "support/Tunables.h"
 
@@ -35,11 +36,12 @@ QString cardSubnets(const platform::NetworkInterface& card) {
   return subnets.join(QStringLiteral(", "));
 }
 
-// "add A/n to CARD (sudo ip addr add A/n dev CARD)".
+// "add A/n to CARD (the system's command for it)".
 QString addAddress(const platform::NetworkInterface& card, platform::InterfaceAddress address) {
   const QString text =
       DottedAddress(address.address) + u'/' + QString::number(address.prefixLength);
-  return QStringLiteral("add %1 to %2 (sudo ip addr add %1 dev %2)").arg(text, card.name);
+  return QStringLiteral("add %1 to %2 (%3)")
+      .arg(text, card.name, platform::AddAddressFix(text, card.name));
 }
 
 }  // namespace
