@@ -20,7 +20,7 @@ while IFS= read -r row; do
     status=1
   fi
 done <<'TABLE'
-sweep_tests => sweep_tests
+sweep_tests => fast_sweep_tests sweep_tests
 ReplyTable => discovery_tests
 BroadcastScan => discovery_form_tests
 BroadcastScan.EmptiesTheList => discovery_form_tests
