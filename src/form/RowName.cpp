@@ -79,7 +79,13 @@ void PopulateItemName(FormContext& form, PageSource& http, RowId row, bool readP
             return reading.hasMeta;
           })) {
         trap.step(120, [&] { setPageName(reading.name); });
-        trap.step(130, [&] { list.setCell(row, list.GetColumnIndex(u"mac"), reading.mac); });
+        trap.step(130, [&] {
+          list.setCell(row, list.GetColumnIndex(u"mac"), reading.mac);
+          // The page's MAC replaces the one the neighbour table gave, even an empty one.
+          EvidenceSet evidence = list.evidence(row);
+          evidence.remove(Evidence::Neighbours);
+          list.setEvidence(row, evidence);
+        });
       } else {
         trap.step(150, [&] { setPageName(reading.name); });
       }

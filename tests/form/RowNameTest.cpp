@@ -104,8 +104,11 @@ TEST_P(PageRules, NameAndMacFromThePages) {
   ASSERT_TRUE(unit.ok());
   NameRig rig(unit.port());
   const RowId row = rig.addRow();
+  rig.list.addEvidence(row, Evidence::Neighbours);  // its MAC as the neighbour table gave it
   PopulateItemName(rig.form, rig.http, row, c.productId, c.generic);
   EXPECT_EQ(rig.cell(row, u"name"), QString::fromLatin1(c.name));
+  // A MAC a page wrote no longer comes from the neighbour table.
+  EXPECT_EQ(rig.list.evidence(row).has(Evidence::Neighbours), c.mac == nullptr);
   EXPECT_EQ(rig.cell(row, u"mac"), c.mac ? QString::fromLatin1(c.mac) : kOldMac);
   // A page answered for the row exactly when one gave its name (an empty one too).
   EXPECT_EQ(rig.list.evidence(row).has(Evidence::Page), rig.cell(row, u"name") != u"---");
