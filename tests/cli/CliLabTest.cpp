@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <algorithm>
+#include <map>
 
 #include "cli/CliProcess.h"
 #include "cli/Formats.h"
@@ -75,15 +76,35 @@ TEST_F(CliLabTest, ScanPrintsTheRowsTheWindowShows) {
   EXPECT_TRUE(Sorted(RowsOf(list)) == printed);
 }
 
+// Two units on one factory address: both rows stay, each names the other's MAC.
+TEST_F(CliLabTest, ScanMarksTwoUnitsOnOneAddress) {
+  const lab::ReaddressedHost clash("u5", u"198.18.7.25/24"_s, u"198.18.7.21/24"_s);
+  ASSERT_TRUE(clash.ok()) << clash.error().toStdString();
+  const CliRun run = RunCli({u"scan"_s, u"--format=json"_s});
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains(u"198.18.7.21 is claimed by 2 hosts"_s)) << run.err.toStdString();
+  auto parsed = ParseJsonRows(run.out);
+  ASSERT_TRUE(std::holds_alternative<std::vector<RowRecord>>(parsed));
+  std::map<QString, QStringList> conflictOf;  // MAC -> the other MACs its row names
+  for (const RowRecord& row : std::get<std::vector<RowRecord>>(parsed)) {
+    if (row.cells[0] == u"198.18.7.21") conflictOf[row.cells[3]] = row.conflict;
+  }
+  const std::map<QString, QStringList> expected{
+      {u"00-0A-2B-01-80-01"_s, {u"00-0A-2B-01-A0-00"_s}},
+      {u"00-0A-2B-01-A0-00"_s, {u"00-0A-2B-01-80-01"_s}}};
+  EXPECT_EQ(conflictOf, expected);
+}
+
 TEST_F(CliLabTest, PingPrintsTheRowsTheWindowShows) {
   std::vector<RowRecord> printed = Rows({QStringLiteral("ping")});
   ASSERT_EQ(printed.size(), lab::kLiveIps.size() + 1);  // and the client itself
-  // A PC answers the echo and is in the neighbour table; a unit's page names it too.
+  // A PC answers the echo and is in the neighbour table; a unit's page names it and gives
+  // the MAC the row shows.
   ASSERT_NE(Find(printed, lab::kH1.ip), nullptr);
   EXPECT_EQ(Find(printed, lab::kH1.ip)->seen.keys(), (QStringList{u"echo"_s, u"neighbours"_s}));
   ASSERT_NE(Find(printed, lab::kU1.ip), nullptr);
   EXPECT_EQ(Find(printed, lab::kU1.ip)->seen.keys(),
-            (QStringList{u"echo"_s, u"neighbours"_s, u"page"_s}));
+            (QStringList{u"echo"_s, u"page"_s}));
   test::LabWindow window;
   Child<QCheckBox>(window, "chkUpdateOnly")
       .setChecked(false);  // the command line's is a fresh list

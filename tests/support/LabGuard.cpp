@@ -124,11 +124,19 @@ bool RunInLabHost(std::string_view hostKey, const QStringList& command, QString*
 
 ReaddressedHost::ReaddressedHost(std::string_view hostKey, const QString& ownCidr,
                                  const QString& otherCidr)
-    : m_key(hostKey), m_own(ownCidr) {
+    : m_key(hostKey), m_own(ownCidr), m_other(otherCidr) {
   m_ok = SetAddress(m_key, otherCidr, &m_error);
 }
 
-ReaddressedHost::~ReaddressedHost() { SetAddress(m_key, m_own, nullptr); }
+ReaddressedHost::~ReaddressedHost() {
+  SetAddress(m_key, m_own, nullptr);
+  // The host's ARP requests from the other address taught this namespace its MAC there; a
+  // host that really owns that address would stay unreachable until the entry ages out.
+  if (InLabNamespace()) {
+    QProcess::execute(QStringLiteral("ip"), {QStringLiteral("neigh"), QStringLiteral("flush"),
+                                             QStringLiteral("to"), m_other.section(u'/', 0, 0)});
+  }
+}
 
 HostCable::HostCable(std::string_view hostKey, bool plugged) : m_key(hostKey), m_plugged(plugged) {
   m_ok = SetHostPlugged(m_key, m_plugged, &m_error);

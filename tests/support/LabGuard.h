@@ -51,6 +51,7 @@ class ReaddressedHost {
  private:
   std::string_view m_key;
   QString m_own;
+  QString m_other;
   bool m_ok = false;
   QString m_error;
 };
