@@ -89,9 +89,8 @@ TEST_F(CliLabTest, ScanMarksTwoUnitsOnOneAddress) {
   for (const RowRecord& row : std::get<std::vector<RowRecord>>(parsed)) {
     if (row.cells[0] == u"198.18.7.21") conflictOf[row.cells[3]] = row.conflict;
   }
-  const std::map<QString, QStringList> expected{
-      {u"00-0A-2B-01-80-01"_s, {u"00-0A-2B-01-A0-00"_s}},
-      {u"00-0A-2B-01-A0-00"_s, {u"00-0A-2B-01-80-01"_s}}};
+  const std::map<QString, QStringList> expected{{u"00-0A-2B-01-80-01"_s, {u"00-0A-2B-01-A0-00"_s}},
+                                                {u"00-0A-2B-01-A0-00"_s, {u"00-0A-2B-01-80-01"_s}}};
   EXPECT_EQ(conflictOf, expected);
 }
 
@@ -103,8 +102,7 @@ TEST_F(CliLabTest, PingPrintsTheRowsTheWindowShows) {
   ASSERT_NE(Find(printed, lab::kH1.ip), nullptr);
   EXPECT_EQ(Find(printed, lab::kH1.ip)->seen.keys(), (QStringList{u"echo"_s, u"neighbours"_s}));
   ASSERT_NE(Find(printed, lab::kU1.ip), nullptr);
-  EXPECT_EQ(Find(printed, lab::kU1.ip)->seen.keys(),
-            (QStringList{u"echo"_s, u"page"_s}));
+  EXPECT_EQ(Find(printed, lab::kU1.ip)->seen.keys(), (QStringList{u"echo"_s, u"page"_s}));
   test::LabWindow window;
   Child<QCheckBox>(window, "chkUpdateOnly")
       .setChecked(false);  // the command line's is a fresh list
