@@ -192,7 +192,9 @@ TEST_F(HostileNetwork, FloodOfDatagramsDuringASweep) {
       floodRows, expected, static_cast<long long>(probe.worstGapMs()),
       static_cast<long long>(memoryInUseKiB() - memoryBefore),
       static_cast<long long>(udpReceiveBufferDrops() - dropsBefore));
-  EXPECT_LE(probe.worstGapMs(), 100) << "the window's events waited this long";
+  // A flood that held the loop would show as seconds; the margin above 100 ms is for a
+  // sanitizer build on a loaded machine, which once showed 128 ms.
+  EXPECT_LE(probe.worstGapMs(), 250) << "the window's events waited this long";
   // What the system drops before the program could read it (its buffer full of 64 KiB
   // datagrams) never reached the program; everything else did.
   const qint64 dropped = udpReceiveBufferDrops() - dropsBefore;
