@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -114,14 +115,11 @@ QString applyTargets(Options& options, const QString& value) {
 }
 
 QString applyRate(Options& options, const QString& value) {
-  // Plain digits only, read the same in every locale.
-  qint64 rate = value.isEmpty() || value.size() > 6 ? -1 : 0;
-  for (QChar c : value) {
-    if (c < u'0' || c > u'9')
-      return QStringLiteral("--rate takes a whole number of requests a second");
-    rate = rate * 10 + (c.unicode() - u'0');
-  }
-  if (rate < 1 || rate > tunables::kMaxEchoRate) {
+  // A text that is no number at all is told apart from a number out of range.
+  if (!std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+    return QStringLiteral("--rate takes a whole number of requests a second");
+  const qint64 rate = plainCount(value, tunables::kMaxEchoRate);
+  if (rate < 1) {
     return QStringLiteral("--rate takes whole requests a second from 1 to %1")
         .arg(tunables::kMaxEchoRate);
   }
