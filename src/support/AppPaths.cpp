@@ -7,6 +7,7 @@
 #include <QTemporaryFile>
 
 #include "support/ErrorLog.h"
+#include "support/Version.h"
 
 namespace velmaro {
 namespace {
@@ -27,21 +28,41 @@ AppPaths::AppPaths(QString appFolder, QString userFolder, QString shareFolder,
       m_shareFolder(std::move(shareFolder)),
       m_writeInAppFolder(writeInAppFolder) {}
 
-AppPaths AppPaths::forExecutable() {
-  return forProgramIn(QCoreApplication::applicationDirPath(),
-                      QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+QString ProgramBesideThis(QStringView name) {
+  QString path = QCoreApplication::applicationDirPath() + u'/';
+  path += name;
+  path += QStringView(kProgramSuffix);
+  return QDir::toNativeSeparators(path);
 }
 
-AppPaths AppPaths::forProgramIn(const QString& programFolder, QString userFolder) {
-  // Root can write to /usr/bin, but a log there would outlive the package and belong to
-  // nobody. What lies beside the program proves nothing (a package built without the
-  // vendor file has no data folder): only the build knows where its own programs run from.
+QString ThisProgram() { return QDir::toNativeSeparators(QCoreApplication::applicationFilePath()); }
+
+AppPaths AppPaths::forExecutable() {
+  return forProgramIn(QCoreApplication::applicationDirPath(), perUserFolder());
+}
+
+QString AppPaths::perUserFolder() {
+#ifdef Q_OS_WIN
+  // The toolkit's application folders are the roaming ones there, named after the
+  // organisation too; the generic data folder is the local one itself.
+  const QString local = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  return local.isEmpty() ? QString() : local + u'/' + QLatin1String(kAppTitle);
+#else
+  return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+#endif
+}
+
+AppPaths AppPaths::forProgramIn(const QString& programFolder, QString userFolder,
+                                AppFolderRule rule) {
+  // What lies beside the program proves nothing (a package built without the vendor file
+  // has no data folder): only the build knows where its own programs run from.
   const QString real = QFileInfo(programFolder).canonicalFilePath();
   const QString built = QFileInfo(QStringLiteral(VELMARO_BUILD_PROGRAM_FOLDER)).canonicalFilePath();
   const bool inBuildTree = !real.isEmpty() && real == built;
   const QString share =
       QDir::cleanPath(programFolder + u'/' + QStringLiteral(VELMARO_SHARE_FROM_PROGRAMS));
-  return AppPaths(programFolder, std::move(userFolder), share, inBuildTree);
+  return AppPaths(programFolder, std::move(userFolder), share,
+                  rule == AppFolderRule::WhenWritable || inBuildTree);
 }
 
 QString AppPaths::writableFolder() const {

@@ -45,6 +45,8 @@ struct ProgramCase {
   const char* programFolder;  // below a scratch root; empty: this test program's own folder
   bool withDataFolder;        // share/velmaro beside the program's bin
   bool expectOwnFolder;
+  AppFolderRule rule = AppFolderRule::BuildTreeOnly;
+  bool folderExists = true;
 };
 
 class AppPathsProgram : public ::testing::TestWithParam<ProgramCase> {};
@@ -53,15 +55,17 @@ TEST_P(AppPathsProgram, WritesBesideItselfOnlyInTheBuildTree) {
   const ProgramCase& c = GetParam();
   QTemporaryDir root;
   ASSERT_TRUE(root.isValid());
-  const QString folder = *c.programFolder ? root.filePath(QString::fromLatin1(c.programFolder))
+  const QString folder = *c.programFolder ? root.filePath(QString::fromUtf8(c.programFolder))
                                           : QCoreApplication::applicationDirPath();
-  ASSERT_TRUE(QDir().mkpath(folder));
+  if (c.folderExists) {
+    ASSERT_TRUE(QDir().mkpath(folder));
+  }
   const QString share = QDir::cleanPath(folder + QStringLiteral("/../share/velmaro"));
   if (c.withDataFolder) {
     ASSERT_TRUE(QDir().mkpath(share));
   }
   const QString user = root.filePath(QStringLiteral("user"));
-  const AppPaths paths = AppPaths::forProgramIn(folder, user);
+  const AppPaths paths = AppPaths::forProgramIn(folder, user, c.rule);
   EXPECT_EQ(paths.writableFolder(), c.expectOwnFolder ? folder : user);
   EXPECT_EQ(paths.shareFolder(), share);
 }
@@ -71,10 +75,28 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ProgramCase{"BuildTree", "", false, true},
                       ProgramCase{"InstalledWithoutDataFolder", "usr/bin", false, false},
                       ProgramCase{"InstalledWithDataFolder", "usr/bin", true, false},
-                      ProgramCase{"CopiedOutOfTheBuildTree", "build/bin", false, false}),
+                      ProgramCase{"CopiedOutOfTheBuildTree", "build/bin", false, false},
+                      // A copy unpacked anywhere its user may write is a portable one.
+                      ProgramCase{"PortableCopy", "Users/Zoë Ñúñez/Velmaro 1.1.8", false, true,
+                                  AppFolderRule::WhenWritable},
+                      ProgramCase{"PortableBuildTree", "", false, true,
+                                  AppFolderRule::WhenWritable},
+                      ProgramCase{"UnwritableProgramFolderWritesPerUser", "Program Files/Velmaro",
+                                  false, false, AppFolderRule::WhenWritable, false}),
     [](const ::testing::TestParamInfo<ProgramCase>& param) {
       return std::string(param.param.name);
     });
+
+#ifdef Q_OS_WIN
+// The local application data, not the roaming folder the toolkit's own application
+// folders are in, and not below an organisation's folder.
+TEST(AppPathsUser, PerUserFolderIsTheLocalApplicationData) {
+  const QString local = qEnvironmentVariable("LOCALAPPDATA");
+  ASSERT_FALSE(local.isEmpty());
+  EXPECT_EQ(QDir::toNativeSeparators(AppPaths::perUserFolder()),
+            QDir::toNativeSeparators(local + QStringLiteral("/Velmaro")));
+}
+#endif
 
 }  // namespace
 }  // namespace velmaro
