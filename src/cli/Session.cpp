@@ -1,6 +1,5 @@
 #include "cli/Session.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include "cli/Conflicts.h"
@@ -10,6 +9,7 @@
 #include "netinfo/NetworkChecks.h"
 #include "platform/Terminal.h"
 #include "scan/ScanRange.h"
+#include "support/AppPaths.h"
 #include "support/PrintableText.h"
 #include "support/Tunables.h"
 
@@ -24,7 +24,7 @@ void write(int descriptor, const QString& text) {
 
 // What went wrong and what to do about it, in one line.
 QString reasonFor(ScanOutcome outcome) {
-  const QString program = QCoreApplication::applicationFilePath();
+  const QString program = ThisProgram();
   switch (outcome) {
     case ScanOutcome::Completed:
       return {};

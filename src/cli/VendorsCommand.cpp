@@ -1,5 +1,7 @@
 // velmaro-cli vendors [import FILE]: the vendor file in use, and replacing this user's with
 // a registry downloaded from the IEEE.
+#include <QDir>
+
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "identify/VendorFile.h"
@@ -22,7 +24,8 @@ int describe(const AppPaths& paths) {
   }
   // One multi-argument call: a folder named "p%1q" is printed as it is.
   PrintOut(QStringLiteral("file: %1\ndate: %2\nentries: %3\n")
-               .arg(PrintableText(file.path), dated(file), QString::number(file.entries)));
+               .arg(PrintableText(QDir::toNativeSeparators(file.path)), dated(file),
+                    QString::number(file.entries)));
   return kExitCompleted;
 }
 
@@ -41,11 +44,11 @@ int import(const QString& registry, const AppPaths& paths) {
   }
   PrintOut(QStringLiteral("%1 entries, %2 new prefixes, written to %3\n")
                .arg(QString::number(done.entries), QString::number(done.newPrefixes),
-                    PrintableText(done.writtenPath)));
+                    PrintableText(QDir::toNativeSeparators(done.writtenPath))));
   if (done.inUse != done.writtenPath) {
     PrintError(
         QStringLiteral("%1 is looked up first and stays in use; remove it to use the new file")
-            .arg(done.inUse));
+            .arg(QDir::toNativeSeparators(done.inUse)));
   }
   return kExitCompleted;
 }

@@ -1,6 +1,5 @@
 #include "form/PingSweep.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -10,6 +9,7 @@
 #include "platform/Advice.h"
 #include "scan/ClassPingBase.h"
 #include "scan/ScanRange.h"
+#include "support/AppPaths.h"
 #include "support/ErrorLog.h"
 #include "support/Events.h"
 #include "support/Numbers.h"
@@ -40,8 +40,7 @@ QString echoUnavailableText(const QString& reason, bool permissionDenied) {
   return QStringLiteral(
              "No address could be pinged: this system does not let the program send ICMP echo "
              "requests%1.\n\n%2")
-      .arg(why, platform::EchoPermissionSteps(QCoreApplication::applicationDirPath() +
-                                              QStringLiteral("/velmaro-cli")));
+      .arg(why, platform::EchoPermissionSteps(ProgramBesideThis(u"velmaro-cli")));
 }
 
 // Sets a flag for the lifetime of a scope.

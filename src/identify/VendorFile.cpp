@@ -17,7 +17,9 @@ namespace {
 std::optional<QByteArray> readBounded(const QString& path, QString* error) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    if (error) *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    if (error)
+      *error = QStringLiteral("cannot read %1: %2")
+                   .arg(QDir::toNativeSeparators(path), file.errorString());
     return std::nullopt;
   }
   return file.read(tunables::kMaxRegistryBytes + 1);
@@ -69,15 +71,16 @@ VendorImport ImportVendorRegistry(const QString& registryFile, const AppPaths& p
   result.entries = int(read.entries.size());
 
   if (!QDir().mkpath(QFileInfo(result.writtenPath).path())) {
-    result.error =
-        QStringLiteral("cannot create the folder %1").arg(QFileInfo(result.writtenPath).path());
+    result.error = QStringLiteral("cannot create the folder %1")
+                       .arg(QDir::toNativeSeparators(QFileInfo(result.writtenPath).path()));
     return result;
   }
   // QSaveFile writes beside the target and renames over it only on commit.
   QSaveFile out(result.writtenPath);
   const QByteArray text = VendorFileText(read.entries, modificationDay(registryFile));
   if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
-    result.error = QStringLiteral("cannot write %1: %2").arg(result.writtenPath, out.errorString());
+    result.error = QStringLiteral("cannot write %1: %2")
+                       .arg(QDir::toNativeSeparators(result.writtenPath), out.errorString());
     return result;
   }
   result.inUse = paths.ouiPath();
@@ -93,10 +96,10 @@ DoctorLine CheckVendorFile(const VendorFileInUse& file) {
         QStringLiteral("no vendor file (%1): manufacturers come from the maker rule only; "
                        "download oui.csv from the IEEE and run velmaro-cli vendors import "
                        "oui.csv")
-            .arg(file.path));
+            .arg(QDir::toNativeSeparators(file.path)));
   }
   return OkLine(check, QStringLiteral("%1, %2 %3, %4 entries")
-                           .arg(file.path,
+                           .arg(QDir::toNativeSeparators(file.path),
                                 file.registryDated ? QStringLiteral("registry of")
                                                    : QStringLiteral("file of"),
                                 file.date.toString(Qt::ISODate), QString::number(file.entries)));
