@@ -219,8 +219,9 @@ QString OuiFile::lookUp(const QString& mac, const QString& path, StepTrap& trap)
   // The modification time to the file system's own precision, and without the conversion
   // to local time that a QDateTime costs: this check runs on every look-up.
   std::error_code unreadable;
-  const auto modified = std::filesystem::last_write_time(
-      std::filesystem::path(QFile::encodeName(path).toStdString()), unreadable);
+  // The path in the system's own encoding (UTF-16 on Windows), never an 8-bit code page
+  // that cannot spell every user's name.
+  const auto modified = std::filesystem::last_write_time(info.filesystemFilePath(), unreadable);
   const Identity found{path, info.size(), unreadable ? 0 : modified.time_since_epoch().count()};
   if (unreadable || m_readFrom != found) {
     m_readFrom.reset();
