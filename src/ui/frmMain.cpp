@@ -62,10 +62,13 @@ constexpr TwipsRect kLstIPs{120, 240, 12255, 5355};
 // Below the lower frame, and below the list inside it.
 constexpr int kBottomMarginTwips = 120;
 
-// MS Sans Serif 8.25 pt where it exists, the nearest sans of the desktop elsewhere.
+// MS Sans Serif 8.25 pt in its scalable form, the nearest sans of the desktop elsewhere.
+// Windows still carries the bitmap original, drawn in a few pixel sizes only: at 125% or
+// 150% it would be the wrong size or blurred, so its outline twin with the same metrics
+// comes first.
 QFont dialogFont(double points, bool bold) {
   QFont font;
-  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+  font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("MS Sans Serif"),
                     QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                     QStringLiteral("Nimbus Sans")});
   font.setStyleHint(QFont::SansSerif);
