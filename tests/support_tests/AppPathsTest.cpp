@@ -87,6 +87,20 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(param.param.name);
     });
 
+// Advice names a program for the user to paste: the system's own file name and separators.
+TEST(AppPathsPrograms, NamedAsTheSystemWritesThem) {
+#ifdef Q_OS_WIN
+  const QString shown = QStringLiteral("\\velmaro-cli.exe");
+#else
+  const QString shown = QStringLiteral("/velmaro-cli");
+#endif
+  const QString program = ProgramBesideThis(u"velmaro-cli");
+  EXPECT_TRUE(program.endsWith(shown)) << program.toStdString();
+  EXPECT_EQ(program.chopped(shown.size()),
+            QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+  EXPECT_EQ(ThisProgram().contains(u'/'), QDir::separator() == u'/');
+}
+
 #ifdef Q_OS_WIN
 // The local application data, not the roaming folder the toolkit's own application
 // folders are in, and not below an organisation's folder.
