@@ -7,6 +7,9 @@
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   velmaro::test::PrepareLocaleLeg(VELMARO_TEST_LOCALES);
+  // As the window's own main: the toolkit scales by whole device pixels only, the window
+  // lays out the rest of a screen's DPI itself.
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   if (!velmaro::test::LocaleLegInForce()) return 1;
