@@ -10,7 +10,9 @@
 #include "support/CaseName.h"
 #include "support/RegularFile.h"
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -41,7 +43,7 @@ TEST_P(RegularFileOpen, OpensOnlyAPlainFile) {
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.write("kept\r\n");
   }
-  std::error_code made;
+  [[maybe_unused]] std::error_code made;
   switch (c.planted) {
     case Planted::Nothing:
       break;
@@ -52,8 +54,20 @@ TEST_P(RegularFileOpen, OpensOnlyAPlainFile) {
       ASSERT_TRUE(QDir().mkpath(path));
       break;
     case Planted::LinkToFile:
+#ifdef Q_OS_WIN
+      // Without administrator rights only in developer mode; the C++ library has no links.
+      // Wine reports success and makes nothing: only a link that is there counts.
+      ::CreateSymbolicLinkW(reinterpret_cast<const wchar_t*>(path.utf16()),
+                            reinterpret_cast<const wchar_t*>(target.utf16()),
+                            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+      if (const DWORD found = ::GetFileAttributesW(reinterpret_cast<const wchar_t*>(path.utf16()));
+          found == INVALID_FILE_ATTRIBUTES || (found & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        GTEST_SKIP() << "this account or system makes no links";
+      }
+#else
       std::filesystem::create_symlink(target.toStdU16String(), path.toStdU16String(), made);
       if (made) GTEST_SKIP() << "this account may not make links: " << made.message();
+#endif
       break;
     case Planted::Device:
 #ifdef Q_OS_WIN
