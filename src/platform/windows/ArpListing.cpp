@@ -3,6 +3,7 @@
 #include <QList>
 #include <optional>
 
+#include "platform/NeighbourListing.h"
 #include "support/ByteLines.h"
 #include "support/Ipv4Text.h"
 #include "support/Numbers.h"
@@ -12,22 +13,7 @@ namespace velmaro::platform::windows_backend {
 namespace {
 
 constexpr QByteArrayView kNoAddress = "00-00-00-00-00-00";
-constexpr qsizetype kAddressColumn = 22;  // the columns line up as the system's own listing
 constexpr int kEthernetBytes = 6;
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-QList<QByteArrayView> tokens(QByteArrayView line) {
-  QList<QByteArrayView> out;
-  qsizetype i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && isBlank(line[i])) ++i;
-    const qsizetype start = i;
-    while (i < line.size() && !isBlank(line[i])) ++i;
-    if (i > start) out.append(line.sliced(start, i - start));
-  }
-  return out;
-}
 
 // "aa-bb-cc-dd-ee-ff" (either case) as its lower-case text; nothing for any other shape.
 std::optional<QByteArray> ethernetText(QByteArrayView text) {
@@ -49,20 +35,6 @@ QByteArray dashed(QByteArrayView mac) {
   return out;
 }
 
-void appendPadded(QByteArray& out, QByteArrayView field) {
-  out.append(field);
-  out.append(QByteArray(qMax<qsizetype>(1, kAddressColumn - field.size()), ' '));
-}
-
-void appendLine(QByteArray& out, QByteArrayView address, QByteArrayView physical,
-                QByteArrayView type) {
-  out.append("  ");
-  appendPadded(out, address);
-  appendPadded(out, physical);
-  out.append(type);
-  out.append("\r\n");
-}
-
 bool startsWithIgnoringCase(QByteArrayView word, QByteArrayView prefix) {
   return word.size() >= prefix.size() &&
          word.first(prefix.size()).toByteArray().toLower() == prefix.toByteArray();
@@ -77,17 +49,17 @@ QByteArray convertArpListing(const QByteArray& listing) {
   for (ByteLines lines(input); !lines.atEnd();) {
     const QByteArrayView line = lines.next();
     if (line.size() > tunables::kMaxArpLine) continue;
-    const QList<QByteArrayView> words = tokens(line);
+    const QList<QByteArrayView> words = ListingWords(line);
     // "Interface: A.B.C.D --- 0xb" and the header have other first words.
     if (words.size() != 3 || !ParseDottedAddress(QString::fromLatin1(words[0]))) continue;
     const std::optional<QByteArray> physical = ethernetText(words[1]);
     if (!physical) continue;
     const bool usable =
         *physical != kNoAddress && words[2].compare("invalid", Qt::CaseInsensitive) != 0;
-    const QByteArrayView type = !usable                                    ? "invalid"
-                                : startsWithIgnoringCase(words[2], "stat") ? "static"
-                                                                           : "dynamic";
-    appendLine(out, words[0], usable ? QByteArrayView(*physical) : kNoAddress, type);
+    const ListedType type = !usable                                    ? ListedType::Invalid
+                            : startsWithIgnoringCase(words[2], "stat") ? ListedType::Static
+                                                                       : ListedType::Dynamic;
+    AppendListingLine(out, words[0], *physical, type);
   }
   return out;
 }
@@ -100,11 +72,10 @@ bool rowIsComplete(QByteArrayView mac, int rowType) {
 QByteArray listingLine(quint32 address, QByteArrayView mac, int rowType) {
   QByteArray out;
   const bool usable = rowIsComplete(mac, rowType);
-  appendLine(out, DottedAddress(address).toLatin1(),
-             usable ? QByteArrayView(dashed(mac)) : kNoAddress,
-             !usable                              ? "invalid"
-             : rowType == int(NetRowType::Static) ? "static"
-                                                  : "dynamic");
+  AppendListingLine(out, DottedAddress(address).toLatin1(), usable ? dashed(mac) : QByteArray(),
+                    !usable                              ? ListedType::Invalid
+                    : rowType == int(NetRowType::Static) ? ListedType::Static
+                                                         : ListedType::Dynamic);
   return out;
 }
 
