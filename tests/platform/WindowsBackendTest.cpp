@@ -95,6 +95,32 @@ TEST(WindowsEcho, AnAddressWithoutRouteIsRefusedOrStaysSilent) {
   EXPECT_LT(closing.elapsed(), 5000);
 }
 
+TEST(WindowsEcho, HoldsAtMostItsBoundInFlightAndSaysWhenItTakesMore) {
+  auto opened = createSystemPlatform()->openEchoSocket();
+  ASSERT_TRUE(opened.socket) << opened.error.toStdString();
+  EchoSocket& socket = *opened.socket;
+  // No event loop runs meanwhile, so none of them can end before the bound is reached.
+  int sent = 0;
+  SendResult last = SendResult::Sent;
+  while (sent < 10000 &&
+         (last = socket.send(ipv4("127.0.0.1"), quint16(sent), "x")) == SendResult::Sent)
+    ++sent;
+  EXPECT_EQ(last, SendResult::TryAgain);
+  EXPECT_EQ(sent, 4096);
+  socket.watchWritable(true);
+  bool writable = false;
+  QObject::connect(&socket, &EchoSocket::writable, [&] { writable = true; });
+  QElapsedTimer elapsed;
+  elapsed.start();
+  while (!writable && elapsed.elapsed() < kWaitMs) {
+    QEventLoop wait;
+    QTimer::singleShot(20, &wait, &QEventLoop::quit);
+    wait.exec();
+  }
+  EXPECT_TRUE(writable);
+  EXPECT_EQ(socket.send(ipv4("127.0.0.1"), 1, "x"), SendResult::Sent);
+}
+
 TEST(WindowsCards, ListLoopbackWithItsAddress) {
   const auto system = createSystemPlatform();
   const auto cards = system->networkInterfaces();

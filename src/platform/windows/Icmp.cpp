@@ -20,6 +20,7 @@
 #include <icmpapi.h>
 
 #include <QMetaObject>
+#include <QPointer>
 #include <deque>
 #include <list>
 #include <vector>
@@ -150,10 +151,9 @@ class WindowsEchoSocket final : public EchoSocket {
       it = m_requests.erase(it);
     }
     const bool freed = m_requests.size() < before;
-    if (replied)
-      emit readyRead();  // may close the socket: nothing touches it after
-    else if (freed && m_watchWritable)
-      emit writable();
+    const QPointer<WindowsEchoSocket> alive(this);  // a handler may delete the socket
+    if (replied) emit readyRead();
+    if (alive && freed && m_watchWritable) emit writable();
   }
 
   bool takeReply(const Request& request) {
