@@ -78,6 +78,8 @@ DoctorLine CheckIcmpPermission(const platform::IcmpPermission& facts) {
                           facts.rawSocketKept ? QStringLiteral(", every capability given up since")
                                               : QString(),
                           range));
+    case platform::EchoSocketKind::Service:
+      return OkLine(check, QStringLiteral("the system's echo service, which every user may call"));
     case platform::EchoSocketKind::None:
       break;
   }

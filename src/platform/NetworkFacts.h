@@ -48,7 +48,8 @@ struct Neighbour {
   friend bool operator==(const Neighbour&, const Neighbour&) = default;
 };
 
-enum class EchoSocketKind { None, Datagram, Raw };
+// Service: the system's own echo service, which any user may call (no socket of ours).
+enum class EchoSocketKind { None, Datagram, Raw, Service };
 
 // Who may send ICMP echo requests, as the system decides it for this process.
 struct IcmpPermission {

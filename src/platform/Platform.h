@@ -1,7 +1,8 @@
 // What the program needs of the operating system, one narrow facility each. The core sees
-// only this; a Linux backend lives in linux/, fakes for tests live in the test tree.
-// A new facility is a function here, its backend in linux/ (declared in LinuxBackends.h,
-// forwarded to by LinuxPlatform.cpp) and its scripted answer in tests/support/FakePlatform;
+// only this; the backends live in linux/ and windows/, fakes for tests in the test tree.
+// A new facility is a function here, its backend in linux/ and windows/ (declared in
+// LinuxBackends.h and WindowsBackends.h, forwarded to by LinuxPlatform.cpp and
+// WindowsPlatform.cpp) and its scripted answer in tests/support/FakePlatform;
 // the benchmarks' and fuzz targets' platforms derive from that fake, so nothing else
 // changes. A body here only for an answer right on every system, as allowsWebRequest's.
 #pragma once

@@ -99,6 +99,9 @@ TEST(DoctorLines, IcmpSaysWhichSocketOrHowToGrantOne) {
       {EchoSocketKind::Raw, false, false, true,
        u"ok (raw socket opened at start with cap_net_raw of this process, every capability "
        u"given up since; ping_group_range 100 200 admits none of this user's groups)"},
+      // Where the system sends echoes for any user, no range or capability is involved.
+      {EchoSocketKind::Service, false, false, false,
+       u"ok (the system's echo service, which every user may call)"},
       // The range first; the capability only where the range must stay closed.
       {EchoSocketKind::None, true, false, false,
        u"no ICMP permission (ping_group_range 100 200 admits none of this user's groups, no "

@@ -5,6 +5,7 @@
 #include <QList>
 #include <optional>
 
+#include "platform/NeighbourListing.h"
 #include "platform/linux/LinuxBackends.h"
 #include "platform/linux/ProcFacts.h"
 #include "support/ByteLines.h"
@@ -15,25 +16,8 @@
 namespace velmaro::platform::linux_backend {
 namespace {
 
-// Written in place of the physical address of an entry that has none to give.
-constexpr QByteArrayView kNoAddress = "00-00-00-00-00-00";
-constexpr qsizetype kAddressColumn = 22;  // the listing's columns line up like this
 // The table shows Ethernet addresses only: six bytes, five separators.
 constexpr qsizetype kEthernetGroups = 6;
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-QList<QByteArrayView> tokens(QByteArrayView line) {
-  QList<QByteArrayView> out;
-  qsizetype i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && isBlank(line[i])) ++i;
-    const qsizetype start = i;
-    while (i < line.size() && !isBlank(line[i])) ++i;
-    if (i > start) out.append(line.sliced(start, i - start));
-  }
-  return out;
-}
 
 bool isHexDigit(char c) { return DigitValue(QLatin1Char(c), 16) >= 0; }
 
@@ -75,7 +59,7 @@ struct Entry {
 };
 
 std::optional<Entry> parseEntry(QByteArrayView line) {
-  const QList<QByteArrayView> words = tokens(line);
+  const QList<QByteArrayView> words = ListingWords(line);
   if (words.isEmpty() || !ParseDottedAddress(QString::fromLatin1(words.front())))
     return std::nullopt;
   Entry entry;
@@ -92,11 +76,6 @@ std::optional<Entry> parseEntry(QByteArrayView line) {
     }
   }
   return entry;
-}
-
-void appendPadded(QByteArray& out, QByteArrayView field) {
-  out.append(field);
-  out.append(QByteArray(qMax<qsizetype>(1, kAddressColumn - field.size()), ' '));
 }
 
 }  // namespace
@@ -116,11 +95,10 @@ QByteArray convertArpListing(const QByteArray& listing) {
     const std::optional<Entry> entry = parseEntry(line);
     if (!entry) continue;
     const bool usable = entry->physical && !entry->unusable;
-    out.append("  ");
-    appendPadded(out, entry->address);
-    appendPadded(out, usable ? QByteArrayView(*entry->physical) : kNoAddress);
-    out.append(!usable ? "invalid" : entry->fixed ? "static" : "dynamic");
-    out.append("\r\n");
+    AppendListingLine(out, entry->address, usable ? QByteArrayView(*entry->physical) : nullptr,
+                      !usable        ? ListedType::Invalid
+                      : entry->fixed ? ListedType::Static
+                                     : ListedType::Dynamic);
   }
   return out;
 }
@@ -144,7 +122,7 @@ void forEachProcArpEntry(QByteArrayView text, Take take) {
   while (!lines.atEnd()) {
     const QByteArrayView line = lines.next();
     if (line.size() > tunables::kMaxArpLine) continue;
-    const QList<QByteArrayView> words = tokens(line);
+    const QList<QByteArrayView> words = ListingWords(line);
     if (words.size() >= 6) take(words);
   }
 }
@@ -169,11 +147,10 @@ QByteArray convertProcArp(QByteArrayView text) {
     const uint flags = words[2].toByteArray().toUInt(&flagsOk, 0);
     const std::optional<QByteArray> physical = dashedAddress(words[3]);
     const bool usable = flagsOk && (flags & kArpComplete) != 0 && physical;
-    out.append("  ");
-    appendPadded(out, words[0]);
-    appendPadded(out, usable ? QByteArrayView(*physical) : kNoAddress);
-    out.append(!usable ? "invalid" : (flags & kArpPermanent) != 0 ? "static" : "dynamic");
-    out.append("\r\n");
+    AppendListingLine(out, words[0], usable ? QByteArrayView(*physical) : nullptr,
+                      !usable                        ? ListedType::Invalid
+                      : (flags & kArpPermanent) != 0 ? ListedType::Static
+                                                     : ListedType::Dynamic);
   });
   return out;
 }
