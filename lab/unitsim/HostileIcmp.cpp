@@ -1,5 +1,7 @@
 // The noise unit's raw sockets: one that sees the echo requests sent to this host, one
 // that sends whole IPv4 datagrams with any source address.
+#include "HostileIcmp.h"
+
 #include "Hostile.h"
 #include "LabNamespaceCheck.h"
 

@@ -1,4 +1,5 @@
 // velmaro-unitsim: one simulated network unit of the lab, run inside a lab host namespace.
+#include "HostileIcmp.h"
 #include "LabNamespaceCheck.h"
 #include "UnitOptions.h"
 #include "UnitServer.h"

@@ -55,8 +55,13 @@ void ArpTable::ARP_LoadTable() {
   trap.step(40, [&] { m_entries.clear(); });
   std::optional<QByteArray> listing;
   trap.step(50, [&] {
-    listing = ShellAndCapture(m_platform.arpCommand(), tunables::kArpCaptureSeconds,
-                              tunables::kMaxArpListingBytes, m_clock);
+    const CommandLine command = m_platform.arpCommand();
+    if (command.program.isEmpty()) {
+      listing = m_platform.neighbourListing();
+      return;
+    }
+    listing = ShellAndCapture(command, tunables::kArpCaptureSeconds, tunables::kMaxArpListingBytes,
+                              m_clock);
     if (listing) listing = m_platform.convertArpListing(*listing);
   });
   trap.step(60, [&] { TimedWait(tunables::kArpReadPauseMs, m_clock); });

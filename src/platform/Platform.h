@@ -67,7 +67,9 @@ class Platform {
   virtual IcmpPermission icmpPermission() = 0;
 
   // The command that lists the neighbour (ARP) table on standard output, and the
-  // conversion of its listing into lines of "address  physical-address  type".
+  // conversion of its listing into lines of "address  physical-address  type". A system
+  // whose table is better read without a program names none (an empty program): the table
+  // then comes from neighbourListing().
   virtual CommandLine arpCommand() const = 0;
   virtual QByteArray convertArpListing(const QByteArray& listing) const = 0;
   // The same table in that converted layout, read from the kernel at once without starting

@@ -150,6 +150,16 @@ TEST_F(ArpTableTest, TheLoadLeavesNoFileBehind) {
   }
 }
 
+TEST_F(ArpTableTest, ASystemThatNamesNoProgramGivesItsTableDirectly) {
+  m_platform.arp = CommandLine{};
+  m_platform.neighbourText = QByteArray("10.0.0.7  00-0a-2b-01-90-00  dynamic\n");
+  m_table.ARP_LoadTable();
+  EXPECT_EQ(m_table.ARP_GetMACByIP(QStringLiteral("10.0.0.7")),
+            QStringLiteral("00-0A-2B-01-90-00"));
+  EXPECT_EQ(m_table.ARP_GetMACByIP(QStringLiteral("10.0.0.1")), QString());  // not the listing's
+  EXPECT_TRUE(m_log.reports.isEmpty());
+}
+
 TEST_F(ArpTableTest, AnEmptyCaptureIsReportedOnceAtTheFirstRead) {
   listCommandPrints("");
   m_table.ARP_LoadTable();

@@ -46,7 +46,11 @@ QByteArrayView macOf(const MIB_IPNETROW& row) {
 
 }  // namespace
 
-CommandLine arpCommand() { return {QStringLiteral("arp"), {QStringLiteral("-a")}}; }
+// No program: `arp -a` prints the same IP Helper table, but in the language of the
+// system (its header and type words are translated), through a console window that a
+// window program would flash, and Wine's copy prints nothing at all. The listing comes
+// from neighbourListing() instead; convertArpListing still reads an `arp -a` listing.
+CommandLine arpCommand() { return {}; }
 
 std::optional<QByteArray> neighbourListing() {
   const auto rows = readRows();
