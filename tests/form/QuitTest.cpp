@@ -31,6 +31,11 @@ namespace {
 using namespace std::chrono_literals;
 using test::ipv4;
 
+// A program that lasts `seconds`, built beside the suites.
+CommandLine pause(int seconds) {
+  return {ProgramBesideThis(u"velmaro-test-pause"), {QString::number(seconds)}};
+}
+
 // What the application's window would hold: a form over fakes, hosts that never answer.
 struct Rig {
   Rig() {
@@ -106,13 +111,10 @@ INSTANTIATE_TEST_SUITE_P(
                  [](Rig&) {
                    TimedWait(60000);
                    TimedWait(60000);  // the application has quit already
-                   ShellAndWait({QStringLiteral("sleep"), {QStringLiteral("3")}}, QString(), 60);
+                   ShellAndWait(pause(3), QString(), 60);
                  }},
         QuitCase{"ShellAndWait", 100,
-                 [](Rig&) {
-                   EXPECT_TRUE(ShellAndWait({QStringLiteral("sleep"), {QStringLiteral("3")}},
-                                            QString(), 60));
-                 }},
+                 [](Rig&) { EXPECT_TRUE(ShellAndWait(pause(3), QString(), 60)); }},
         QuitCase{"PageFetchFromASilentUnit", 200,
                  [](Rig& rig) {
                    test::LoopbackUnit unit(test::SilentPages());

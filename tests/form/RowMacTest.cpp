@@ -93,17 +93,15 @@ class RowMacTest : public ::testing::Test {
     writeFile(m_dir.filePath(QStringLiteral("oui.txt")),
               "00-1B-21\tIntel Corporate\r\n"
               "00-16-3E\t  Xensource, Inc.  \r\n");
-    const QString listing = m_dir.filePath(QStringLiteral("listing.txt"));
-    writeFile(listing,
-              "  10.0.0.21   00-0a-2b-01-80-01   dynamic\r\n"
-              "  10.0.0.22   00-0A-2B-01-FF-FF   dynamic\r\n"
-              "  10.0.0.23   00-0a-2b-02-00-00   dynamic\r\n"
-              "  10.0.0.24   00-0a-2b-01-80-00   dynamic\r\n"
-              "  10.0.0.31   00-1b-21-00-00-31   dynamic\r\n"
-              "  10.0.0.33   00-16-3e-00-00-33   dynamic\r\n"
-              "  10.0.0.35   00-99-99-00-00-35   dynamic\r\n"
-              "  10.0.0.5    00-0a-2b-01-80-01   dynamic\r\n");
-    m_platform.arp = platform::CommandLine{QStringLiteral("cat"), {listing}};
+    m_platform.neighbourText = QByteArray(
+        "  10.0.0.21   00-0a-2b-01-80-01   dynamic\r\n"
+        "  10.0.0.22   00-0A-2B-01-FF-FF   dynamic\r\n"
+        "  10.0.0.23   00-0a-2b-02-00-00   dynamic\r\n"
+        "  10.0.0.24   00-0a-2b-01-80-00   dynamic\r\n"
+        "  10.0.0.31   00-1b-21-00-00-31   dynamic\r\n"
+        "  10.0.0.33   00-16-3e-00-00-33   dynamic\r\n"
+        "  10.0.0.35   00-99-99-00-00-35   dynamic\r\n"
+        "  10.0.0.5    00-0a-2b-01-80-01   dynamic\r\n");
     m_arp.ARP_LoadTable();
     ASSERT_EQ(m_arp.entries().size(), 8u);
   }

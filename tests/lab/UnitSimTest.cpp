@@ -1,6 +1,7 @@
 // The unit simulator's bytes: the discovery reply in each shape, the HTTP exchange, the options,
 // and the real program on loopback (where it may run without a lab).
 #include "Hostile.h"
+#include "HostileIcmp.h"
 #include "LabNamespaceCheck.h"
 #include "UnitOptions.h"
 #include "UnitPages.h"
