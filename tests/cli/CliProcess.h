@@ -13,7 +13,15 @@ struct CliRun {
   int exitCode = -1;
   QByteArray out;  // as written: JSON is read from the bytes
   QString err;
-  QString text() const { return QString::fromUtf8(out); }
+  QString text() const { return lineEnds(QString::fromUtf8(out)); }
+
+  // The C runtime of Windows writes each line end of a console program as CR LF.
+  static QString lineEnds(QString text) {
+#ifdef Q_OS_WIN
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+    return text;
+  }
 };
 
 // A run that hangs fails the test. `program`: a copy of velmaro-cli elsewhere.
@@ -28,7 +36,8 @@ inline CliRun RunCli(
   if (!ended) process.kill();
   EXPECT_TRUE(ended) << "velmaro-cli " << arguments.join(u' ').toStdString() << " did not end";
   return {ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+          process.readAllStandardOutput(),
+          CliRun::lineEnds(QString::fromUtf8(process.readAllStandardError()))};
 }
 
 // The text of one check in doctor's table ("check  text" a line); empty when it is missing.

@@ -34,8 +34,12 @@ TEST(VendorsProgram, RefusesACutDownloadAndImportsAWholeOne) {
   EXPECT_EQ(run.err,
             QStringLiteral("velmaro-cli: %1 line 2: the file ends in the middle of a line: the "
                            "download was cut short; the vendor file in use is unchanged\n")
-                .arg(registry));
+                .arg(registry))
+      << run.err.toStdString();
   EXPECT_FALSE(QFile::exists(data.path() + QStringLiteral("/Velmaro/oui.txt")));
+#ifdef Q_OS_WIN
+  GTEST_SKIP() << "this user's folder comes from the profile there, not the environment";
+#endif
 
   writeRegistry(kRegistry);
   run = RunCli({QStringLiteral("vendors"), QStringLiteral("import"), registry}, environment);
@@ -55,7 +59,7 @@ TEST(VendorsProgram, RefusesACutDownloadAndImportsAWholeOne) {
 TEST(VendorsProgram, StatusesAndMessagesPrintOutsideTextAsItIs) {
   QTemporaryDir root;
   ASSERT_TRUE(root.isValid());
-  const QString program = root.filePath(QStringLiteral("velmaro-cli"));
+  const QString program = root.filePath(QFileInfo(QStringLiteral(VELMARO_CLI_PATH)).fileName());
   ASSERT_TRUE(QFile::copy(QStringLiteral(VELMARO_CLI_PATH), program));
   const QString data = root.filePath(QStringLiteral("p%1q"));
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -74,6 +78,11 @@ TEST(VendorsProgram, StatusesAndMessagesPrintOutsideTextAsItIs) {
       {{}, 0, QStringLiteral("\nentries: 1\n")},
   };
   for (const auto& step : steps) {
+#ifdef Q_OS_WIN
+    // This user's folder comes from the profile there and no environment moves it: only the
+    // refusals, which neither read nor write it, run without touching the tester's own file.
+    if (step.exitCode == 0 || step.registry.isEmpty()) continue;
+#endif
     QStringList arguments{QStringLiteral("vendors")};
     if (!step.registry.isEmpty()) {
       QFile file(registry);

@@ -204,15 +204,21 @@ TEST_F(Import, ARefusedRegistryLeavesTheFileInUseUntouched) {
 }
 
 TEST(VendorFileLine, SaysWhatIsInUseOrHowToGetOne) {
+  // The path as the system writes it.
+  const auto shown = [](const char* path) {
+    return QDir::toNativeSeparators(QString::fromLatin1(path));
+  };
   EXPECT_EQ(CheckVendorFile({QStringLiteral("/usr/share/velmaro/oui.txt"), true, 32530,
                              QDate(2022, 8, 27), true})
                 .text,
-            u"ok (/usr/share/velmaro/oui.txt, registry of 2022-08-27, 32530 entries)");
+            QStringLiteral("ok (%1, registry of 2022-08-27, 32530 entries)")
+                .arg(shown("/usr/share/velmaro/oui.txt")));
   // A folder's name is text, never a placeholder.
   EXPECT_EQ(
       CheckVendorFile({QStringLiteral("/home/p%1q/oui.txt"), true, 5, QDate(2024, 1, 2), false})
           .text,
-      u"ok (/home/p%1q/oui.txt, file of 2024-01-02, 5 entries)");
+      QStringLiteral("ok (") + shown("/home/p%1q/oui.txt") +
+          QStringLiteral(", file of 2024-01-02, 5 entries)"));
   const DoctorLine none = CheckVendorFile({QStringLiteral("/opt/oui.txt"), false, 0, {}, false});
   EXPECT_EQ(none.verdict, Verdict::Fix);
   EXPECT_FALSE(none.blocking);

@@ -2,6 +2,7 @@
 // screens of 120 and 144 dpi (125% and 150%; 200% is twice 96 in whole device pixels).
 // Every control stays inside its container and shows its whole caption.
 #include <QAbstractButton>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,10 @@ TEST_F(WindowScaleTest, ControlsStayInsideTheWindowWithTheirWholeCaptions) {
                       : 96;
   // A leg whose screen setting did not take would only repeat the 96-dpi run.
   ASSERT_DOUBLE_EQ(window->scale(), dpi / 96.0);
+  // With no font at all every character is drawn as an em-wide box, and the widths below
+  // would measure no font the window can ever get.
+  ASSERT_FALSE(QFontDatabase::families().isEmpty())
+      << "the toolkit finds no font (offscreen on Windows reads QT_QPA_FONTDIR only)";
   window->Form_Load();
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
