@@ -58,8 +58,7 @@ struct Entry {
   bool fixed = false;     // a permanent or no-ARP entry
 };
 
-std::optional<Entry> parseEntry(QByteArrayView line) {
-  const QList<QByteArrayView> words = ListingWords(line);
+std::optional<Entry> parseEntry(const QList<QByteArrayView>& words) {
   if (words.isEmpty() || !ParseDottedAddress(QString::fromLatin1(words.front())))
     return std::nullopt;
   Entry entry;
@@ -86,20 +85,16 @@ CommandLine arpCommand() {
 }
 
 QByteArray convertArpListing(const QByteArray& listing) {
-  const QByteArrayView input =
-      QByteArrayView(listing).first(qMin<qsizetype>(listing.size(), tunables::kMaxArpListingBytes));
   QByteArray out;
-  for (ByteLines lines(input); !lines.atEnd();) {
-    const QByteArrayView line = lines.next();
-    if (line.size() > tunables::kMaxArpLine) continue;
-    const std::optional<Entry> entry = parseEntry(line);
-    if (!entry) continue;
+  ForEachListingLine(listing, [&](const QList<QByteArrayView>& words) {
+    const std::optional<Entry> entry = parseEntry(words);
+    if (!entry) return;
     const bool usable = entry->physical && !entry->unusable;
     AppendListingLine(out, entry->address, usable ? QByteArrayView(*entry->physical) : nullptr,
                       !usable        ? ListedType::Invalid
                       : entry->fixed ? ListedType::Static
                                      : ListedType::Dynamic);
-  }
+  });
   return out;
 }
 

@@ -43,24 +43,19 @@ bool startsWithIgnoringCase(QByteArrayView word, QByteArrayView prefix) {
 }  // namespace
 
 QByteArray convertArpListing(const QByteArray& listing) {
-  const QByteArrayView input =
-      QByteArrayView(listing).first(qMin<qsizetype>(listing.size(), tunables::kMaxArpListingBytes));
   QByteArray out;
-  for (ByteLines lines(input); !lines.atEnd();) {
-    const QByteArrayView line = lines.next();
-    if (line.size() > tunables::kMaxArpLine) continue;
-    const QList<QByteArrayView> words = ListingWords(line);
+  ForEachListingLine(listing, [&](const QList<QByteArrayView>& words) {
     // "Interface: A.B.C.D --- 0xb" and the header have other first words.
-    if (words.size() != 3 || !ParseDottedAddress(QString::fromLatin1(words[0]))) continue;
+    if (words.size() != 3 || !ParseDottedAddress(QString::fromLatin1(words[0]))) return;
     const std::optional<QByteArray> physical = ethernetText(words[1]);
-    if (!physical) continue;
+    if (!physical) return;
     const bool usable =
         *physical != kNoAddress && words[2].compare("invalid", Qt::CaseInsensitive) != 0;
     const ListedType type = !usable                                    ? ListedType::Invalid
                             : startsWithIgnoringCase(words[2], "stat") ? ListedType::Static
                                                                        : ListedType::Dynamic;
     AppendListingLine(out, words[0], *physical, type);
-  }
+  });
   return out;
 }
 
