@@ -11,9 +11,9 @@
 
 #include <QPointer>
 #include <QSocketNotifier>
-#include <deque>
 #include <vector>
 
+#include "platform/ReceiveQueue.h"
 #include "platform/linux/LinuxBackends.h"
 #include "platform/linux/SystemError.h"
 #include "support/Tunables.h"
@@ -21,11 +21,6 @@
 
 namespace velmaro::platform::linux_backend {
 namespace {
-
-// Datagrams read in one notification; the rest wait for the next one.
-constexpr int kReadsPerNotification = 256;
-// Datagrams held for the program to take; a flood beyond this is dropped, not buffered.
-constexpr std::size_t kMaxQueued = 4096;
 
 // The numbers support staff know from the Windows socket layer, where one applies.
 SocketFailure failureFor(int error) {
@@ -92,8 +87,7 @@ class UdpSocket final : public DatagramSocket {
     }
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
-    m_queue.clear();
-    ++m_generation;
+    m_received.clear();
   }
 
   std::optional<SocketFailure> bind(quint16 port) override {
@@ -121,11 +115,7 @@ class UdpSocket final : public DatagramSocket {
   }
 
   std::optional<Datagram> receive() override {
-    if (m_queue.empty()) readPending();
-    if (m_queue.empty()) return std::nullopt;
-    Datagram next = std::move(m_queue.front());
-    m_queue.pop_front();
-    return next;
+    return m_received.take([this](Datagram* into) { return readOne(into); });
   }
 
  private:
@@ -169,39 +159,31 @@ class UdpSocket final : public DatagramSocket {
     return std::nullopt;
   }
 
-  // Moves waiting datagrams into the queue; returns how many were added.
-  int readPending() {
-    if (m_fd < 0) return 0;
-    int added = 0;
-    for (int i = 0; i < kReadsPerNotification; ++i) {
-      sockaddr_in from{};
-      iovec buffer{m_buffer.data(), m_buffer.size()};
-      alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
-      msghdr message{};
-      message.msg_name = &from;
-      message.msg_namelen = sizeof from;
-      message.msg_iov = &buffer;
-      message.msg_iovlen = 1;
-      message.msg_control = control;
-      message.msg_controllen = sizeof control;
-      // MSG_TRUNC makes the call report the datagram's real length, so one that did not
-      // fit the buffer is recognised and dropped rather than taken in part.
-      const ssize_t got = ::recvmsg(m_fd, &message, MSG_TRUNC);
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        break;  // nothing more waiting, or a pending error that concerns no datagram
-      }
-      if (std::size_t(got) > std::size_t(tunables::kMaxDatagram)) continue;
-      if (m_queue.size() >= kMaxQueued) continue;
-      Datagram datagram;
-      datagram.data = QByteArray(m_buffer.data(), qsizetype(got));
-      datagram.source = ntohl(from.sin_addr.s_addr);
-      datagram.sourcePort = ntohs(from.sin_port);
-      datagram.arrivalInterface = arrivalInterfaceOf(message);
-      m_queue.push_back(std::move(datagram));
-      ++added;
-    }
-    return added;
+  // One datagram from the system, into `into` unless that is null.
+  ReadOutcome readOne(Datagram* into) {
+    if (m_fd < 0) return ReadOutcome::NothingWaiting;
+    sockaddr_in from{};
+    iovec buffer{m_buffer.data(), m_buffer.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    msghdr message{};
+    message.msg_name = &from;
+    message.msg_namelen = sizeof from;
+    message.msg_iov = &buffer;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    // MSG_TRUNC makes the call report the datagram's real length, so one that did not
+    // fit the buffer is recognised and dropped rather than taken in part.
+    const ssize_t got = ::recvmsg(m_fd, &message, MSG_TRUNC);
+    // Else nothing more is waiting, or a pending error that concerns no datagram.
+    if (got < 0) return errno == EINTR ? ReadOutcome::Skipped : ReadOutcome::NothingWaiting;
+    if (std::size_t(got) > std::size_t(tunables::kMaxDatagram) || into == nullptr)
+      return ReadOutcome::Skipped;
+    into->data = QByteArray(m_buffer.data(), qsizetype(got));
+    into->source = ntohl(from.sin_addr.s_addr);
+    into->sourcePort = ntohs(from.sin_port);
+    into->arrivalInterface = arrivalInterfaceOf(message);
+    return ReadOutcome::Taken;
   }
 
   QString arrivalInterfaceOf(msghdr& message) const {
@@ -215,17 +197,14 @@ class UdpSocket final : public DatagramSocket {
   }
 
   void onReadable() {
-    const int added = readPending();
-    const quint64 generation = m_generation;
-    // One signal per datagram; a close from a handler ends the run.
-    for (int i = 0; i < added && generation == m_generation; ++i) emit readyRead();
+    m_received.onReadable([this](Datagram* into) { return readOne(into); },
+                          [this] { emit readyRead(); });
   }
 
   QString m_interface;
   int m_fd = -1;
   QPointer<QSocketNotifier> m_notifier;
-  std::deque<Datagram> m_queue;
-  quint64 m_generation = 0;
+  ReceiveQueue m_received;
   // One byte more than a datagram may hold, to tell an oversized one apart.
   std::vector<char> m_buffer = std::vector<char>(std::size_t(tunables::kMaxDatagram) + 1);
 };

@@ -17,9 +17,9 @@
 #include <QPointer>
 #include <QSocketNotifier>
 #include <cstring>
-#include <deque>
 #include <vector>
 
+#include "platform/ReceiveQueue.h"
 #include "platform/windows/Adapters.h"
 #include "platform/windows/SystemError.h"
 #include "platform/windows/WindowsBackends.h"
@@ -27,9 +27,6 @@
 
 namespace velmaro::platform::windows_backend {
 namespace {
-
-constexpr int kReadsPerNotification = 256;
-constexpr std::size_t kMaxQueued = 4096;
 
 sockaddr_in ipv4Endpoint(quint32 address, quint16 port) {
   sockaddr_in endpoint{};
@@ -81,8 +78,7 @@ class UdpSocket final : public DatagramSocket {
     }
     if (m_socket != INVALID_SOCKET) ::closesocket(m_socket);
     m_socket = INVALID_SOCKET;
-    m_queue.clear();
-    ++m_generation;
+    m_received.clear();
   }
 
   std::optional<SocketFailure> bind(quint16 port) override {
@@ -111,11 +107,7 @@ class UdpSocket final : public DatagramSocket {
   }
 
   std::optional<Datagram> receive() override {
-    if (m_queue.empty()) readPending();
-    if (m_queue.empty()) return std::nullopt;
-    Datagram next = std::move(m_queue.front());
-    m_queue.pop_front();
-    return next;
+    return m_received.take([this](Datagram* into) { return readOne(into); });
   }
 
  private:
@@ -173,7 +165,7 @@ class UdpSocket final : public DatagramSocket {
   }
 
   // One datagram into the buffer: its length, or -1 when none is waiting.
-  int readOne(sockaddr_in& from, QString& arrival) {
+  int receiveInto(sockaddr_in& from, QString& arrival) {
     int fromSize = sizeof from;
     if (m_receiveMessage == nullptr || !m_card) {
       return ::recvfrom(m_socket, m_buffer.data(), int(m_buffer.size()), 0,
@@ -199,35 +191,29 @@ class UdpSocket final : public DatagramSocket {
     return int(got);
   }
 
-  int readPending() {
-    if (m_socket == INVALID_SOCKET) return 0;
-    int added = 0;
-    for (int i = 0; i < kReadsPerNotification; ++i) {
-      sockaddr_in from{};
-      QString arrival;
-      const int got = readOne(from, arrival);
-      if (got < 0) {
-        const int error = ::WSAGetLastError();
-        // Too long for any datagram we take, or an old send's error report: skip it.
-        if (error == WSAEMSGSIZE || error == WSAECONNRESET) continue;
-        break;
-      }
-      if (got > tunables::kMaxDatagram || m_queue.size() >= kMaxQueued) continue;
-      Datagram datagram;
-      datagram.data = QByteArray(m_buffer.data(), got);
-      datagram.source = ntohl(from.sin_addr.s_addr);
-      datagram.sourcePort = ntohs(from.sin_port);
-      datagram.arrivalInterface = std::move(arrival);
-      m_queue.push_back(std::move(datagram));
-      ++added;
+  // One datagram from the system, into `into` unless that is null.
+  ReadOutcome readOne(Datagram* into) {
+    if (m_socket == INVALID_SOCKET) return ReadOutcome::NothingWaiting;
+    sockaddr_in from{};
+    QString arrival;
+    const int got = receiveInto(from, arrival);
+    if (got < 0) {
+      const int error = ::WSAGetLastError();
+      // Too long for any datagram we take, or an old send's error report: skip it.
+      return error == WSAEMSGSIZE || error == WSAECONNRESET ? ReadOutcome::Skipped
+                                                            : ReadOutcome::NothingWaiting;
     }
-    return added;
+    if (got > tunables::kMaxDatagram || into == nullptr) return ReadOutcome::Skipped;
+    into->data = QByteArray(m_buffer.data(), got);
+    into->source = ntohl(from.sin_addr.s_addr);
+    into->sourcePort = ntohs(from.sin_port);
+    into->arrivalInterface = std::move(arrival);
+    return ReadOutcome::Taken;
   }
 
   void onReadable() {
-    const int added = readPending();
-    const quint64 generation = m_generation;
-    for (int i = 0; i < added && generation == m_generation; ++i) emit readyRead();
+    m_received.onReadable([this](Datagram* into) { return readOne(into); },
+                          [this] { emit readyRead(); });
   }
 
   WinsockSession m_session;
@@ -236,8 +222,7 @@ class UdpSocket final : public DatagramSocket {
   SOCKET m_socket = INVALID_SOCKET;
   LPFN_WSARECVMSG m_receiveMessage = nullptr;
   QPointer<QSocketNotifier> m_notifier;
-  std::deque<Datagram> m_queue;
-  quint64 m_generation = 0;
+  ReceiveQueue m_received;
   std::vector<char> m_buffer = std::vector<char>(std::size_t(tunables::kMaxDatagram) + 1);
 };
 
