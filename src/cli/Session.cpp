@@ -17,6 +17,7 @@ namespace velmaro::cli {
 namespace {
 
 void write(int descriptor, const QString& text) {
+  if (platform::WriteToConsole(descriptor, text)) return;
   QFile file;
   if (!file.open(descriptor, QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
   file.write(text.toUtf8());
