@@ -5,6 +5,7 @@
 #include "form/InterfaceBroadcast.h"
 #include "form/ResultList.h"
 #include "identify/VendorFile.h"
+#include "platform/Advice.h"
 #include "platform/Platform.h"
 #include "support/AppPaths.h"
 #include "support/Tunables.h"
@@ -63,7 +64,8 @@ std::vector<DoctorLine> RunDoctor(FormContext& form,
       CheckCardsWithoutIPv4(cards),
       CheckReplies(probes),
       CheckVendorFile(DescribeVendorFile(form.paths)),
-      CheckLogFolder(form.paths.writableFolder(), form.paths.writableFolderUsable()),
+      CheckLogFolder(form.paths.writableFolder(), form.paths.writableFolderUsable(),
+                     platform::WritableFolderFix()),
   };
 }
 

@@ -19,5 +19,7 @@ QString BroadcastRouteFix(const QString& card);
 QString AddAddressFix(const QString& address, const QString& card);
 // Letting UDP datagrams to `port` in through the firewall.
 QString FirewallFix(quint16 port);
+// Where ErrorLog.txt can go when the folder it would go to cannot be written.
+QString WritableFolderFix();
 
 }  // namespace velmaro::platform

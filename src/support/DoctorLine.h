@@ -28,7 +28,8 @@ inline DoctorLine FixLine(QString check, bool blocking, QString fix) {
   return {std::move(check), Verdict::Fix, blocking, std::move(fix)};
 }
 
-// The log folder: ErrorLog.txt must be creatable there, or failures leave no trace.
-DoctorLine CheckLogFolder(const QString& folder, bool writable);
+// The log folder: ErrorLog.txt must be creatable there, or failures leave no trace. `fix` is
+// the system's way out.
+DoctorLine CheckLogFolder(const QString& folder, bool writable, const QString& fix);
 
 }  // namespace velmaro

@@ -38,4 +38,9 @@ QString FirewallFix(quint16 port) {
       .arg(port);
 }
 
+// The per-user folder follows HOME (through XDG_DATA_HOME).
+QString WritableFolderFix() {
+  return QStringLiteral("make the folder writable for this user (or set HOME to a writable home)");
+}
+
 }  // namespace velmaro::platform

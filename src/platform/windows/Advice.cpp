@@ -68,4 +68,11 @@ QString FirewallFix(quint16 port) {
       .arg(port);
 }
 
+// A copy in a folder the user may write keeps its log beside itself, whatever the profile.
+QString WritableFolderFix() {
+  return QStringLiteral(
+      "make the folder writable for this user (or keep a copy of Velmaro in a folder this user "
+      "can write to)");
+}
+
 }  // namespace velmaro::platform
