@@ -2,8 +2,6 @@
 // queue's size under a flood, and the announcements a close cuts short.
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "platform/ReceiveQueue.h"
 
 namespace velmaro::platform {
